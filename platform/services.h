@@ -1,0 +1,109 @@
+// The operating-system services Tarvexel uses, behind one header.
+//
+// On Windows these are the system's own calls and types. Everywhere else the
+// same names are declared here over our own types and implemented by the
+// files beside this one, so that the launcher and the profile code read the
+// same on every platform and contain no platform conditionals.
+#ifndef TARVEXEL_PLATFORM_SERVICES_H
+#define TARVEXEL_PLATFORM_SERVICES_H
+
+#include <cstddef>
+#include <string>
+
+#ifdef _WIN32
+
+#include <windows.h>
+#include <shellapi.h>
+#include <cstdio>
+
+#else
+
+#include <cstdint>
+
+using BOOL = int;
+using UINT = std::uint32_t;
+using ULONG = std::uint32_t;
+using DWORD = std::uint32_t;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+using LPCWSTR = const wchar_t*;
+using LPWSTR = wchar_t*;
+using HANDLE = void*;
+using HWND = struct WindowTag*;
+using HINSTANCE = struct InstanceTag*;
+
+#define WINAPI
+
+constexpr UINT MB_OK = 0x0000;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+constexpr ULONG SEE_MASK_NOCLOSEPROCESS = 0x00000040;
+constexpr ULONG SEE_MASK_FLAG_NO_UI = 0x00000400;
+
+// The shell request record, field for field as the Windows shell takes it;
+// the fields this port does not use stay in place so code that fills the
+// record reads the same on both platforms.
+struct SHELLEXECUTEINFO {
+  DWORD cbSize;
+  ULONG fMask;
+  HWND hwnd;
+  LPCWSTR lpVerb;
+  LPCWSTR lpFile;
+  LPCWSTR lpParameters;
+  LPCWSTR lpDirectory;
+  int nShow;
+  HINSTANCE hInstApp;
+  void* lpIDList;
+  LPCWSTR lpClass;
+  void* hkeyClass;
+  DWORD dwHotKey;
+  HANDLE hIcon;
+  HANDLE hProcess;
+};
+
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
+HWND GetForegroundWindow();
+BOOL SetForegroundWindow(HWND window);
+LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL ShellExecuteEx(SHELLEXECUTEINFO* request);
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+BOOL CloseHandle(HANDLE handle);
+void Sleep(DWORD milliseconds);
+
+#endif
+
+// Reads a text file as wide characters, a block at a time. The file is open
+// from construction to destruction; isOpen() tells whether opening worked.
+// Decoding is the platform's: UTF-8 on POSIX systems (a byte-order mark
+// skipped, CR LF read as LF, a malformed byte read as U+FFFD); the C
+// run-time's text mode under the user's locale on Windows.
+class WideTextFile {
+ public:
+  explicit WideTextFile(const std::wstring& path);
+  ~WideTextFile();
+  WideTextFile(const WideTextFile&) = delete;
+  WideTextFile& operator=(const WideTextFile&) = delete;
+
+  bool isOpen() const;
+  // Stores up to `capacity` characters in `out` and returns how many; 0 means
+  // the end of the file, which a read error counts as.
+  std::size_t read(wchar_t* out, std::size_t capacity);
+
+ private:
+#ifdef _WIN32
+  std::FILE* file_ = nullptr;
+#else
+  bool fill();
+
+  int fd_ = -1;
+  bool atStart_ = true;
+  bool pendingCarriageReturn_ = false;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  unsigned char bytes_[64 * 1024];
+#endif
+};
+
+#endif

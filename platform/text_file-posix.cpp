@@ -1,0 +1,102 @@
+// Profiles are UTF-8 here whatever the locale says: a profile copied from
+// another machine must read the same, and the locale machinery would cost
+// start-up time on every key press that runs us.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "platform/services.h"
+#include "platform/utf8.h"
+
+namespace {
+
+constexpr wchar_t kByteOrderMark = 0xFEFF;
+
+int openRegularOrStream(const std::wstring& path) {
+  std::string bytes;
+  if (!utf8::narrowLossless(path, bytes) || bytes.empty() || bytes.size() >= PATH_MAX) return -1;
+  const int fd = ::open(bytes.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  // A folder opens fine on POSIX systems but is no profile; refuse it as
+  // Windows does.
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+WideTextFile::WideTextFile(const std::wstring& path) : fd_(openRegularOrStream(path)) {}
+
+WideTextFile::~WideTextFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool WideTextFile::isOpen() const { return fd_ >= 0; }
+
+bool WideTextFile::fill() {
+  if (fd_ < 0) return false;
+  std::memmove(bytes_, bytes_ + begin_, end_ - begin_);
+  end_ -= begin_;
+  begin_ = 0;
+  ssize_t got;
+  do {
+    got = ::read(fd_, bytes_ + end_, sizeof bytes_ - end_);
+  } while (got < 0 && errno == EINTR);
+  if (got <= 0) {
+    // The end, or a read error, which counts as the end: stop asking, so a
+    // terminal or a pipe is not read again after it said it was done.
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  end_ += static_cast<std::size_t>(got);
+  return true;
+}
+
+std::size_t WideTextFile::read(wchar_t* out, std::size_t capacity) {
+  std::size_t count = 0;
+  while (count < capacity) {
+    char32_t c;
+    std::size_t used = utf8::decode(bytes_ + begin_, end_ - begin_, c);
+    if (used == 0) {
+      if (fill()) continue;
+      if (begin_ == end_) break;
+      c = utf8::kReplacement;  // a sequence cut short by the end of the file
+      used = 1;
+    }
+    begin_ += used;
+    const auto wide = static_cast<wchar_t>(c);
+    if (atStart_) {
+      atStart_ = false;
+      if (wide == kByteOrderMark) continue;
+    }
+    if (pendingCarriageReturn_) {
+      pendingCarriageReturn_ = false;
+      if (wide != L'\n') out[count++] = L'\r';
+      if (count == capacity) {
+        // No room left for this character: keep it for the next call.
+        begin_ -= used;
+        break;
+      }
+    }
+    if (wide == L'\r') {
+      pendingCarriageReturn_ = true;
+      continue;
+    }
+    out[count++] = wide;
+  }
+  if (pendingCarriageReturn_ && count < capacity && begin_ == end_ && fd_ < 0) {
+    pendingCarriageReturn_ = false;
+    out[count++] = L'\r';
+  }
+  return count;
+}

@@ -1,0 +1,127 @@
+// The store's lookups, defaults and updates.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "profile/profile.h"
+#include "tests/temp_file.h"
+
+namespace {
+
+class ProfileTest : public testing::Test {
+ protected:
+  ProfileTest() : file_("[app]\nk=1\nk=2\nclass=\n[default]\nexec=a\n"), profile_(file_.widePath()) {}
+
+  TempFile file_;
+  Profile profile_;
+};
+
+std::wstring lookupMessageOf(const std::function<void()>& lookup) {
+  try {
+    lookup();
+  } catch (const ProfileLookupError& error) {
+    return error.message();
+  }
+  ADD_FAILURE() << "no ProfileLookupError";
+  return {};
+}
+
+TEST_F(ProfileTest, FirstEntryOfAKeyWins) { EXPECT_EQ(profile_.getValue(L"app", L"k"), L"1"); }
+
+TEST_F(ProfileTest, NamesAndKeysAreExact) {
+  for (const wchar_t* section : {L"Default", L"default ", L" default", L"DEFAULT"}) {
+    EXPECT_THROW(profile_.findSection(section, false), ProfileLookupError);
+  }
+  for (const wchar_t* key : {L"K", L"k ", L" k"}) {
+    EXPECT_THROW(profile_.getValue(L"app", key), ProfileLookupError);
+  }
+}
+
+TEST_F(ProfileTest, LookupMessagesNameWhatIsMissing) {
+  EXPECT_EQ(lookupMessageOf([&] { profile_.findSection(L"x", false); }),
+            L"セクション[x]が見つかりません。");
+  EXPECT_EQ(lookupMessageOf([&] { profile_.getValue(L"app", L"mode"); }),
+            L"キー[mode]が見つかりません。");
+}
+
+TEST_F(ProfileTest, LookupMessagesAreCutToTheBuffer) {
+  const std::wstring longName(600, L'n');
+  const std::wstring message = lookupMessageOf([&] { profile_.findSection(longName, false); });
+  EXPECT_EQ(message.size(), kMessageChars - 1);
+  EXPECT_EQ(message, (L"セクション[" + longName).substr(0, kMessageChars - 1));
+}
+
+TEST_F(ProfileTest, GetValueOrReturnsTheStoredValueOrTheCallersOwnDefault) {
+  const std::wstring fallback = L"exec";
+  EXPECT_EQ(&profile_.getValueOr(L"app", L"mode", fallback, false), &fallback);
+  EXPECT_THROW(profile_.getValue(L"app", L"mode"), ProfileLookupError) << "nothing stored";
+
+  const std::wstring& stored = profile_.getValueOr(L"app", L"class", fallback, true);
+  EXPECT_EQ(stored, L"");
+  EXPECT_NE(&stored, &fallback);
+}
+
+TEST_F(ProfileTest, GetValueOrStoresTheDefaultAsTheLastEntry) {
+  const std::wstring empty;
+  EXPECT_EQ(&profile_.getValueOr(L"app", L"title", empty, true), &empty);
+  const ProfileEntries& app = profile_.findSection(L"app", false);
+  EXPECT_EQ(app.back().key, L"title");
+  EXPECT_EQ(app.back().value, L"");
+  EXPECT_EQ(&profile_.getValueOr(L"app", L"title", empty, true), &app.back().value);
+}
+
+TEST_F(ProfileTest, GetValueOrCreatesAMissingSectionAtTheEnd) {
+  const std::wstring fallback = L"exec";
+  profile_.getValueOr(L"new", L"mode", fallback, true);
+  ASSERT_EQ(profile_.sections().size(), 3u);
+  EXPECT_EQ(profile_.sections().back().name, L"new");
+  ASSERT_EQ(profile_.sections().back().entries.size(), 1u);
+  EXPECT_EQ(profile_.getValue(L"new", L"mode"), L"exec");
+}
+
+TEST_F(ProfileTest, SetValueKeepsReplacesOrAppends) {
+  EXPECT_FALSE(profile_.setValue(L"app", L"k", L"9", true));
+  EXPECT_EQ(profile_.getValue(L"app", L"k"), L"1");
+
+  EXPECT_TRUE(profile_.setValue(L"app", L"k", L"9", false));
+  const ProfileEntries& app = profile_.findSection(L"app", false);
+  EXPECT_EQ(app[0].value, L"9");
+  EXPECT_EQ(app[1].value, L"2") << "only the first entry of the key changes";
+
+  EXPECT_TRUE(profile_.setValue(L"app", L"n", L"v", true));
+  EXPECT_EQ(app.back().key, L"n");
+  EXPECT_EQ(app.size(), 4u);
+}
+
+TEST_F(ProfileTest, AddEntryAppendsDuplicates) {
+  profile_.addEntry(L"app", L"k", L"3");
+  const ProfileEntries& app = profile_.findSection(L"app", false);
+  EXPECT_EQ(app.size(), 4u);
+  EXPECT_EQ(app.back().value, L"3");
+  EXPECT_EQ(profile_.getValue(L"app", L"k"), L"1");
+}
+
+TEST_F(ProfileTest, ReferencesSurviveLaterAppends) {
+  const std::wstring empty;
+  const std::wstring& k = profile_.getValueOr(L"app", L"k", empty, true);
+  const std::wstring& exec = profile_.getValue(L"default", L"exec");
+  for (int i = 0; i < 1000; ++i) {
+    const std::wstring n = std::to_wstring(i);
+    profile_.getValueOr(L"app", L"key" + n, empty, true);
+    profile_.getValueOr(L"section" + n, L"k", empty, true);
+  }
+  EXPECT_EQ(&k, &profile_.getValue(L"app", L"k"));
+  EXPECT_EQ(k, L"1");
+  EXPECT_EQ(exec, L"a");
+}
+
+TEST(ProfileLoadTest, ProfileKeepsItsPathAndNeverRaisesForAMissingFile) {
+  const std::wstring path = L"/nonexistent/tarvexel/profile.ini";
+  const Profile profile(path);
+  EXPECT_EQ(profile.path(), path);
+  EXPECT_TRUE(profile.loadFailed());
+  EXPECT_TRUE(profile.sections().empty());
+}
+
+}  // namespace
