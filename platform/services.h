@@ -72,6 +72,9 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL CloseHandle(HANDLE handle);
 void Sleep(DWORD milliseconds);
 
+// The program's entry, as Windows CE names it; main() calls it here.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);
+
 #endif
 
 // Reads a text file as wide characters, a block at a time. The file is open

@@ -1,0 +1,17 @@
+// The POSIX start-up: the shell has split and unquoted the command line;
+// joining the arguments with single blanks gives back the one string that
+// Windows would have handed over.
+#include <string>
+
+#include "platform/services.h"
+#include "platform/utf8.h"
+
+int main(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  std::wstring commandLine = utf8::widenLossless(line);
+  return WinMain(nullptr, nullptr, commandLine.data(), 0);
+}

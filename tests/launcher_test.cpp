@@ -1,0 +1,190 @@
+// Rule selection, the section runner and program launch, call by call
+// against the scripted platform.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "launcher/launcher.h"
+#include "tests/scripted_platform.h"
+#include "tests/temp_file.h"
+
+namespace {
+
+using Calls = std::vector<std::wstring>;
+
+struct SelectCase {
+  const char* name;
+  std::string profile;
+  std::vector<ScriptedWindow> windows;
+  int foreground;  // 1-based index into windows, 0 for none
+  Calls expected;
+};
+
+void PrintTo(const SelectCase& c, std::ostream* out) { *out << c.name; }
+
+class SelectTest : public testing::TestWithParam<SelectCase> {};
+
+TEST_P(SelectTest, RunsExactlyTheChosenSection) {
+  const SelectCase& c = GetParam();
+  resetScripted();
+  for (const ScriptedWindow& window : c.windows) scripted().addWindow(window.className, window.title);
+  scripted().foreground = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(c.foreground));
+  const TempFile file(c.profile);
+  Profile profile(file.widePath());
+  selectAndRun(profile);
+  EXPECT_EQ(scripted().calls, c.expected);
+}
+
+const std::string kInbox =
+    "[inbox]\nclass=X\nmode=active\nexec=close\n"
+    "[default]\nexec=a.exe\nsleep=500\nexecSync=b.exe|-s\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, SelectTest,
+    testing::Values(
+        SelectCase{"TypicalRunWindowInFront", kInbox, {{L"X", L"Inbox"}}, 1,
+                   {L"FindWindowW(X, null)", L"GetForegroundWindow()", L"SendMessageW(1, 16, 0, 0)"}},
+        SelectCase{"TypicalRunWindowBehind", kInbox, {{L"Y", L"Other"}, {L"X", L"Inbox"}}, 1,
+                   {L"FindWindowW(X, null)", L"GetForegroundWindow()", L"ShellExecuteEx(a.exe, )",
+                    L"CloseHandle(4097)", L"Sleep(500)", L"ShellExecuteEx(b.exe, -s)",
+                    L"WaitForSingleObject(4098, 4294967295)", L"CloseHandle(4098)"}},
+        SelectCase{"TypicalRunNoWindow", kInbox, {}, 0,
+                   {L"FindWindowW(X, null)", L"ShellExecuteEx(a.exe, )", L"CloseHandle(4097)",
+                    L"Sleep(500)", L"ShellExecuteEx(b.exe, -s)",
+                    L"WaitForSingleObject(4098, 4294967295)", L"CloseHandle(4098)"}},
+        SelectCase{"FirstFiringRuleWinsAndLaterSectionsAreNotExamined",
+                   "[a]\nclass=A\nmode=active\nexec=a\n[b]\ntitle=B\nexec=b\n[c]\nclass=C\nexec=c\n"
+                   "[default]\nexec=d\n",
+                   {{L"A", L"a"}, {L"Q", L"B"}, {L"C", L"c"}}, 3,
+                   {L"FindWindowW(A, null)", L"GetForegroundWindow()", L"FindWindowW(null, B)",
+                    L"ShellExecuteEx(b, )", L"CloseHandle(4097)"}},
+        SelectCase{"ClassAndTitleMustBothMatch",
+                   "[r]\nclass=A\ntitle=T\nexec=active\n[default]\nexec=d\n",
+                   {{L"A", L"other"}, {L"B", L"T"}, {L"A", L"T"}}, 0,
+                   {L"FindWindowW(A, T)", L"SetForegroundWindow(3)"}},
+        SelectCase{"ModesAreExact",
+                   "[a]\nclass=A\nmode=Active\nexec=a\n[b]\nclass=A\nmode=\nexec=b\n"
+                   "[c]\nclass=A\nmode=exec \nexec=c\n[default]\nexec=d\n",
+                   {{L"A", L"a"}}, 1,
+                   {L"FindWindowW(A, null)", L"FindWindowW(A, null)", L"FindWindowW(A, null)",
+                    L"ShellExecuteEx(d, )", L"CloseHandle(4097)"}},
+        SelectCase{"DefaultWithAClassIsNoRule",
+                   "[default]\nclass=A\nexec=close\n", {{L"A", L"a"}}, 1,
+                   {L"ShellExecuteEx(close, )", L"CloseHandle(4097)"}},
+        SelectCase{"SectionWithoutClassOrTitleIsSkipped",
+                   "[tools]\nexec=t\n[default]\nexec=d\n", {{L"A", L"a"}}, 1,
+                   {L"ShellExecuteEx(d, )", L"CloseHandle(4097)"}},
+        SelectCase{"EntriesAboveTheFirstHeaderAreARule",
+                   "title=T\nexec=close\n[default]\nexec=d\n", {{L"A", L"T"}}, 0,
+                   {L"FindWindowW(null, T)", L"SendMessageW(1, 16, 0, 0)"}},
+        SelectCase{"CommandWordsAreExact",
+                   "[r]\nclass=A\nexec=Close\nExec=x\nexec =y\nexecSync=close\nexec=active\n",
+                   {{L"A", L"a"}}, 0,
+                   {L"FindWindowW(A, null)", L"ShellExecuteEx(Close, )", L"CloseHandle(4097)",
+                    L"ShellExecuteEx(close, )", L"WaitForSingleObject(4098, 4294967295)",
+                    L"CloseHandle(4098)", L"SetForegroundWindow(1)"}},
+        SelectCase{"FiringRuleWithNoCommandsStillStopsTheWalk",
+                   "[r]\nclass=A\nmode=exec\n[default]\nexec=d\n", {{L"A", L"a"}}, 0,
+                   {L"FindWindowW(A, null)"}}),
+    [](const testing::TestParamInfo<SelectCase>& info) { return info.param.name; });
+
+TEST(SelectTest, RecordsTheRuleDefaultsInTheWalkedSections) {
+  resetScripted();
+  const TempFile file("[r]\nclass=A\nexec=x\n[s]\nexec=y\n[default]\nexec=d\n");
+  Profile profile(file.widePath());
+  selectAndRun(profile);
+  EXPECT_EQ(profile.getValue(L"r", L"title"), L"");
+  EXPECT_EQ(profile.getValue(L"r", L"mode"), L"exec");
+  EXPECT_EQ(profile.getValue(L"s", L"class"), L"");
+  EXPECT_THROW(profile.getValue(L"s", L"mode"), ProfileLookupError) << "no rule, no mode";
+  EXPECT_THROW(profile.getValue(L"default", L"class"), ProfileLookupError);
+  EXPECT_EQ(file.contents(), "[r]\nclass=A\nexec=x\n[s]\nexec=y\n[default]\nexec=d\n");
+}
+
+TEST(SelectTest, NoRuleAndNoDefaultLaunchesNothingAndRaises) {
+  resetScripted();
+  const TempFile file("[r]\nclass=A\nexec=x\n");
+  Profile profile(file.widePath());
+  EXPECT_THROW(selectAndRun(profile), ProfileLookupError);
+  EXPECT_EQ(scripted().calls, Calls{L"FindWindowW(A, null)"});
+}
+
+struct LaunchCase {
+  const wchar_t* value;
+  std::optional<std::wstring> file;  // nullopt: the shell is not asked
+  std::wstring parameters;
+};
+
+TEST(LaunchTest, SplitsAtTheFirstBarAndFillsTheRequest) {
+  const std::vector<LaunchCase> cases = {
+      {L"a.exe", L"a.exe", L""},           {L"a.exe|b|c", L"a.exe", L"b|c"},
+      {L"a.exe|", L"a.exe", L""},          {L"a.exe |b", L"a.exe ", L"b"},
+      {L"\"a b\"|\"c\"", L"\"a b\"", L"\"c\""}, {L"|b", std::nullopt, L""},
+      {L"", std::nullopt, L""},
+  };
+  for (const LaunchCase& c : cases) {
+    resetScripted();
+    const HANDLE process = launchCommand(c.value);
+    if (!c.file) {
+      EXPECT_EQ(process, nullptr);
+      EXPECT_TRUE(scripted().requests.empty()) << c.value;
+      continue;
+    }
+    EXPECT_NE(process, nullptr);
+    ASSERT_EQ(scripted().requests.size(), 1u);
+    const RecordedRequest& request = scripted().requests[0];
+    EXPECT_EQ(request.cbSize, sizeof(SHELLEXECUTEINFO));
+    EXPECT_EQ(request.fMask, SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI);
+    EXPECT_EQ(request.hwnd, nullptr);
+    EXPECT_EQ(request.verb, std::wstring(L"Open"));
+    EXPECT_EQ(request.file, c.file);
+    EXPECT_EQ(request.parameters, c.parameters) << "empty parameters are a string, not null";
+    EXPECT_EQ(request.directory, std::nullopt);
+    EXPECT_EQ(request.nShow, 0);
+  }
+}
+
+TEST(RunSectionTest, WaitsOnlyForAProcessThatWasStarted) {
+  resetScripted();
+  scripted().failingFiles = {L"missing"};
+  scripted().processlessFiles = {L"doc"};
+  const ProfileEntries entries = {{L"execSync", L"missing"}, {L"execSync", L"doc"},
+                                  {L"exec", L"missing"},     {L"execSync", L"|x"},
+                                  {L"execSync", L"b"},       {L"exec", L"c"}};
+  runSection(entries, nullptr);
+  EXPECT_EQ(scripted().calls,
+            (Calls{L"ShellExecuteEx(missing, )", L"ShellExecuteEx(doc, )",
+                   L"ShellExecuteEx(missing, )", L"ShellExecuteEx(b, )",
+                   L"WaitForSingleObject(4097, 4294967295)", L"CloseHandle(4097)",
+                   L"ShellExecuteEx(c, )", L"CloseHandle(4098)"}));
+}
+
+TEST(RunSectionTest, OtherKeysDoNothing) {
+  resetScripted();
+  runSection({{L"class", L"A"}, {L"title", L"T"}, {L"mode", L"active"}, {L"EXEC", L"x"}},
+             reinterpret_cast<HWND>(1));
+  EXPECT_TRUE(scripted().calls.empty());
+}
+
+TEST(SleepTest, ReadsTheLeadingNumberAndNeverWaitsForEver) {
+  const std::vector<std::pair<std::wstring, DWORD>> cases = {
+      {L"500", 500},
+      {L"2s", 2},
+      {L"", 0},
+      {L"s2", 0},
+      {L" \t+7x", 7},
+      {L"-5", 0},
+      {L"-0", 0},
+      {L"+-3", 0},
+      {L"4294967294", 4294967294u},
+      {L"4294967295", 4294967294u},
+      {L"99999999999999999999999", 4294967294u},
+      {L"０", 0},
+  };
+  for (const auto& [value, expected] : cases) {
+    EXPECT_EQ(sleepMilliseconds(value), expected) << std::string(value.begin(), value.end());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+#include "tests/scripted_platform.h"
+
+#include <cstdint>
+
+namespace {
+
+ScriptedPlatform state;
+ScriptedPlatform* const current = &state;
+
+std::wstring number(const void* handle) {
+  return std::to_wstring(reinterpret_cast<std::uintptr_t>(handle));
+}
+
+std::wstring text(LPCWSTR value) { return value == nullptr ? L"null" : value; }
+
+std::optional<std::wstring> copy(LPCWSTR value) {
+  return value == nullptr ? std::nullopt : std::optional<std::wstring>(value);
+}
+
+bool matches(LPCWSTR wanted, const std::wstring& actual) { return !wanted || actual == wanted; }
+
+}  // namespace
+
+HWND ScriptedPlatform::addWindow(std::wstring className, std::wstring title) {
+  windows.push_back({std::move(className), std::move(title)});
+  return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(windows.size()));
+}
+
+ScriptedPlatform& scripted() { return *current; }
+
+void resetScripted() { state = ScriptedPlatform{}; }
+
+int MessageBoxW(HWND owner, LPCWSTR body, LPCWSTR caption, UINT type) {
+  current->calls.push_back(L"MessageBoxW(" + number(owner) + L", " + text(body) + L", " +
+                           text(caption) + L", " + std::to_wstring(type) + L")");
+  return 1;
+}
+
+HWND FindWindowW(LPCWSTR className, LPCWSTR title) {
+  current->calls.push_back(L"FindWindowW(" + text(className) + L", " + text(title) + L")");
+  for (std::size_t i = 0; i < current->windows.size(); ++i) {
+    const ScriptedWindow& window = current->windows[i];
+    if (matches(className, window.className) && matches(title, window.title)) {
+      return reinterpret_cast<HWND>(i + 1);
+    }
+  }
+  return nullptr;
+}
+
+HWND GetForegroundWindow() {
+  current->calls.push_back(L"GetForegroundWindow()");
+  return current->foreground;
+}
+
+BOOL SetForegroundWindow(HWND window) {
+  current->calls.push_back(L"SetForegroundWindow(" + number(window) + L")");
+  current->foreground = window;
+  return 1;
+}
+
+LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  current->calls.push_back(L"SendMessageW(" + number(window) + L", " + std::to_wstring(message) +
+                           L", " + std::to_wstring(wParam) + L", " + std::to_wstring(lParam) +
+                           L")");
+  return 0;
+}
+
+BOOL ShellExecuteEx(SHELLEXECUTEINFO* request) {
+  current->calls.push_back(L"ShellExecuteEx(" + text(request->lpFile) + L", " +
+                           text(request->lpParameters) + L")");
+  current->requests.push_back({request->cbSize, request->fMask, request->hwnd,
+                               copy(request->lpVerb), copy(request->lpFile),
+                               copy(request->lpParameters), copy(request->lpDirectory),
+                               request->nShow});
+  const std::wstring file = text(request->lpFile);
+  if (current->failingFiles.count(file)) return 0;
+  request->hProcess = current->processlessFiles.count(file)
+                          ? nullptr
+                          : reinterpret_cast<HANDLE>(
+                                static_cast<std::uintptr_t>(0x1000 + ++current->processesStarted));
+  return 1;
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  current->calls.push_back(L"WaitForSingleObject(" + number(handle) + L", " +
+                           std::to_wstring(milliseconds) + L")");
+  return 0;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  current->calls.push_back(L"CloseHandle(" + number(handle) + L")");
+  return 1;
+}
+
+void Sleep(DWORD milliseconds) {
+  current->calls.push_back(L"Sleep(" + std::to_wstring(milliseconds) + L")");
+}

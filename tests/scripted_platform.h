@@ -1,0 +1,48 @@
+// A stand-in for the operating system, linked into the unit tests in place
+// of the real services: windows are what the test says, launches succeed or
+// fail as told, sleeps return at once, and every call is written down.
+#ifndef TARVEXEL_TESTS_SCRIPTED_PLATFORM_H
+#define TARVEXEL_TESTS_SCRIPTED_PLATFORM_H
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+// A shell request as the launcher filled it, its strings copied.
+struct RecordedRequest {
+  DWORD cbSize;
+  ULONG fMask;
+  HWND hwnd;
+  std::optional<std::wstring> verb;
+  std::optional<std::wstring> file;
+  std::optional<std::wstring> parameters;
+  std::optional<std::wstring> directory;
+  int nShow;
+};
+
+struct ScriptedWindow {
+  std::wstring className;
+  std::wstring title;
+};
+
+struct ScriptedPlatform {
+  // Windows in stacking order, topmost first; handle n is windows[n - 1].
+  std::vector<ScriptedWindow> windows;
+  HWND foreground = nullptr;
+  std::set<std::wstring> failingFiles;    // the shell reports failure
+  std::set<std::wstring> processlessFiles;  // success, but no process handle
+  std::vector<std::wstring> calls;
+  std::vector<RecordedRequest> requests;
+  int processesStarted = 0;
+
+  HWND addWindow(std::wstring className, std::wstring title);
+};
+
+// The one platform the scripted services act on; reset by every test.
+ScriptedPlatform& scripted();
+void resetScripted();
+
+#endif
