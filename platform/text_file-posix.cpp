@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -30,6 +31,19 @@ int openRegularOrStream(const std::wstring& path) {
     return -1;
   }
   return fd;
+}
+
+// Most of a profile is ASCII, which needs no decoding: bytes below 0x80,
+// other than a carriage return, are copied as they are, in one run.
+std::size_t copyPlain(const unsigned char* from, std::size_t available, wchar_t* out,
+                      std::size_t capacity) {
+  const std::size_t limit = std::min(capacity, available);
+  std::size_t count = 0;
+  while (count < limit && from[count] < 0x80 && from[count] != '\r') {
+    out[count] = static_cast<wchar_t>(from[count]);
+    ++count;
+  }
+  return count;
 }
 
 }  // namespace
@@ -65,6 +79,12 @@ bool WideTextFile::fill() {
 std::size_t WideTextFile::read(wchar_t* out, std::size_t capacity) {
   std::size_t count = 0;
   while (count < capacity) {
+    if (!atStart_ && !pendingCarriageReturn_) {
+      const std::size_t copied = copyPlain(bytes_ + begin_, end_ - begin_, out + count, capacity - count);
+      begin_ += copied;
+      count += copied;
+    }
+    if (count == capacity) break;
     char32_t c;
     std::size_t used = utf8::decode(bytes_ + begin_, end_ - begin_, c);
     if (used == 0) {
@@ -100,3 +120,4 @@ std::size_t WideTextFile::read(wchar_t* out, std::size_t capacity) {
   }
   return count;
 }
+

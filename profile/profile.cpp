@@ -1,6 +1,5 @@
 #include "profile/profile.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "profile/reader.h"
@@ -17,29 +16,54 @@ std::wstring lookupMessage(const wchar_t* prefix, const std::wstring& name) {
   return text;
 }
 
-ProfileEntry* firstWithKey(ProfileEntries& entries, const std::wstring& key) {
-  const auto found = std::find_if(entries.begin(), entries.end(),
-                                  [&](const ProfileEntry& entry) { return entry.key == key; });
-  return found == entries.end() ? nullptr : &*found;
+template <typename Entries>
+auto firstWithKey(Entries& entries, const std::wstring& key) -> decltype(&entries.front()) {
+  for (auto& entry : entries) {
+    if (entry.key == key) return &entry;
+  }
+  return nullptr;
 }
 
 }  // namespace
 
 Profile::Profile(std::wstring path) : path_(std::move(path)) { parseLines(*this); }
 
-ProfileEntries& Profile::findSection(const std::wstring& name, bool create) {
-  for (ProfileSection& section : sections_) {
-    if (section.name == name) return section.entries;
+// Section names are unique, so the walk from the front has exactly one
+// section to find; looking first where the last lookup ended, and just
+// after it, finds that same section. It spares the walk to the two callers
+// that ask again and again: the reader filing line after line into the
+// section it is in, and rule selection asking for the keys of each section
+// in turn. Any other name still walks the whole list.
+ProfileSection* Profile::sectionNamed(const std::wstring& name) {
+  for (const std::size_t guess : {lastFound_, lastFound_ + 1}) {
+    if (guess < sections_.size() && sections_[guess].name == name) {
+      lastFound_ = guess;
+      return &sections_[guess];
+    }
   }
-  if (!create) throw ProfileLookupError(lookupMessage(L"セクション", name));
+  for (std::size_t at = 0; at < sections_.size(); ++at) {
+    if (sections_[at].name == name) {
+      lastFound_ = at;
+      return &sections_[at];
+    }
+  }
+  return nullptr;
+}
+
+ProfileEntries& Profile::appendSection(const std::wstring& name) {
   sections_.push_back(ProfileSection{name, {}});
+  lastFound_ = sections_.size() - 1;
   return sections_.back().entries;
 }
 
+ProfileEntries& Profile::findSection(const std::wstring& name, bool create) {
+  if (ProfileSection* section = sectionNamed(name)) return section->entries;
+  if (!create) throw ProfileLookupError(lookupMessage(L"セクション", name));
+  return appendSection(name);
+}
+
 const ProfileEntry& Profile::findEntry(const ProfileEntries& entries, const std::wstring& key) {
-  for (const ProfileEntry& entry : entries) {
-    if (entry.key == key) return entry;
-  }
+  if (const ProfileEntry* entry = firstWithKey(entries, key)) return *entry;
   throw ProfileLookupError(lookupMessage(L"キー", key));
 }
 
@@ -47,14 +71,21 @@ const std::wstring& Profile::getValue(const std::wstring& sectionName, const std
   return findEntry(findSection(sectionName, false), key).value;
 }
 
+// The same outcome as getValue() with its ProfileLookupError caught and
+// setValue(..., false) called, without raising: rule selection asks for
+// keys most sections lack, and an exception for each would be most of the
+// cost of a large profile.
 const std::wstring& Profile::getValueOr(const std::wstring& sectionName, const std::wstring& key,
                                         const std::wstring& fallback, bool storeDefault) {
-  try {
-    return getValue(sectionName, key);
-  } catch (const ProfileLookupError&) {
-    if (storeDefault) setValue(sectionName, key, fallback, false);
-    return fallback;
+  ProfileSection* section = sectionNamed(sectionName);
+  if (section != nullptr) {
+    if (const ProfileEntry* entry = firstWithKey(section->entries, key)) return entry->value;
   }
+  if (storeDefault) {
+    ProfileEntries& entries = section != nullptr ? section->entries : appendSection(sectionName);
+    entries.push_back(ProfileEntry{key, fallback});
+  }
+  return fallback;
 }
 
 bool Profile::setValue(const std::wstring& sectionName, const std::wstring& key,

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <deque>
 #include <string>
-#include <vector>
 
 // Room for a lookup error's text and its terminator, as the original buffer had.
 constexpr std::size_t kMessageChars = 512;
@@ -62,12 +61,17 @@ class Profile {
   void addEntry(const std::wstring& sectionName, std::wstring key, std::wstring value);
 
  private:
-  friend std::vector<std::wstring> loadLines(Profile& profile);
   friend bool parseLines(Profile& profile);
+
+  // The section of that name, or null; raises nothing.
+  ProfileSection* sectionNamed(const std::wstring& name);
+  ProfileEntries& appendSection(const std::wstring& name);
 
   std::wstring path_;
   ProfileSections sections_;
   bool loadFailed_ = false;
+  // Where the last section lookup ended: see sectionNamed().
+  std::size_t lastFound_ = 0;
 };
 
 #endif

@@ -1,6 +1,7 @@
 #include "profile/reader.h"
 
 #include <cwchar>
+#include <string>
 
 #include "platform/services.h"
 #include "profile/profile.h"
@@ -11,29 +12,50 @@ namespace {
 // the file, so a U+FFFF in the file has always ended the reading there.
 constexpr wchar_t kEndOfText = 0xFFFF;
 
-// Splits a character stream into lines; false when a line is too long.
+// Files each finished line into the profile by its kind.
+class LineFiler {
+ public:
+  explicit LineFiler(Profile& profile) : profile_(profile) {}
+
+  void file(const std::wstring& line) {
+    if (line.empty() || line.front() == L'#') return;
+    if (line.front() == L'[' && line.back() == L']') {
+      current_.assign(line, 1, line.size() - 2);
+      return;
+    }
+    const std::size_t equals = line.find(L'=');
+    if (equals == std::wstring::npos) {
+      profile_.addEntry(current_, line, line);
+    } else {
+      profile_.addEntry(current_, line.substr(0, equals), line.substr(equals + 1));
+    }
+  }
+
+ private:
+  Profile& profile_;
+  std::wstring current_;  // the section that entries go to
+};
+
+// Splits a character stream into lines and hands each on as it ends, so
+// that only the profile itself, and not a copy of the file's lines as
+// well, has to fit in memory.
 class LineSplitter {
  public:
-  explicit LineSplitter(std::vector<std::wstring>& lines) : lines_(lines) {}
+  explicit LineSplitter(LineFiler& filer) : filer_(filer) {}
 
   // Takes the next block; false once the text has ended (U+FFFF) or a line
-  // grew too long.
+  // grew too long. Works a run of ordinary characters at a time: a large
+  // profile is millions of them.
   bool take(const wchar_t* text, std::size_t size) {
-    for (const wchar_t* at = text; at != text + size; ++at) {
-      if (*at == L'\n') {
-        finishLine();
-      } else if (*at == kEndOfText) {
-        return false;
-      } else if (++length_ == kMaxLineChars) {
-        tooLong_ = true;
-        return false;
-      } else if (!cut_) {
-        if (*at == L'\0') {
-          cut_ = true;
-        } else {
-          line_ += *at;
-        }
-      }
+    const wchar_t* const end = text + size;
+    while (text != end) {
+      const wchar_t* stop = text;
+      while (stop != end && *stop != L'\n' && *stop != kEndOfText) ++stop;
+      if (!extend(text, stop)) return false;
+      if (stop == end) break;
+      if (*stop == kEndOfText) return false;
+      finishLine();
+      text = stop + 1;
     }
     return true;
   }
@@ -46,61 +68,58 @@ class LineSplitter {
   }
 
  private:
+  // Adds characters to the line in progress; the characters after a NUL
+  // count towards its length but are not kept.
+  bool extend(const wchar_t* from, const wchar_t* to) {
+    const auto count = static_cast<std::size_t>(to - from);
+    if (length_ + count > kMaxLineChars - 1) {
+      tooLong_ = true;
+      return false;
+    }
+    length_ += count;
+    if (!cut_ && count > 0) {
+      const wchar_t* nul = std::wmemchr(from, L'\0', count);
+      line_.append(from, nul != nullptr ? nul : to);
+      cut_ = nul != nullptr;
+    }
+    return true;
+  }
+
   void finishLine() {
-    lines_.push_back(std::move(line_));
+    filer_.file(line_);
     line_.clear();
     length_ = 0;
     cut_ = false;
   }
 
-  std::vector<std::wstring>& lines_;
+  LineFiler& filer_;
   std::wstring line_;
   std::size_t length_ = 0;
   bool cut_ = false;
   bool tooLong_ = false;
 };
 
-void parseLine(Profile& profile, std::wstring& current, const std::wstring& line) {
-  if (line.empty() || line.front() == L'#') return;
-  if (line.front() == L'[' && line.back() == L']') {
-    current.assign(line, 1, line.size() - 2);
-    return;
-  }
-  const std::size_t equals = line.find(L'=');
-  if (equals == std::wstring::npos) {
-    profile.addEntry(current, line, line);
-  } else {
-    profile.addEntry(current, line.substr(0, equals), line.substr(equals + 1));
-  }
-}
-
 }  // namespace
 
-std::vector<std::wstring> loadLines(Profile& profile) {
-  std::vector<std::wstring> lines;
+bool parseLines(Profile& profile) {
+  profile.sections_.clear();
   WideTextFile file(profile.path());
   if (!file.isOpen()) {
     profile.loadFailed_ = true;
-    return lines;
+    return true;
   }
-  LineSplitter splitter(lines);
+  LineFiler filer(profile);
+  LineSplitter splitter(filer);
   wchar_t block[4096];
   std::size_t got;
   while ((got = file.read(block, sizeof block / sizeof block[0])) > 0) {
     if (!splitter.take(block, got)) break;
   }
   if (!splitter.finish()) {
+    // Whatever was filed before the long line goes too: a profile that is
+    // refused is refused whole.
+    profile.sections_.clear();
     profile.loadFailed_ = true;
-    lines.clear();
   }
-  return lines;
-}
-
-bool parseLines(Profile& profile) {
-  profile.sections_.clear();
-  const std::vector<std::wstring> lines = loadLines(profile);
-  if (profile.loadFailed_) return true;
-  std::wstring current;
-  for (const std::wstring& line : lines) parseLine(profile, current, line);
-  return false;
+  return profile.loadFailed_;
 }

@@ -20,19 +20,15 @@
 #define TARVEXEL_PROFILE_READER_H
 
 #include <cstddef>
-#include <string>
-#include <vector>
 
 class Profile;
 
 // A line's characters and its terminator, as the original line buffer held them.
 constexpr std::size_t kMaxLineChars = 1024;
 
-// Reads every line of the profile's file and closes it. Sets loadFailed and
-// returns no lines when the file cannot be opened or holds an overlong line.
-std::vector<std::wstring> loadLines(Profile& profile);
-
-// Fills the profile from its file; returns loadFailed.
+// Fills the profile from its file, filing each line as it is read, and
+// closes the file; returns loadFailed. The profile stays empty, with
+// loadFailed set, when the file cannot be opened or holds an overlong line.
 bool parseLines(Profile& profile);
 
 #endif

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "profile/profile.h"
 #include "tests/temp_file.h"
@@ -114,6 +115,28 @@ TEST_F(ProfileTest, ReferencesSurviveLaterAppends) {
   EXPECT_EQ(&k, &profile_.getValue(L"app", L"k"));
   EXPECT_EQ(k, L"1");
   EXPECT_EQ(exec, L"a");
+}
+
+// Lookups may start where the previous one ended; whatever came before,
+// each name must find its own section, and a missing one none.
+TEST(ProfileLookupOrderTest, EveryLookupFindsItsSectionWhateverCameBefore) {
+  const TempFile file("[a]\nk=a\n[b]\nk=b\n[c]\nk=c\n[ab]\nk=ab\n[]\nk=\n");
+  Profile profile(file.widePath());
+  const std::vector<std::wstring> names = {L"a", L"b", L"c", L"ab", L"", L"missing"};
+  for (const std::wstring& first : names) {
+    for (const std::wstring& second : names) {
+      const std::wstring fallback = L"none";
+      profile.getValueOr(first, L"k", fallback, false);
+      const std::wstring& found = profile.getValueOr(second, L"k", fallback, false);
+      EXPECT_EQ(found, second == L"missing" ? L"none" : second) << "after " << first.size();
+      if (second == L"missing") {
+        EXPECT_THROW(profile.findSection(second, false), ProfileLookupError);
+      } else {
+        EXPECT_EQ(profile.findSection(second, false).front().value, second);
+      }
+    }
+  }
+  EXPECT_EQ(profile.sections().size(), 5u) << "lookups without storeDefault add nothing";
 }
 
 TEST(ProfileLoadTest, ProfileKeepsItsPathAndNeverRaisesForAMissingFile) {

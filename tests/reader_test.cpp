@@ -42,6 +42,8 @@ std::string padding(std::size_t size) {
 }
 
 constexpr std::size_t kBlock = 64 * 1024;
+// Lines are split from the decoded text in blocks of this many characters.
+constexpr std::size_t kCharacterBlock = 4096;
 
 class ReaderTest : public testing::TestWithParam<ReadCase> {};
 
@@ -99,7 +101,12 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"CarriageReturnAndLineFeedInTwoBlocks", padding(kBlock - 4) + "k=v\r\nn=w",
                  {{L"", {{L"k", L"v"}, {L"n", L"w"}}}}},
         ReadCase{"CharacterInTwoBlocks", padding(kBlock - 3) + "k=\xC3\xA9\n",
-                 {{L"", {{L"k", L"\xE9"}}}}}),
+                 {{L"", {{L"k", L"\xE9"}}}}},
+        ReadCase{"LineAcrossCharacterBlocks", padding(kCharacterBlock - 5) + "k=abcdefgh\n",
+                 {{L"", {{L"k", L"abcdefgh"}}}}},
+        ReadCase{"NulAcrossCharacterBlocks",
+                 padding(kCharacterBlock - 4) + std::string("k=a\0bcdefgh\nz=\xC3\xA9\r\n", 18),
+                 {{L"", {{L"k", L"a"}, {L"z", L"\xE9"}}}}}),
     [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
 
 struct RefusedCase {
@@ -123,7 +130,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(RefusedCase{"Line1024", "[default]\nexec=a\n" + kLine1023 + "y\n"},
                     RefusedCase{"Line1024AtTheEnd", "[default]\nexec=a\n" + kLine1023 + "y"},
                     RefusedCase{"LongAfterNul", std::string("[default]\nk=\0", 13) + std::string(2000, 'x')},
-                    RefusedCase{"HugeLine", "[default]\n" + std::string(100000, 'e')}),
+                    RefusedCase{"HugeLine", "[default]\n" + std::string(100000, 'e')},
+                    RefusedCase{"Line1024AcrossCharacterBlocks",
+                                "[default]\nexec=a\n" + padding(kCharacterBlock - 600) +
+                                    kLine1023 + "y\n"}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
 
 TEST(ReaderOpenTest, UnopenablePathsSetLoadFailed) {
