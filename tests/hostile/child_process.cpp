@@ -1,0 +1,86 @@
+#include "tests/hostile/child_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+std::vector<char*> pointers(const std::vector<std::string>& strings) {
+  std::vector<char*> result;
+  for (const std::string& text : strings) result.push_back(const_cast<char*>(text.c_str()));
+  result.push_back(nullptr);
+  return result;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+                           const std::vector<std::string>& environment, const std::string& folder,
+                           const std::string& outputFile) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  const std::vector<char*> args = pointers(argv);
+  const std::vector<char*> env = pointers(environment);
+  const int failed = posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, args.data(), env.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(failed));
+}
+
+ChildProcess::~ChildProcess() {
+  if (ended_) return;
+  ::kill(pid_, SIGKILL);
+  int status;
+  while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+bool ChildProcess::waitFor(double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!ended_) {
+    int status;
+    const pid_t got = ::waitpid(pid_, &status, WNOHANG);
+    if (got == pid_) {
+      ended_ = true;
+      exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    } else if (got < 0 && errno != EINTR) {
+      throw std::runtime_error("waitpid failed");
+    } else if (std::chrono::steady_clock::now() >= deadline) {
+      return false;
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  }
+  return true;
+}
+
+ProcessState stateOf(pid_t pid) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  // The name in parentheses may hold anything; the fields follow the last ")".
+  std::istringstream fields(text.substr(text.rfind(')') + 1));
+  ProcessState result{'?', 0};
+  fields >> result.state;
+  std::string skipped;
+  for (int field = 4; field <= 13; ++field) fields >> skipped;
+  long userTicks = 0;
+  long systemTicks = 0;
+  fields >> userTicks >> systemTicks;
+  result.cpuSeconds = static_cast<double>(userTicks + systemTicks) / ::sysconf(_SC_CLK_TCK);
+  return result;
+}
