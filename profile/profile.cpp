@@ -41,10 +41,10 @@ ProfileSection* Profile::sectionNamed(const std::wstring& name) {
       return &sections_[guess];
     }
   }
-  for (std::size_t at = 0; at < sections_.size(); ++at) {
-    if (sections_[at].name == name) {
-      lastFound_ = at;
-      return &sections_[at];
+  for (auto at = sections_.begin(); at != sections_.end(); ++at) {
+    if (at->name == name) {
+      lastFound_ = static_cast<std::size_t>(at - sections_.begin());
+      return &*at;
     }
   }
   return nullptr;
