@@ -84,7 +84,8 @@ ChildRun Command::run() const {
   pid_t pid = -1;
   int status = 0;
   clock_gettime(CLOCK_MONOTONIC, &start);
-  const int failed = posix_spawn(&pid, path_.c_str(), &actions, nullptr, argv_.data(), envp_.data());
+  const int failed =
+      posix_spawn(&pid, path_.c_str(), &actions, nullptr, argv_.data(), envp_.data());
   if (failed == 0) {
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }

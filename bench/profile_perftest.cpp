@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
   const std::string tarvexel = argc > 1 ? argv[1] : TARVEXEL_BINARY;
   const int runs = argc > 2 ? std::atoi(argv[2]) : 40;
   const ScratchFolder folder;
-  std::vector<std::string> environment = environmentWithout({"DISPLAY", "WAYLAND_DISPLAY", "LC_ALL"});
+  std::vector<std::string> environment =
+      environmentWithout({"DISPLAY", "WAYLAND_DISPLAY", "LC_ALL"});
   environment.push_back("LC_ALL=C.UTF-8");
 
   const std::string large = largeProfile();

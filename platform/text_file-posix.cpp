@@ -80,7 +80,8 @@ std::size_t WideTextFile::read(wchar_t* out, std::size_t capacity) {
   std::size_t count = 0;
   while (count < capacity) {
     if (!atStart_ && !pendingCarriageReturn_) {
-      const std::size_t copied = copyPlain(bytes_ + begin_, end_ - begin_, out + count, capacity - count);
+      const std::size_t copied =
+          copyPlain(bytes_ + begin_, end_ - begin_, out + count, capacity - count);
       begin_ += copied;
       count += copied;
     }

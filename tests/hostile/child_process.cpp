@@ -37,9 +37,12 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
   posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   const std::vector<char*> args = pointers(argv);
   const std::vector<char*> env = pointers(environment);
-  const int failed = posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, args.data(), env.data());
+  const int failed =
+      posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, args.data(), env.data());
   posix_spawn_file_actions_destroy(&actions);
-  if (failed != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(failed));
+  if (failed != 0) {
+    throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(failed));
+  }
 }
 
 ChildProcess::~ChildProcess() {
