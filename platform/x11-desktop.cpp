@@ -1,5 +1,8 @@
 #include "platform/x11-desktop.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
@@ -43,6 +46,34 @@ bool windowManagerRuns(const Desktop& desktop) {
   return named != None && windowProperty(desktop, named, check) == named;
 }
 
+// Xlib prints why a display turned us away (a missing authorisation, say),
+// and Tarvexel prints nothing: standard error points to /dev/null while
+// this lives.
+class QuietStandardError {
+ public:
+  QuietStandardError() : saved_(::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0)) {
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null < 0) return;
+    ::dup2(null, STDERR_FILENO);
+    ::close(null);
+  }
+  ~QuietStandardError() {
+    if (saved_ < 0) return;
+    ::dup2(saved_, STDERR_FILENO);
+    ::close(saved_);
+  }
+  QuietStandardError(const QuietStandardError&) = delete;
+  QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+ private:
+  const int saved_;
+};
+
+Display* openQuietly(const Xlib& x) {
+  const QuietStandardError quiet;
+  return x.openDisplay(nullptr);
+}
+
 class Session {
  public:
   Session() {
@@ -50,7 +81,7 @@ class Session {
     if (name == nullptr || *name == '\0') return;
     const Xlib* x = xlib();
     if (x == nullptr) return;
-    Display* display = x->openDisplay(nullptr);
+    Display* display = openQuietly(*x);
     if (display == nullptr) return;
     x->setErrorHandler(ignoreError);
     Desktop& desktop = desktop_.emplace(Desktop{*x, display, DefaultRootWindow(display), {}, {}});
