@@ -86,7 +86,8 @@ double runOnce(const std::string& program, const std::string& profile,
   std::vector<char*> envp = pointers(environment);
   const Clock::time_point start = Clock::now();
   pid_t pid;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
+    return -1;
   int status = 0;
   waitpid(pid, &status, 0);
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -122,7 +123,8 @@ std::vector<Window> listedWindows(Display* display) {
   std::vector<Window> list;
   const Atom clientList = XInternAtom(display, "_NET_CLIENT_LIST", False);
   if (XGetWindowProperty(display, DefaultRootWindow(display), clientList, 0, 4096, False, XA_WINDOW,
-                         &type, &format, &count, &after, &data) == Success && data) {
+                         &type, &format, &count, &after, &data) == Success &&
+      data) {
     const auto* items = reinterpret_cast<const long*>(data);
     for (unsigned long i = 0; i < count; ++i) list.push_back(static_cast<Window>(items[i]));
     XFree(data);
@@ -138,13 +140,17 @@ bool openWindows(Display* display, std::vector<Window>& windows) {
   const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
   const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
   for (int i = 0; i < kWindows; ++i) {
-    const Window window = XCreateSimpleWindow(display, root, 20 + i * 10, 20 + i * 10, 300, 200, 0, 0, 0);
-    const std::string names = "bench" + std::to_string(i) + '\0' + "Bench" + std::to_string(i) + '\0';
+    const Window window =
+        XCreateSimpleWindow(display, root, 20 + i * 10, 20 + i * 10, 300, 200, 0, 0, 0);
+    const std::string names =
+        "bench" + std::to_string(i) + '\0' + "Bench" + std::to_string(i) + '\0';
     XChangeProperty(display, window, XA_WM_CLASS, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(names.data()), static_cast<int>(names.size()));
+                    reinterpret_cast<const unsigned char*>(names.data()),
+                    static_cast<int>(names.size()));
     const std::string title = "Window " + std::to_string(i);
     XChangeProperty(display, window, netName, utf8, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+                    reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
     XMapWindow(display, window);
     windows.push_back(window);
   }
@@ -189,8 +195,9 @@ bool waitForWindowManager(Display* display) {
     int format;
     unsigned long count, after;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
-                           &format, &count, &after, &data) == Success && data) {
+    if (XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &after, &data) == Success &&
+        data) {
       XFree(data);
       if (count == 1) return true;
     }
@@ -203,9 +210,10 @@ bool waitForWindowManager(Display* display) {
 std::string startXvfb(std::vector<std::unique_ptr<Child>>& children) {
   int fds[2];
   if (pipe(fds) != 0) return {};
-  children.push_back(std::make_unique<Child>(
-      std::vector<std::string>{"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"},
-      environmentWith(""), fds[1]));
+  children.push_back(
+      std::make_unique<Child>(std::vector<std::string>{"Xvfb", "-displayfd", "3", "-nolisten",
+                                                       "tcp", "-screen", "0", "1280x1024x24"},
+                              environmentWith(""), fds[1]));
   close(fds[1]);
   std::string number;
   char c;
@@ -215,8 +223,8 @@ std::string startXvfb(std::vector<std::unique_ptr<Child>>& children) {
 }
 
 void print(const char* what, const Figures& f, int runs) {
-  std::printf("%-46s median %6.2f ms   min %6.2f ms   p90 %6.2f ms   (%d runs)\n", what, f.median, f.low,
-              f.high, runs);
+  std::printf("%-46s median %6.2f ms   min %6.2f ms   p90 %6.2f ms   (%d runs)\n", what, f.median,
+              f.low, f.high, runs);
 }
 
 }  // namespace
@@ -250,7 +258,8 @@ int main(int argc, char** argv) {
   Display* connection = XOpenDisplay(display.c_str());
   std::vector<Window> windows;
   Figures desktop{}, headless{};
-  const bool ok = connection && waitForWindowManager(connection) && openWindows(connection, windows) &&
+  const bool ok = connection && waitForWindowManager(connection) &&
+                  openWindows(connection, windows) &&
                   measure(program, rules, display, runs, desktop) &&
                   measure(program, small, "", runs, headless);
   if (connection) XCloseDisplay(connection);

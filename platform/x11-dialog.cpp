@@ -39,7 +39,9 @@ std::vector<std::string> linesOf(const std::wstring& text) {
 
 struct Box {
   int x, y, width, height;
-  bool holds(int px, int py) const { return px >= x && px < x + width && py >= y && py < y + height; }
+  bool holds(int px, int py) const {
+    return px >= x && px < x + width && py >= y && py < y + height;
+  }
 };
 
 class Dialog {

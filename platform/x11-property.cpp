@@ -59,7 +59,8 @@ PropertyValue readProperty(const Desktop& desktop, Window window, Atom name) {
   } else if (format == 32) {
     // Xlib hands 32-bit items over as longs, whatever the size of a long.
     const auto* items = reinterpret_cast<const long*>(data);
-    for (unsigned long i = 0; i < count; ++i) value.items.push_back(static_cast<unsigned long>(items[i]));
+    for (unsigned long i = 0; i < count; ++i)
+      value.items.push_back(static_cast<unsigned long>(items[i]));
   }
   desktop.x.free(data);
   return value;
@@ -71,10 +72,12 @@ Window windowProperty(const Desktop& desktop, Window window, Atom name) {
   return value.items.front();
 }
 
-std::optional<std::wstring> decodeText(const Desktop& desktop, Atom type, const std::string& bytes) {
+std::optional<std::wstring> decodeText(const Desktop& desktop, Atom type,
+                                       const std::string& bytes) {
   if (type == desktop.atom(Name::utf8String)) return fromUtf8(bytes);
   if (type == XA_STRING) return fromLatin1(bytes);
-  if (type == desktop.atom(Name::compoundText) && isPlainCompoundText(bytes)) return fromLatin1(bytes);
+  if (type == desktop.atom(Name::compoundText) && isPlainCompoundText(bytes))
+    return fromLatin1(bytes);
   return std::nullopt;
 }
 

@@ -49,12 +49,14 @@ std::vector<Window> clientsOnScreen(const Desktop& desktop) {
 // The stacking list runs from the bottom up; the plain client list in the
 // order the windows were mapped, so the newest window comes first.
 std::vector<Window> managedWindows(const Desktop& desktop, Name list) {
-  const std::vector<unsigned long> items = x11::readProperty(desktop, desktop.root, desktop.atom(list)).items;
+  const std::vector<unsigned long> items =
+      x11::readProperty(desktop, desktop.root, desktop.atom(list)).items;
   return std::vector<Window>(items.rbegin(), items.rend());
 }
 
 std::vector<Window> topLevelWindows(const Desktop& desktop) {
-  if (desktop.offers(Name::clientListStacking)) return managedWindows(desktop, Name::clientListStacking);
+  if (desktop.offers(Name::clientListStacking))
+    return managedWindows(desktop, Name::clientListStacking);
   if (desktop.offers(Name::clientList)) return managedWindows(desktop, Name::clientList);
   return clientsOnScreen(desktop);
 }

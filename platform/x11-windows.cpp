@@ -24,10 +24,12 @@ constexpr long kFromUser = 2;
 // the server stamp an event: an empty append to a property of a window of
 // our own, never shown.
 Time serverTime(const Desktop& desktop) {
-  const Window probe = desktop.x.createSimpleWindow(desktop.display, desktop.root, 0, 0, 1, 1, 0, 0, 0);
+  const Window probe =
+      desktop.x.createSimpleWindow(desktop.display, desktop.root, 0, 0, 1, 1, 0, 0, 0);
   desktop.x.selectInput(desktop.display, probe, PropertyChangeMask);
   unsigned char nothing = 0;
-  desktop.x.changeProperty(desktop.display, probe, XA_WM_NAME, XA_STRING, 8, PropModeAppend, &nothing, 0);
+  desktop.x.changeProperty(desktop.display, probe, XA_WM_NAME, XA_STRING, 8, PropModeAppend,
+                           &nothing, 0);
   XEvent event;
   desktop.x.windowEvent(desktop.display, probe, PropertyChangeMask, &event);
   desktop.x.destroyWindow(desktop.display, probe);
@@ -46,7 +48,8 @@ void sendMessage(const Desktop& desktop, Window to, long mask, Window about, Ato
 }
 
 // Requests to the window manager go to the root, where it listens.
-void askWindowManager(const Desktop& desktop, Window about, Name request, const std::vector<long>& data) {
+void askWindowManager(const Desktop& desktop, Window about, Name request,
+                      const std::vector<long>& data) {
   sendMessage(desktop, desktop.root, SubstructureRedirectMask | SubstructureNotifyMask, about,
               desktop.atom(request), data);
 }
@@ -77,7 +80,8 @@ HWND GetForegroundWindow() {
   const Desktop* desktop = x11::desktop();
   if (desktop == nullptr) return nullptr;
   if (desktop->offers(Name::activeWindow)) {
-    return x11::handleOf(x11::windowProperty(*desktop, desktop->root, desktop->atom(Name::activeWindow)));
+    return x11::handleOf(
+        x11::windowProperty(*desktop, desktop->root, desktop->atom(Name::activeWindow)));
   }
   return x11::handleOf(focusedClient(*desktop));
 }

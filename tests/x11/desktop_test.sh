@@ -60,15 +60,16 @@ start_display() {
   Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
   pids+=($!)
   wait_until 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  export DISPLAY=":$(head -n1 "$work/display")"
+  DISPLAY=":$(head -n1 "$work/display")"
+  export DISPLAY
 }
 
 # A window manager that has only just started may still miss a window
 # mapped in that moment, and leave it unmanaged for good. It is ready once
 # it takes in a probe window; a probe that it missed is replaced.
 wait_for_window_manager() {
-  local attempt probe
-  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+  local probe
+  for _ in {1..10}; do
     "$helper" "$work/probe.log" --class Probe &
     probe=$!
     if wait_until 1 has_line "$work/probe.log" '^ready'; then
@@ -123,6 +124,9 @@ notice_shown() { [[ -n $(xdotool search --name '^Tarvexel$') ]]; }
 
 focus_count() { grep -c '^focus' "$work/$1.log"; }
 
+# focused_since NAME COUNT: the window got the focus after it had COUNT.
+focused_since() { (($(focus_count "$1") > $2)); }
+
 # run_profile LINES...: writes the lines as a profile and runs Tarvexel on
 # it. Every section should hold a "fired NAME" line, which becomes
 # execSync=touch|$work/fired/NAME; fired() then tells which sections ran.
@@ -142,12 +146,16 @@ run_profile() {
   [[ $status == 0 ]] || fail "exit status $status for: $*"
 }
 
-fired() { ls "$work/fired" | tr '\n' ' ' | sed 's/ $//'; }
+fired() { (cd "$work/fired" && shopt -s nullglob && echo *); }
 
 expect_fired() {
   local got
   got=$(fired)
   [[ $got == "$1" ]] || fail "expected section(s) '$1' to run, got '$got'"
+}
+
+expect_silent() {
+  [[ ! -s $work/out && ! -s $work/err ]] || fail "something was printed $1: $(cat "$work/err")"
 }
 
 expect_closed() {
@@ -268,8 +276,8 @@ case_active_mode() {
   start_window alpha --class Alpha
   start_window beta --class Beta
   wait_until 5 is_active beta || fail "beta did not come to the front on its own"
-  local rules=('[a]' 'class=Alpha' 'mode=active' 'fired a' '[b]' 'class=Beta' 'mode=active' 'fired b'
-    '[default]' 'fired default')
+  local rules=('[a]' 'class=Alpha' 'mode=active' 'fired a'
+    '[b]' 'class=Beta' 'mode=active' 'fired b' '[default]' 'fired default')
   run_profile "${rules[@]}"
   expect_fired b
   xdotool windowactivate --sync "$(window_id alpha)"
@@ -288,7 +296,7 @@ case_exec_active() {
   run_profile '[a]' 'class=Alpha' 'exec=active' 'fired a' '[default]' 'fired default'
   expect_fired a
   wait_until 5 is_active alpha || fail "alpha is not the active window"
-  wait_until 5 test "$(focus_count alpha)" -gt "$focused" || fail "alpha did not get the focus"
+  wait_until 5 focused_since alpha "$focused" || fail "alpha did not get the focus"
   asked_window_manager alpha activate
 }
 
@@ -301,8 +309,8 @@ dismiss_by() {
       wait_until 5 is_active_id "$id" || fail "the notice has no focus"
       xdotool key "$2" ;;
     click)
-      local X Y WIDTH HEIGHT SCREEN WINDOW
-      eval "$(xdotool getwindowgeometry --shell "$id")"
+      local WIDTH HEIGHT
+      eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(WIDTH|HEIGHT)=')"
       # The text, which is not the button, leaves it open.
       xdotool mousemove --window "$id" 10 10 click 1
       sleep 0.3
@@ -332,7 +340,8 @@ case_notice() {
     wait "$notice"
     status=$?
     [[ $status == 0 ]] || fail "exit status $status after dismissing by $way"
-    [[ $(cat "$work/notice.err") == "$kNotice" ]] || fail "standard error held: $(cat "$work/notice.err")"
+    [[ $(cat "$work/notice.err") == "$kNotice" ]] ||
+      fail "standard error held: $(cat "$work/notice.err")"
     [[ ! -s $work/notice.out ]] || fail "something was written to standard output"
     ! notice_shown || fail "the notice stayed on screen"
   done
@@ -356,22 +365,23 @@ case_no_display() {
   unset DISPLAY
   run_profile "${rule[@]}"
   expect_fired default
-  [[ ! -s $work/out && ! -s $work/err ]] || fail "something was printed without a display"
+  expect_silent "without a display"
   ! loads_libx11 || fail "libX11 was loaded without a display"
   export DISPLAY=:$((${display#:} + 1000))
   run_profile "${rule[@]}"
   expect_fired default
-  [[ ! -s $work/out && ! -s $work/err ]] || fail "something was printed for a display that is not there"
+  expect_silent "for a display that is not there"
   # A display that turns us away: it wants a cookie we do not have, and
   # Xlib would say so on standard error.
   xauth -q -f "$work/cookies" add :0 . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
   Xvfb -displayfd 3 -nolisten tcp -auth "$work/cookies" 3>"$work/locked" 2>/dev/null &
   pids+=($!)
   wait_until 10 test -s "$work/locked" || fail "the locked Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$work/locked")" XAUTHORITY=/nonexistent
+  DISPLAY=":$(head -n1 "$work/locked")"
+  export DISPLAY XAUTHORITY=/nonexistent
   run_profile "${rule[@]}"
   expect_fired default
-  [[ ! -s $work/out && ! -s $work/err ]] || fail "something was printed for a display that refused us: $(cat "$work/err")"
+  expect_silent "for a display that refused us"
   unset XAUTHORITY
   export DISPLAY=$display
   run_profile '[default]' 'fired default'
@@ -392,9 +402,9 @@ case_without_ewmh() {
   focused=$(focus_count alpha)
   run_profile '[a]' 'class=Alpha' 'exec=active' 'fired a' '[default]' 'fired default'
   expect_fired a
-  wait_until 5 test "$(focus_count alpha)" -gt "$focused" || fail "alpha did not get the focus"
-  run_profile '[b]' 'class=Beta' 'mode=active' 'fired b' '[a]' 'class=Alpha' 'mode=active' 'fired a' \
-    '[default]' 'fired default'
+  wait_until 5 focused_since alpha "$focused" || fail "alpha did not get the focus"
+  run_profile '[b]' 'class=Beta' 'mode=active' 'fired b' \
+    '[a]' 'class=Alpha' 'mode=active' 'fired a' '[default]' 'fired default'
   expect_fired a
   run_profile '[b]' 'class=Beta' 'exec=close' 'fired b' '[default]' 'fired default'
   expect_fired b
@@ -403,7 +413,8 @@ case_without_ewmh() {
   run_profile '[s]' 'class=Stubborn' 'exec=close' 'fired s' '[default]' 'fired default'
   expect_fired s
   sleep 0.3
-  xprop -id "$(window_id stubborn)" WM_CLASS >/dev/null 2>&1 || fail "a window without WM_DELETE_WINDOW was destroyed"
+  xprop -id "$(window_id stubborn)" WM_CLASS >/dev/null 2>&1 ||
+    fail "a window without WM_DELETE_WINDOW was destroyed"
 }
 
 declare -F "case_$case_name" >/dev/null || fail "no such case"

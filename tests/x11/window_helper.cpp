@@ -43,11 +43,16 @@ bool parse(int argc, char** argv, Options& options) {
     }
     if (i + 1 == argc) return false;
     const char* value = argv[++i];
-    if (flag == "--class") options.className = value;
-    else if (flag == "--instance") options.instance = value;
-    else if (flag == "--title") options.title = value;
-    else if (flag == "--wm-name") options.wmName = value;
-    else return false;
+    if (flag == "--class")
+      options.className = value;
+    else if (flag == "--instance")
+      options.instance = value;
+    else if (flag == "--title")
+      options.title = value;
+    else if (flag == "--wm-name")
+      options.wmName = value;
+    else
+      return false;
   }
   return true;
 }
@@ -76,8 +81,9 @@ class Helper {
         closeWindow_(XInternAtom(display, "_NET_CLOSE_WINDOW", False)) {
     window_ = XCreateSimpleWindow(display, root_, 10, 10, 200, 100, 0, 0, WhitePixel(display, 0));
     setText(XA_WM_CLASS, XA_STRING, options.instance + '\0' + options.className + '\0');
-    if (options.title) setText(XInternAtom(display, "_NET_WM_NAME", False),
-                               XInternAtom(display, "UTF8_STRING", False), options.title);
+    if (options.title)
+      setText(XInternAtom(display, "_NET_WM_NAME", False),
+              XInternAtom(display, "UTF8_STRING", False), options.title);
     if (options.wmName) setText(XA_WM_NAME, XA_STRING, options.wmName);
     if (options.takesDelete) XSetWMProtocols(display, window_, &deleteWindow_, 1);
     XSelectInput(display, window_, PropertyChangeMask | FocusChangeMask | StructureNotifyMask);
@@ -121,7 +127,8 @@ class Helper {
     unsigned char* data = nullptr;
     std::vector<Window> list;
     if (XGetWindowProperty(display_, on, property, 0, 65536, False, XA_WINDOW, &type, &format,
-                           &count, &after, &data) == Success && data != nullptr) {
+                           &count, &after, &data) == Success &&
+        data != nullptr) {
       const auto* items = reinterpret_cast<const long*>(data);
       for (unsigned long i = 0; i < count; ++i) list.push_back(static_cast<Window>(items[i]));
       XFree(data);
@@ -165,8 +172,9 @@ class Helper {
 int main(int argc, char** argv) {
   Options options;
   if (!parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: window_helper RECORD [--class C] [--instance I] [--title T] "
-                         "[--wm-name N] [--no-delete]\n");
+    std::fprintf(stderr,
+                 "usage: window_helper RECORD [--class C] [--instance I] [--title T] "
+                 "[--wm-name N] [--no-delete]\n");
     return 2;
   }
   Display* display = XOpenDisplay(nullptr);
