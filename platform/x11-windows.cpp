@@ -104,17 +104,18 @@ BOOL SetForegroundWindow(HWND handle) {
 }
 
 // Only ever a request the window may turn down. A window that takes no
-// WM_DELETE_WINDOW is left alone here; where the window manager handles
-// _NET_CLOSE_WINDOW it decides, as for its own close button.
+// WM_DELETE_WINDOW cannot be asked, only killed, and window managers kill
+// such a window on _NET_CLOSE_WINDOW: it is left alone.
 LRESULT SendMessageW(HWND handle, UINT message, WPARAM, LPARAM) {
   if (message != WM_CLOSE || handle == nullptr) return 0;
   const Desktop* desktop = x11::desktop();
   if (desktop == nullptr) return 0;
   const Window window = x11::windowOf(handle);
+  if (!takesDeleteWindow(*desktop, window)) return 0;
   const long time = static_cast<long>(serverTime(*desktop));
   if (desktop->offers(Name::closeWindow)) {
     askWindowManager(*desktop, window, Name::closeWindow, {time, kFromUser});
-  } else if (takesDeleteWindow(*desktop, window)) {
+  } else {
     sendMessage(*desktop, window, NoEventMask, window, desktop->atom(Name::wmProtocols),
                 {static_cast<long>(desktop->atom(Name::wmDeleteWindow)), time});
   }

@@ -189,6 +189,19 @@ case_close_by_class() {
   expect_not_closed other
 }
 
+# A window that takes no close request could only be killed, which a
+# window manager does on _NET_CLOSE_WINDOW: Tarvexel does not ask it.
+case_close_never_kills() {
+  start_openbox
+  start_window stubborn --class Stubborn --no-delete
+  run_profile '[s]' 'class=Stubborn' 'exec=close' 'fired s' '[default]' 'fired default'
+  expect_fired s
+  sleep 0.3
+  ! has_line "$work/stubborn.log" '^asked' || fail "the window manager was asked to close it"
+  xprop -id "$(window_id stubborn)" WM_CLASS >/dev/null 2>&1 ||
+    fail "a window without WM_DELETE_WINDOW was killed"
+}
+
 # Of two windows that match, the one higher in the stack is taken.
 case_topmost_first() {
   start_openbox
