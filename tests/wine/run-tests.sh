@@ -55,7 +55,7 @@ trap 'exit 1' INT TERM HUP
 
 start_session() {
   rm -rf "$work"
-  mkdir -p "$work" "$(dirname "$prefix")"
+  mkdir -p "$work" "$prefix"
   Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" 2>/dev/null &
   xvfb_pid=$!
   for _ in $(seq 100); do
@@ -66,6 +66,7 @@ start_session() {
   export DISPLAY=:$(<"$work/display")
   export WINEPREFIX=$prefix WINEDEBUG=-all LANG=C.UTF-8
   unset LC_ALL
+  # Persistent, so that the desktop outlives the programs of each case.
   wineserver -p
   if [[ ! -f $prefix/system.reg ]]; then
     local started=$SECONDS
