@@ -30,8 +30,9 @@ std::FILE* openText(const std::wstring& path) {
   if (path.empty() || path.size() >= MAX_PATH || path.find(L'\0') != std::wstring::npos) {
     return nullptr;
   }
-  // A UTF-8 stream without a mark would read as UTF-8 too, so the mark is
-  // looked for first; text mode under the locale is what any other file gets.
+  // Opened for UTF-8, a file without the mark would be read as UTF-8 too, so
+  // the mark is looked for first; any other file gets text mode under the
+  // locale.
   return _wfopen(path.c_str(), startsWithUtf8Mark(path) ? L"rt, ccs=UTF-8" : L"rt");
 }
 
