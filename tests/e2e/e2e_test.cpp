@@ -162,7 +162,7 @@ TEST(EndToEndTest, ExitStatusAndNotice) {
     EXPECT_EQ(run.status, c.status) << testing::PrintToString(c.arguments);
     EXPECT_EQ(run.standardError, c.standardError) << testing::PrintToString(c.arguments);
   }
-  const std::vector<Record> started = starts(sandbox.waitForRecords(2));
+  const std::vector<Record> started = starts(sandbox.waitForRecords(4));
   ASSERT_EQ(started.size(), 2u) << "the good profile ran twice, nothing else ran";
   EXPECT_EQ(started[0].name, "a");
   EXPECT_EQ(started[1].name, "a");
