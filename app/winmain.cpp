@@ -1,5 +1,7 @@
 // The program's whole life: the command line names a profile; run it and
 // say through the exit status whether that worked.
+#include <clocale>
+
 #include "launcher/launcher.h"
 #include "platform/services.h"
 #include "profile/profile.h"
@@ -20,16 +22,7 @@ int runProfile(const std::wstring& path) {
   return kRan;
 }
 
-}  // namespace
-
-// Desktop Windows enters through the wide wWinMain; Windows CE's WinMain and
-// the POSIX main() both hand over a wide command line as well.
-#if defined(_WIN32) && !defined(_WIN32_WCE)
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
-#else
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
-#endif
-{
+int runCommandLine(const wchar_t* commandLine) {
   std::wstring path = commandLine;
   // The path is used verbatim: quotes and blanks are part of it; only a
   // carriage return, and whatever follows it, goes.
@@ -42,3 +35,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
   }
   return runProfile(path);
 }
+
+}  // namespace
+
+// Desktop Windows enters through the wide wWinMain; Windows CE's WinMain and
+// the POSIX main() both hand over a wide command line as well.
+#if defined(_WIN32) && !defined(_WIN32_WCE)
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
+  // Profiles are read in the user's code page, as Notepad wrote them; until
+  // told otherwise the C run-time reads text in its own "C" locale. (Windows
+  // CE's run-time has no locales to choose from.)
+  std::setlocale(LC_ALL, "");
+  return runCommandLine(commandLine);
+}
+#else
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
+  return runCommandLine(commandLine);
+}
+#endif

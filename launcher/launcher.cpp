@@ -2,38 +2,17 @@
 
 #include <cstdint>
 
-HANDLE launchCommand(const std::wstring& value) {
-  const std::size_t bar = value.find(L'|');
-  if (bar == std::wstring::npos) return shellOpen(value, std::wstring());
-  return shellOpen(value.substr(0, bar), value.substr(bar + 1));
-}
-
-HANDLE shellOpen(const std::wstring& file, const std::wstring& parameters) {
-  if (file.empty()) return nullptr;
-  SHELLEXECUTEINFO request{};
-  request.cbSize = sizeof request;
-  // Without NO_UI a failed launch makes the shell show its own modal error
-  // box, which would hold up the rest of the run until someone dismissed it;
-  // a failed launch must be silent and let the run go on.
-  request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-  request.hwnd = nullptr;
-  request.lpVerb = L"Open";
-  request.lpFile = file.c_str();
-  request.lpParameters = parameters.c_str();
-  request.lpDirectory = nullptr;
-  request.nShow = 0;
-  if (!ShellExecuteEx(&request)) return nullptr;
-  return request.hProcess;
-}
-
 namespace {
 
 // The longest wait that is not INFINITE: no profile may make us wait for ever.
 constexpr std::int64_t kLongestSleep = INFINITE - 1;
 
+// What the C run-time's _wtol skips before a number.
 bool isRunTimeSpace(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
 }
+
+const wchar_t* orAny(const std::wstring& name) { return name.empty() ? nullptr : name.c_str(); }
 
 void launchAndForget(const std::wstring& value) {
   if (const HANDLE process = launchCommand(value)) CloseHandle(process);
@@ -58,17 +37,25 @@ void exec(const std::wstring& value, HWND window) {
 
 }  // namespace
 
-DWORD sleepMilliseconds(const std::wstring& value) {
-  auto at = value.begin();
-  while (at != value.end() && isRunTimeSpace(*at)) ++at;
-  bool negative = false;
-  if (at != value.end() && (*at == L'+' || *at == L'-')) negative = *at++ == L'-';
-  std::int64_t magnitude = 0;
-  for (; at != value.end() && *at >= L'0' && *at <= L'9'; ++at) {
-    magnitude = magnitude * 10 + (*at - L'0');
-    if (magnitude > kLongestSleep) magnitude = kLongestSleep;
+void selectAndRun(Profile& profile) {
+  const std::wstring noName;
+  const std::wstring execMode = L"exec";
+  for (const ProfileSection& section : profile.sections()) {
+    if (section.name == L"default") continue;
+    // Asking with storeDefault records the missing keys in the section; the
+    // runner passes over them, so they change nothing that runs.
+    const std::wstring& className = profile.getValueOr(section.name, L"class", noName, true);
+    const std::wstring& title = profile.getValueOr(section.name, L"title", noName, true);
+    if (className.empty() && title.empty()) continue;
+    const std::wstring& mode = profile.getValueOr(section.name, L"mode", execMode, true);
+    const HWND window = FindWindowW(orAny(className), orAny(title));
+    if (window == nullptr) continue;
+    if (mode == L"exec" || (mode == L"active" && window == GetForegroundWindow())) {
+      runSection(section.entries, window);
+      return;
+    }
   }
-  return negative ? 0 : static_cast<DWORD>(magnitude);
+  runSection(profile.findSection(L"default", false), nullptr);
 }
 
 void runSection(const ProfileEntries& entries, HWND window) {
@@ -83,28 +70,39 @@ void runSection(const ProfileEntries& entries, HWND window) {
   }
 }
 
-
-namespace {
-
-const wchar_t* orAny(const std::wstring& name) { return name.empty() ? nullptr : name.c_str(); }
-
-}  // namespace
-
-void selectAndRun(Profile& profile) {
-  const std::wstring noName;
-  const std::wstring execMode = L"exec";
-  for (const ProfileSection& section : profile.sections()) {
-    if (section.name == L"default") continue;
-    const std::wstring& className = profile.getValueOr(section.name, L"class", noName, true);
-    const std::wstring& title = profile.getValueOr(section.name, L"title", noName, true);
-    if (className.empty() && title.empty()) continue;
-    const std::wstring& mode = profile.getValueOr(section.name, L"mode", execMode, true);
-    const HWND window = FindWindowW(orAny(className), orAny(title));
-    if (window == nullptr) continue;
-    if (mode == L"exec" || (mode == L"active" && window == GetForegroundWindow())) {
-      runSection(section.entries, window);
-      return;
-    }
+DWORD sleepMilliseconds(const std::wstring& value) {
+  auto at = value.begin();
+  while (at != value.end() && isRunTimeSpace(*at)) ++at;
+  bool negative = false;
+  if (at != value.end() && (*at == L'+' || *at == L'-')) negative = *at++ == L'-';
+  std::int64_t magnitude = 0;
+  for (; at != value.end() && *at >= L'0' && *at <= L'9'; ++at) {
+    magnitude = magnitude * 10 + (*at - L'0');
+    if (magnitude > kLongestSleep) magnitude = kLongestSleep;
   }
-  runSection(profile.findSection(L"default", false), nullptr);
+  return negative ? 0 : static_cast<DWORD>(magnitude);
+}
+
+HANDLE launchCommand(const std::wstring& value) {
+  const std::size_t bar = value.find(L'|');
+  if (bar == std::wstring::npos) return shellOpen(value, std::wstring());
+  return shellOpen(value.substr(0, bar), value.substr(bar + 1));
+}
+
+HANDLE shellOpen(const std::wstring& file, const std::wstring& parameters) {
+  if (file.empty()) return nullptr;
+  SHELLEXECUTEINFO request{};
+  request.cbSize = sizeof request;
+  // Without NO_UI a failed launch makes the shell show its own modal error
+  // box, which would hold up the rest of the run until someone dismissed it;
+  // a failed launch must be silent and let the run go on.
+  request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  request.hwnd = nullptr;
+  request.lpVerb = L"Open";
+  request.lpFile = file.c_str();
+  request.lpParameters = parameters.c_str();
+  request.lpDirectory = nullptr;
+  request.nShow = 0;
+  if (!ShellExecuteEx(&request)) return nullptr;
+  return request.hProcess;
 }

@@ -5,10 +5,12 @@
 
 #include "platform/services.h"
 #include "platform/utf8.h"
+#include "platform/x11-dialog.h"
 
-// Without a desktop the notice goes to standard error, in UTF-8 whatever the
-// locale, so the Japanese text arrives intact.
-int MessageBoxW(HWND, LPCWSTR text, LPCWSTR, UINT) {
+// The notice goes to standard error, in UTF-8 whatever the locale so that
+// the Japanese text arrives intact, and then, where there is a desktop, into
+// a box that stays until it is dismissed.
+int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT) {
   const std::string bytes = utf8::narrow(text) + "\n";
   std::size_t written = 0;
   while (written < bytes.size()) {
@@ -17,5 +19,6 @@ int MessageBoxW(HWND, LPCWSTR text, LPCWSTR, UINT) {
     if (got <= 0) break;
     written += static_cast<std::size_t>(got);
   }
+  x11::showDialog(text, caption);
   return 1;  // IDOK
 }

@@ -1,0 +1,280 @@
+// How long Tarvexel takes from start to exit:
+//  (a) on a desktop, deciding among 10 window rules with 30 windows open;
+//  (b) without a display, on a small profile.
+// Each figure is the median of many runs of the real binary, timed from
+// spawn to exit. Without DISPLAY the benchmark starts its own Xvfb and
+// openbox for (a) and stops them at the end.
+//
+// Usage: tarvexel_bench PATH_TO_TARVEXEL [RUNS]
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kWindows = 30;
+constexpr int kRules = 10;
+
+using Clock = std::chrono::steady_clock;
+
+std::vector<std::string> environmentWith(const std::string& display) {
+  std::vector<std::string> variables;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if (std::string(*entry).rfind("DISPLAY=", 0) != 0) variables.push_back(*entry);
+  }
+  if (!display.empty()) variables.push_back("DISPLAY=" + display);
+  return variables;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+  std::vector<char*> list;
+  for (std::string& s : strings) list.push_back(s.data());
+  list.push_back(nullptr);
+  return list;
+}
+
+// A program started by the benchmark; stopped and collected when it goes.
+class Child {
+ public:
+  // Its standard error goes to /dev/null; `passFd`, if given, becomes its
+  // descriptor 3.
+  Child(std::vector<std::string> command, std::vector<std::string> environment, int passFd = -1) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (passFd >= 0) posix_spawn_file_actions_adddup2(&actions, passFd, 3);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv = pointers(command);
+    std::vector<char*> envp = pointers(environment);
+    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Child() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// Runs the program to its end; the time it took, or a negative time when
+// it failed.
+double runOnce(const std::string& program, const std::string& profile,
+               std::vector<std::string> environment) {
+  std::vector<std::string> command{program, profile};
+  std::vector<char*> argv = pointers(command);
+  std::vector<char*> envp = pointers(environment);
+  const Clock::time_point start = Clock::now();
+  pid_t pid;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
+    return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1;
+}
+
+struct Figures {
+  double median, low, high;  // high: the 90th percentile
+};
+
+bool measure(const std::string& program, const std::string& profile, const std::string& display,
+             int runs, Figures& figures) {
+  const std::vector<std::string> environment = environmentWith(display);
+  std::vector<double> times;
+  for (int i = 0; i < 10; ++i) runOnce(program, profile, environment);  // warm the caches
+  for (int i = 0; i < runs; ++i) {
+    const double ms = runOnce(program, profile, environment);
+    if (ms < 0) return false;
+    times.push_back(ms);
+  }
+  std::sort(times.begin(), times.end());
+  figures = {times[times.size() / 2], times.front(), times[times.size() * 9 / 10]};
+  return true;
+}
+
+void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+std::vector<Window> listedWindows(Display* display) {
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  std::vector<Window> list;
+  const Atom clientList = XInternAtom(display, "_NET_CLIENT_LIST", False);
+  if (XGetWindowProperty(display, DefaultRootWindow(display), clientList, 0, 4096, False, XA_WINDOW,
+                         &type, &format, &count, &after, &data) == Success &&
+      data) {
+    const auto* items = reinterpret_cast<const long*>(data);
+    for (unsigned long i = 0; i < count; ++i) list.push_back(static_cast<Window>(items[i]));
+    XFree(data);
+  }
+  return list;
+}
+
+// 30 windows, each with a class and a title of its own, all taken in by
+// the window manager. One that has just started can miss a window mapped
+// in that moment; mapping it again asks once more.
+bool openWindows(Display* display, std::vector<Window>& windows) {
+  const Window root = DefaultRootWindow(display);
+  const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  for (int i = 0; i < kWindows; ++i) {
+    const Window window =
+        XCreateSimpleWindow(display, root, 20 + i * 10, 20 + i * 10, 300, 200, 0, 0, 0);
+    const std::string names =
+        "bench" + std::to_string(i) + '\0' + "Bench" + std::to_string(i) + '\0';
+    XChangeProperty(display, window, XA_WM_CLASS, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(names.data()),
+                    static_cast<int>(names.size()));
+    const std::string title = "Window " + std::to_string(i);
+    XChangeProperty(display, window, netName, utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
+    XMapWindow(display, window);
+    windows.push_back(window);
+  }
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    XSync(display, False);
+    const std::vector<Window> listed = listedWindows(display);
+    const std::set<Window> taken(listed.begin(), listed.end());
+    int missing = 0;
+    for (const Window window : windows) {
+      if (taken.count(window)) continue;
+      ++missing;
+      if (attempt % 10 == 9) {
+        XUnmapWindow(display, window);
+        XMapWindow(display, window);
+      }
+    }
+    if (missing == 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+// Nine rules that match none of the windows, so each one looks at all 30,
+// and a tenth that matches only the window at the bottom of the stack.
+std::string tenRules() {
+  std::string profile;
+  for (int i = 0; i < kRules - 1; ++i) {
+    profile += "[rule" + std::to_string(i) + "]\n";
+    profile += i % 2 == 0 ? "class=Absent" + std::to_string(i) + "\n"
+                          : "title=Absent window " + std::to_string(i) + "\n";
+    profile += "exec=close\n";
+  }
+  profile += "[last]\nclass=Bench0\ntitle=Window 0\n";
+  profile += "[default]\nsleep=0\n";
+  return profile;
+}
+
+bool waitForWindowManager(Display* display) {
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &after, &data) == Success &&
+        data) {
+      XFree(data);
+      if (count == 1) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+// Starts Xvfb on a free display; its number, or empty.
+std::string startXvfb(std::vector<std::unique_ptr<Child>>& children) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  children.push_back(
+      std::make_unique<Child>(std::vector<std::string>{"Xvfb", "-displayfd", "3", "-nolisten",
+                                                       "tcp", "-screen", "0", "1280x1024x24"},
+                              environmentWith(""), fds[1]));
+  close(fds[1]);
+  std::string number;
+  char c;
+  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+  close(fds[0]);
+  return number.empty() ? std::string() : ":" + number;
+}
+
+void print(const char* what, const Figures& f, int runs) {
+  std::printf("%-46s median %6.2f ms   min %6.2f ms   p90 %6.2f ms   (%d runs)\n", what, f.median,
+              f.low, f.high, runs);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s PATH_TO_TARVEXEL [RUNS]\n", argv[0]);
+    return 2;
+  }
+  const std::string program = argv[1];
+  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 200;
+  char folder[] = "/tmp/tarvexel-bench-XXXXXX";
+  if (mkdtemp(folder) == nullptr) return 1;
+  const std::string rules = std::string(folder) + "/ten-rules.ini";
+  const std::string small = std::string(folder) + "/small.ini";
+  writeFile(rules, tenRules());
+  writeFile(small, "[mail]\nclass=Mailer\nexec=close\n[default]\nsleep=0\n");
+
+  std::vector<std::unique_ptr<Child>> children;  // stopped in reverse on the way out
+  const char* given = std::getenv("DISPLAY");
+  std::string display = given && *given ? given : "";
+  if (display.empty()) {
+    display = startXvfb(children);
+    if (display.empty()) {
+      std::fprintf(stderr, "could not start Xvfb\n");
+      return 1;
+    }
+    children.push_back(std::make_unique<Child>(std::vector<std::string>{"openbox", "--sm-disable"},
+                                               environmentWith(display)));
+  }
+  Display* connection = XOpenDisplay(display.c_str());
+  std::vector<Window> windows;
+  Figures desktop{}, headless{};
+  const bool ok = connection && waitForWindowManager(connection) &&
+                  openWindows(connection, windows) &&
+                  measure(program, rules, display, runs, desktop) &&
+                  measure(program, small, "", runs, headless);
+  if (connection) XCloseDisplay(connection);
+  while (!children.empty()) children.pop_back();
+  std::remove(rules.c_str());
+  std::remove(small.c_str());
+  rmdir(folder);
+  if (!ok) {
+    std::fprintf(stderr, "the benchmark could not be set up or a run failed\n");
+    return 1;
+  }
+  std::printf("Tarvexel start to exit, %s\n", program.c_str());
+  print("with a display: 10 rules, 30 windows", desktop, runs);
+  print("without a display: small profile", headless, runs);
+  std::printf("reproduce: %s %s %d   (DISPLAY %s)\n", argv[0], program.c_str(), runs,
+              given && *given ? "given: that desktop is used" : "unset: own Xvfb and openbox");
+  return 0;
+}

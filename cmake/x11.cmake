@@ -1,0 +1,27 @@
+# Windows and the notice box on X11 desktops. libX11 and libXft are opened
+# at run time, when a display is named (platform/x11-library.h); building
+# needs only their headers (Debian: libx11-dev, libxft-dev).
+find_package(X11 REQUIRED)
+find_package(Freetype REQUIRED)
+if(NOT X11_Xft_INCLUDE_PATH)
+  message(FATAL_ERROR "the Xft headers are missing (Debian: libxft-dev)")
+endif()
+
+target_sources(tarvexel_platform PRIVATE
+  ${PROJECT_SOURCE_DIR}/platform/x11-desktop.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11-dialog.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11-library.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11-property.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11-search.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11-windows.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11-xft.cpp
+)
+target_include_directories(tarvexel_platform SYSTEM PRIVATE
+  ${X11_INCLUDE_DIR} ${X11_Xft_INCLUDE_PATH} ${FREETYPE_INCLUDE_DIRS})
+
+# glibc keeps dlopen in libc from 2.34 on; older ones and others need libdl.
+include(CheckCXXSymbolExists)
+check_cxx_symbol_exists(dlopen dlfcn.h TARVEXEL_DLOPEN_IN_LIBC)
+if(NOT TARVEXEL_DLOPEN_IN_LIBC)
+  target_link_libraries(tarvexel_platform PRIVATE ${CMAKE_DL_LIBS})
+endif()

@@ -1,0 +1,96 @@
+// Finding a top-level window by class and title as FindWindow does on
+// Windows: the first match in stacking order, topmost first.
+#include <X11/Xatom.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+#include "platform/x11-desktop.h"
+#include "platform/x11-property.h"
+
+namespace {
+
+using x11::Desktop;
+using x11::Name;
+
+// A client's window is either a child of the root or, once a window manager
+// has put a frame around it, somewhere inside that frame.
+Window clientWithin(const Desktop& desktop, Window window) {
+  if (x11::isClientWindow(desktop, window)) return window;
+  const std::vector<Window> children = x11::queryTree(desktop, window).children;
+  for (auto child = children.rbegin(); child != children.rend(); ++child) {
+    const Window client = clientWithin(desktop, *child);
+    if (client != None) return client;
+  }
+  return None;
+}
+
+bool isViewable(const Desktop& desktop, Window window) {
+  XWindowAttributes attributes;
+  return desktop.x.getWindowAttributes(desktop.display, window, &attributes) != 0 &&
+         attributes.map_state == IsViewable;
+}
+
+// Without an EWMH window manager's list, the clients are found in what is
+// on the screen: the root's mapped children, topmost first.
+std::vector<Window> clientsOnScreen(const Desktop& desktop) {
+  std::vector<Window> clients;
+  const std::vector<Window> children = x11::queryTree(desktop, desktop.root).children;
+  for (auto child = children.rbegin(); child != children.rend(); ++child) {
+    if (!isViewable(desktop, *child)) continue;
+    const Window client = clientWithin(desktop, *child);
+    if (client != None) clients.push_back(client);
+  }
+  return clients;
+}
+
+// The stacking list runs from the bottom up; the plain client list in the
+// order the windows were mapped, so the newest window comes first.
+std::vector<Window> managedWindows(const Desktop& desktop, Name list) {
+  const std::vector<unsigned long> items =
+      x11::readProperty(desktop, desktop.root, desktop.atom(list)).items;
+  return std::vector<Window>(items.rbegin(), items.rend());
+}
+
+std::vector<Window> topLevelWindows(const Desktop& desktop) {
+  if (desktop.offers(Name::clientListStacking))
+    return managedWindows(desktop, Name::clientListStacking);
+  if (desktop.offers(Name::clientList)) return managedWindows(desktop, Name::clientList);
+  return clientsOnScreen(desktop);
+}
+
+// WM_CLASS holds the instance name and the class name, each ended by a NUL.
+bool hasClass(const Desktop& desktop, Window window, const wchar_t* wanted) {
+  const x11::PropertyValue value = x11::readProperty(desktop, window, XA_WM_CLASS);
+  const std::optional<std::wstring> names = x11::decodeText(desktop, value.type, value.bytes);
+  if (!names) return false;
+  const std::size_t end = names->find(L'\0');
+  const std::wstring instance = names->substr(0, end);
+  if (instance == wanted) return true;
+  if (end == std::wstring::npos) return false;
+  return names->substr(end + 1, names->find(L'\0', end + 1) - (end + 1)) == wanted;
+}
+
+// The UTF-8 _NET_WM_NAME where the window has one, its WM_NAME otherwise.
+bool hasTitle(const Desktop& desktop, Window window, const wchar_t* wanted) {
+  x11::PropertyValue value = x11::readProperty(desktop, window, desktop.atom(Name::netWmName));
+  if (value.type == None) value = x11::readProperty(desktop, window, XA_WM_NAME);
+  const std::optional<std::wstring> title = x11::decodeText(desktop, value.type, value.bytes);
+  return title && *title == wanted;
+}
+
+}  // namespace
+
+HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
+  const Desktop* desktop = x11::desktop();
+  if (desktop == nullptr) return nullptr;
+  for (const Window window : topLevelWindows(*desktop)) {
+    if ((className == nullptr || hasClass(*desktop, window, className)) &&
+        (windowName == nullptr || hasTitle(*desktop, window, windowName))) {
+      return x11::handleOf(window);
+    }
+  }
+  return nullptr;
+}

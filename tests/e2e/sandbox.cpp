@@ -1,0 +1,135 @@
+#include "tests/e2e/sandbox.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> split(const std::string& line, char separator) {
+  std::vector<std::string> fields;
+  std::size_t begin = 0;
+  while (true) {
+    const std::size_t end = line.find(separator, begin);
+    fields.push_back(line.substr(begin, end - begin));
+    if (end == std::string::npos) return fields;
+    begin = end + 1;
+  }
+}
+
+Record parse(const std::string& line) {
+  const std::vector<std::string> fields = split(line, '\x1f');
+  Record record;
+  record.event = fields.at(0);
+  record.name = fields.at(1);
+  record.milliseconds = std::stoll(fields.at(2));
+  if (record.event == "start") {
+    record.sessionLeader = fields.at(3) == "1";
+    record.arguments.assign(fields.begin() + 4, fields.end());
+  }
+  return record;
+}
+
+}  // namespace
+
+long long monotonicMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+Sandbox::Sandbox() {
+  std::string pattern = (fs::temp_directory_path() / "tarvexel-e2e-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  folder_ = pattern;
+  fs::create_directory(folder_ + "/bin");
+  for (const char* name : {"a", "b", "c", "xdg-open"}) {
+    fs::create_symlink(RECORDER_PATH, folder_ + "/bin/" + name);
+  }
+}
+
+Sandbox::~Sandbox() {
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+std::string Sandbox::write(const std::string& name, const std::string& bytes) const {
+  const std::string path = folder_ + "/" + name;
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+void Sandbox::removeFromPath(const std::string& name) const { fs::remove(folder_ + "/bin/" + name); }
+
+RunResult Sandbox::run(const std::vector<std::string>& arguments) const {
+  const std::string errorPath = folder_ + "/stderr.txt";
+  std::vector<std::string> environment = {"PATH=" + folder_ + "/bin:/usr/bin:/bin",
+                                          "RECORDER_LOG=" + folder_ + "/log.txt"};
+  std::vector<char*> envp;
+  for (std::string& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> args = {TARVEXEL_PATH};
+  args.insert(args.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addchdir_np(&actions, folder_.c_str());
+  RunResult result;
+  result.startMilliseconds = monotonicMilliseconds();
+  pid_t pid;
+  const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) throw std::runtime_error("cannot start tarvexel");
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+  }
+  result.endMilliseconds = monotonicMilliseconds();
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.standardError = readAll(errorPath);
+  return result;
+}
+
+RunResult Sandbox::runProfile(const std::string& profile) const {
+  return run({write("profile.ini", profile)});
+}
+
+std::vector<Record> Sandbox::records() const {
+  std::vector<Record> records;
+  std::istringstream lines(readAll(folder_ + "/log.txt"));
+  for (std::string line; std::getline(lines, line);) records.push_back(parse(line));
+  return records;
+}
+
+std::vector<Record> Sandbox::waitForRecords(std::size_t count, int seconds) const {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  std::vector<Record> found = records();
+  while (found.size() < count && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    found = records();
+  }
+  return found;
+}

@@ -1,0 +1,431 @@
+#!/usr/bin/env bash
+# The Windows program end to end under Wine: real windows, the real shell
+# and real processes, on a virtual X display of its own.
+#
+#   run-tests.sh ARCH BUILD PREFIX WORK    run every case
+#   run-tests.sh --missing REASON          report the tests as not runnable
+#
+# BUILD is a MinGW-w64 build tree (tarvexel.exe, and the helper programs in
+# tests/wine/), PREFIX the Wine prefix to use (made on first use), WORK a
+# scratch folder for profiles and records. Exit status 77 means skipped;
+# under CI a missing tool is a failure instead, as nothing may be skipped
+# there.
+set -uo pipefail
+
+readonly kSkipped=77
+
+cannot_run() {
+  if [[ ${CI:-} == true ]]; then
+    echo "FAILED: $1 (nothing may be skipped in CI)"
+    exit 1
+  fi
+  echo "SKIPPED: $1"
+  exit "$kSkipped"
+}
+
+[[ $1 == --missing ]] && cannot_run "$2"
+
+readonly arch=$1 build=$2 prefix=$3 work=$4
+readonly tarvexel=$build/tarvexel.exe helpers=$build/tests/wine
+
+for tool in wine wineserver wineboot Xvfb iconv; do
+  command -v "$tool" >/dev/null || cannot_run "$tool is not installed (bash .ci/install installs it)"
+done
+locale -a | grep -qix 'ja_JP.utf-\?8' ||
+  cannot_run "the ja_JP.UTF-8 locale is missing (bash .ci/install makes it)"
+
+# --- The session: a display first, then Wine ------------------------------
+# A wineserver that first starts without a display keeps a desktop without
+# a driver, on which no window can ever be made; so the display comes first.
+
+xvfb_pid=
+stop_session() {
+  # Only the wineserver of our own prefix, never one of the user's.
+  if [[ ${WINEPREFIX:-} == "$prefix" ]]; then
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+  fi
+  if [[ -n $xvfb_pid ]]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+  fi
+}
+trap stop_session EXIT
+trap 'exit 1' INT TERM HUP
+
+start_session() {
+  rm -rf "$work"
+  mkdir -p "$work" "$prefix"
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" 2>/dev/null &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [[ -s $work/display ]] && break
+    sleep 0.1
+  done
+  [[ -s $work/display ]] || { echo "FAILED: Xvfb did not start"; exit 1; }
+  export DISPLAY=:$(<"$work/display")
+  export WINEPREFIX=$prefix WINEDEBUG=-all LANG=C.UTF-8
+  unset LC_ALL
+  # Persistent, so that the desktop outlives the programs of each case.
+  wineserver -p
+  if [[ ! -f $prefix/system.reg ]]; then
+    local started=$SECONDS
+    # No offers to install .NET or Gecko: nothing here needs them.
+    WINEDLLOVERRIDES='mscoree,mshtml=' wineboot -i >/dev/null 2>&1
+    echo "made the Wine prefix in $((SECONDS - started)) s"
+  fi
+}
+
+# --- Helpers ----------------------------------------------------------------
+
+# The Windows form of a path: the whole Linux file system is drive Z:.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+now_ms() { date +%s%3N; }
+
+# Runs the program with COMMAND_LINE as its command line, exactly: Wine joins
+# its arguments with single blanks, so the line is handed over in words.
+# Sets `status`. A run still going after 20 s fails the case, naming the
+# boxes on the desktop, since a box is what holds a run up.
+run_tarvexel() {
+  local IFS=' ' pid until=$((SECONDS + 20))
+  set -f
+  # shellcheck disable=SC2086
+  wine "$tarvexel" $1 &
+  pid=$!
+  set +f
+  while kill -0 "$pid" 2>/dev/null && ((SECONDS < until)); do sleep 0.05; done
+  if kill -0 "$pid" 2>/dev/null; then
+    fail "the run was still going after 20 s; on the desktop: $(dialogs | tr '\n' ' ')"
+    kill "$pid"
+  fi
+  wait "$pid"
+  status=$?
+}
+
+records=0
+# Puts the path of a fresh, empty record file for a helper into VAR.
+new_record() {
+  records=$((records + 1))
+  printf -v "$1" '%s' "$work/record-$records.txt"
+  : >"$work/record-$records.txt"
+}
+
+# Waits up to SECONDS for a whole line of FILE to match PATTERN.
+wait_for_line() {  # FILE PATTERN SECONDS
+  local file=$1 pattern=$2 seconds=$3
+  local until=$((SECONDS + seconds))
+  until grep -qx -- "$pattern" "$file" 2>/dev/null; do
+    ((SECONDS < until)) || return 1
+    sleep 0.05
+  done
+}
+
+# Starts a helper window of class CLASS and title TITLE and waits until it
+# is up; puts its record file into VAR.
+start_window() {  # VAR CLASS TITLE
+  new_record "$1"
+  local record=${!1}
+  wine "$helpers/helper_window.exe" "$(winpath "$record")" "$2" "$3" >/dev/null 2>&1 &
+  wait_for_line "$record" ready 15 || fail "the helper window $2 did not come up"
+}
+
+# What probe.exe records, for the modes that look without waiting.
+probe() {
+  : >"$work/probe.txt"
+  wine "$helpers/probe.exe" "$(winpath "$work/probe.txt")" "$1"
+  cat "$work/probe.txt"
+}
+
+# The title of the window in front.
+front_title() { probe front | sed -n 's/^front //p'; }
+
+# Every dialog box on the desktop, one "dialog CAPTION: TEXT" per line.
+dialogs() { probe dialogs; }
+
+# The profile line that starts the recorder: LABEL into RECORD, then the
+# optional pause and arguments.
+recorder() { printf '%s|%s %s' "$(winpath "$helpers/recorder.exe")" "$(winpath "$1")" "${*:2}"; }
+
+# The time the recorder wrote down for "LABEL start" or "LABEL end".
+recorded_time() { sed -n "s/^$2 $3 //p" "$1"; }
+
+failures=()
+fail() { failures+=("$*"); }
+
+expect_status() {
+  [[ $status == "$1" ]] || fail "exit status $status, expected $1${2:+ ($2)}"
+}
+
+expect_lines() {  # FILE EXPECTED-CONTENTS WHAT
+  local actual
+  actual=$(<"$1")
+  [[ $actual == "$2" ]] || fail "$3: got [${actual//$'\n'/ / }], expected [${2//$'\n'/ / }]"
+}
+
+# What was done to a helper window, leaving out its activations.
+window_events() { grep -vx activated "$1"; }
+
+# Ends whatever a case left running, so the next one starts on an empty
+# desktop.
+clear_desktop() {
+  wine taskkill /f /im helper_window.exe /im recorder.exe /im tarvexel.exe >/dev/null 2>&1
+}
+
+# --- The cases ----------------------------------------------------------------
+
+case_close_by_class() {
+  local target bystander log profile=$work/close.ini
+  start_window target TvxTarget "Close me"
+  start_window bystander TvxBystander "Target"
+  new_record log
+  # "class" names the class, never the title: the first rule must pass.
+  printf '%s\n' "[by title]" "class=Target" "exec=$(recorder "$log" wrong)" \
+    "[by class]" "class=TvxTarget" "exec=close" \
+    "[default]" "exec=$(recorder "$log" default)" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0
+  expect_lines <(window_events "$target") $'ready\nclose' "the target window"
+  expect_lines <(window_events "$bystander") ready "the other window"
+  sleep 0.5
+  expect_lines "$log" "" "programs started"
+}
+
+case_title_only_rule() {
+  local window log profile=$work/title.ini
+  start_window window TvxTitled "予定表 — 今日"
+  new_record log
+  # UTF-8 with a byte-order mark and Windows line ends, read under an
+  # English locale. Part of the title is no match.
+  {
+    printf '\xef\xbb\xbf'
+    printf '%s\r\n' "[part]" "title=予定表" "exec=$(recorder "$log" part)" \
+      "[whole]" "title=予定表 — 今日" "exec=close" \
+      "[default]" "exec=$(recorder "$log" default)"
+  } >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0
+  expect_lines <(window_events "$window") $'ready\nclose' "the window"
+  sleep 0.5
+  expect_lines "$log" "" "programs started"
+}
+
+case_active_mode() {
+  local window cover log profile=$work/active.ini
+  start_window window TvxActive "Active"
+  new_record log
+  printf '%s\n' "[in front]" "class=TvxActive" "mode=active" "exec=$(recorder "$log" rule)" \
+    "[default]" "exec=$(recorder "$log" default)" >"$profile"
+  [[ $(front_title) == Active ]] || fail "the window was not in front to begin with"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0 "in front"
+  wait_for_line "$log" "rule start .*" 10 || fail "in front: the rule did not run"
+  grep -q '^default' "$log" && fail "in front: the default section ran"
+
+  : >"$log"
+  start_window cover TvxCover "Cover"
+  [[ $(front_title) == Cover ]] || fail "the covering window did not come to the front"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0 "behind"
+  wait_for_line "$log" "default start .*" 10 || fail "behind: the default section did not run"
+  grep -q '^rule' "$log" && fail "behind: the rule ran"
+}
+
+case_exec_active() {
+  local behind front profile=$work/raise.ini
+  start_window behind TvxBehind "Behind"
+  start_window front TvxFront "Front"
+  printf '%s\n' "[raise]" "class=TvxBehind" "exec=active" >"$profile"
+  [[ $(front_title) == Front ]] || fail "the other window was not in front to begin with"
+  : >"$behind"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0
+  wait_for_line "$behind" activated 5 || fail "the window was not activated"
+  [[ $(front_title) == Behind ]] || fail "the window did not come to the front"
+  expect_lines <(window_events "$front") ready "the other window"
+}
+
+case_exec_sync_waits() {
+  local log profile=$work/sync.ini started finished
+  new_record log
+  printf '%s\n' "[default]" "execSync=$(recorder "$log" slow 1500)" \
+    "exec=$(recorder "$log" next 0 '"two words"' 'a|b')" >"$profile"
+  started=$(now_ms)
+  run_tarvexel "$(winpath "$profile")"
+  finished=$(now_ms)
+  expect_status 0
+  wait_for_line "$log" "next end .*" 10 || fail "the second program did not run"
+  local slow_end next_start
+  slow_end=$(recorded_time "$log" slow end)
+  next_start=$(recorded_time "$log" next start)
+  ((next_start >= slow_end)) || fail "the next entry ran before the first program ended"
+  ((finished - started >= 1500)) || fail "the run took $((finished - started)) ms, less than the program"
+  # Parameters are everything after the first "|", handed over as they are.
+  expect_lines <(grep ' arg ' "$log") $'next arg two words\nnext arg a|b' "parameters"
+}
+
+case_exec_does_not_wait() {
+  local log profile=$work/nowait.ini
+  new_record log
+  # The pause is timed from a program the run waited for to the next start.
+  printf '%s\n' "[default]" "exec=$(recorder "$log" slow 4000)" "execSync=$(recorder "$log" mark 0)" \
+    "sleep=500" "exec=$(recorder "$log" next)" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0
+  grep -q '^slow end' "$log" && fail "the run waited for a program started with exec"
+  wait_for_line "$log" "slow end .*" 10 || fail "the first program did not end"
+  local mark_end slow_end next_start
+  mark_end=$(recorded_time "$log" mark end)
+  slow_end=$(recorded_time "$log" slow end)
+  next_start=$(recorded_time "$log" next start)
+  [[ -n $next_start && -n $mark_end ]] || { fail "programs started: $(tr '\n' ' ' <"$log")"; return; }
+  ((next_start - mark_end >= 500)) || fail "sleep=500 paused $((next_start - mark_end)) ms"
+  ((next_start < slow_end)) || fail "the last program waited for the first"
+}
+
+# A launch that fails shows nothing and holds nothing up; the shell would
+# show a modal error box of its own unless told not to.
+case_failed_launch_goes_on() {
+  local log profile=$work/failed.ini shown
+  new_record log
+  printf '%s\n' "[default]" 'exec=Z:\no such folder\nothing.exe' 'execSync=nothing-at-all.exe' \
+    "exec=$(recorder "$log" after)" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0
+  shown=$(dialogs)
+  [[ -z $shown ]] || fail "a box was shown: $shown"
+  wait_for_line "$log" "after start .*" 10 || fail "the entry after the failed launches did not run"
+}
+
+case_notice() {
+  local record pid
+  new_record record
+  timeout 20 wine "$tarvexel" &
+  pid=$!
+  wine "$helpers/probe.exe" "$(winpath "$record")" read Tarvexel 15000 ||
+    fail "no window captioned Tarvexel appeared"
+  expect_lines "$record" $'class #32770\ntext 設定画面が開く予定ですが、まだ作成中です。\nごめんなさいm(_ _)m' \
+    "the notice"
+  sleep 0.3
+  kill -0 "$pid" 2>/dev/null || fail "the program ended before the notice was dismissed"
+  wine "$helpers/probe.exe" "$(winpath "$record")" dismiss Tarvexel 1000
+  wait "$pid"
+  status=$?
+  expect_status 0
+}
+
+case_exit_status_one() {
+  local log profile=$work/no-default.ini
+  new_record log
+  run_tarvexel "$(winpath "$work/missing.ini")"
+  expect_status 1 "a missing profile"
+  mkdir -p "$work/folder.ini"
+  run_tarvexel "$(winpath "$work/folder.ini")"
+  expect_status 1 "a folder"
+  printf '%s\n' "[rule]" "class=TvxNowhere" "exec=$(recorder "$log" rule)" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 1 "no default"
+  sleep 0.5
+  expect_lines "$log" "" "programs started"
+}
+
+# Puts into VAR a profile path whose Windows form is LENGTH characters long,
+# and writes there a profile that starts the recorder with LABEL.
+deep_profile() {  # VAR LENGTH LOG LABEL
+  local path=$work/deep$2/ room
+  room=$(($2 - ${#path} - 8))  # 8: "Z:" and "/p.ini"
+  while ((room > 41)); do
+    path+=dddddddddddddddddddddddddddddddddddddddd/
+    room=$((room - 41))
+  done
+  path+=$(printf '%*s' "$room" '' | tr ' ' e)/p.ini
+  mkdir -p "$(dirname "$path")"
+  printf '%s\n' "[default]" "exec=$(recorder "$3" "$4")" >"$path"
+  printf -v "$1" '%s' "$path"
+}
+
+# A shortcut hands over the path as it is written: blanks stay, and so do
+# quotes, which no file name holds; paths end at the system's limit.
+case_profile_paths() {
+  local log folder=$work/my profiles longest too_long outer=$work/outer.ini
+  new_record log
+  mkdir -p "$folder"
+  printf '%s\n' "[default]" "exec=$(recorder "$log" blank)" >"$folder/blank.ini"
+  printf '%s\n' "[default]" "exec=$(recorder "$log" quoted)" >"$folder/quoted.ini"
+  run_tarvexel "$(winpath "$folder/blank.ini")"
+  expect_status 0 "a path with a blank"
+  wait_for_line "$log" "blank start .*" 10 || fail "the profile with a blank in its path did not run"
+  # Wine would quote a quote on its own command line, but the shell hands
+  # parameters over exactly: the program starts itself, once with the path
+  # in quotes and once without.
+  local inner
+  inner=$(winpath "$tarvexel")
+  printf '%s\n' "[default]" "execSync=$inner|\"$(winpath "$folder/quoted.ini")\"" \
+    "execSync=$inner|$(winpath "$folder/quoted.ini")" >"$outer"
+  run_tarvexel "$(winpath "$outer")"
+  expect_status 0 "the profile that starts the program itself"
+  wait_for_line "$log" "quoted start .*" 10 || fail "the program did not start itself"
+  sleep 0.5
+  (($(grep -c '^quoted' "$log") == 1)) || fail "a quoted path was opened"
+
+  deep_profile longest 259 "$log" longest
+  deep_profile too_long 260 "$log" too-long
+  run_tarvexel "$(winpath "$longest")"
+  expect_status 0 "a path of 259 characters"
+  wait_for_line "$log" "longest start .*" 10 || fail "the profile at the longest path did not run"
+  run_tarvexel "$(winpath "$too_long")"
+  expect_status 1 "a path of 260 characters"
+}
+
+# A profile saved in the Japanese code page reads as Japanese under a
+# Japanese locale; one with a UTF-8 byte-order mark reads as UTF-8 there too.
+case_code_pages() {
+  local log lang=$LANG
+  new_record log
+  printf '%s\r\n' "[default]" "exec=$(recorder "$log" 日本語 0 予定表)" |
+    iconv -f UTF-8 -t CP932 >"$work/sjis.ini"
+  { printf '\xef\xbb\xbf'; printf '%s\n' "[default]" "exec=$(recorder "$log" ユニコード)"; } \
+    >"$work/utf8.ini"
+  export LANG=ja_JP.UTF-8
+  run_tarvexel "$(winpath "$work/sjis.ini")"
+  expect_status 0 "the Japanese code page"
+  run_tarvexel "$(winpath "$work/utf8.ini")"
+  expect_status 0 "UTF-8 under a Japanese locale"
+  export LANG=$lang
+  wait_for_line "$log" "日本語 end .*" 10 || fail "the Japanese profile: $(tr '\n' ' ' <"$log")"
+  grep -qx '日本語 arg 予定表' "$log" || fail "the Japanese parameters: $(tr '\n' ' ' <"$log")"
+  wait_for_line "$log" "ユニコード start .*" 10 || fail "the UTF-8 profile: $(tr '\n' ' ' <"$log")"
+}
+
+cases=(
+  close_by_class title_only_rule active_mode exec_active exec_sync_waits exec_does_not_wait
+  failed_launch_goes_on notice exit_status_one profile_paths code_pages
+)
+
+# --- Run ---------------------------------------------------------------------
+
+begun=$SECONDS
+start_session
+# A 32-bit program needs 32-bit Wine beside the 64-bit one.
+if ! wine "$helpers/probe.exe" "$(winpath "$work/check.txt")" front >"$work/check.out" 2>&1; then
+  cannot_run "Wine cannot run the $arch build: $(tr '\n' ' ' <"$work/check.out")"
+fi
+
+passed=0 failed=0
+for name in "${cases[@]}"; do
+  failures=()
+  started=$(now_ms)
+  "case_$name"
+  clear_desktop
+  took=$(($(now_ms) - started))
+  if ((${#failures[@]} == 0)); then
+    passed=$((passed + 1))
+    printf 'PASS %s (%d ms)\n' "$name" "$took"
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s (%d ms)\n' "$name" "$took"
+    printf '     %s\n' "${failures[@]}"
+  fi
+done
+echo "$arch under Wine: $passed passed, $failed failed in $((SECONDS - begun)) s"
+((failed == 0))

@@ -1,0 +1,435 @@
+#!/usr/bin/env bash
+# Tarvexel against real windows: a virtual X display of its own (Xvfb), a
+# real window manager on it, and helper windows that write down what was
+# done to them. Each case starts and stops its own display, so no case sees
+# another's windows, and nothing is left running.
+#
+# Usage: desktop_test.sh TARVEXEL WINDOW_HELPER CASE
+# Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
+set -u
+
+tarvexel=$1
+helper=$2
+case_name=$3
+
+readonly kNotice=$'設定画面が開く予定ですが、まだ作成中です。\nごめんなさいm(_ _)m'
+
+skip() {
+  echo "SKIPPED: $*"
+  exit 77
+}
+
+fail() {
+  echo "FAIL [$case_name]: $*"
+  exit 1
+}
+
+for tool in Xvfb openbox twm xprop xdotool xauth; do
+  command -v "$tool" >/dev/null || skip "$tool is not installed"
+done
+
+work=$(mktemp -d)
+pids=()
+
+# Helpers first, then the window manager, then the display: in reverse.
+cleanup() {
+  local i
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null
+    wait "${pids[i]}" 2>/dev/null
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+# wait_until SECONDS COMMAND...: true once COMMAND succeeds, false when the
+# time is up.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.05
+  done
+}
+
+has_line() { grep -q "$2" "$1" 2>/dev/null; }
+
+start_display() {
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
+  pids+=($!)
+  wait_until 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  DISPLAY=":$(head -n1 "$work/display")"
+  export DISPLAY
+}
+
+# A window manager that has only just started may still miss a window
+# mapped in that moment, and leave it unmanaged for good. It is ready once
+# it takes in a probe window; a probe that it missed is replaced.
+wait_for_window_manager() {
+  local probe
+  for _ in {1..10}; do
+    "$helper" "$work/probe.log" --class Probe &
+    probe=$!
+    if wait_until 1 has_line "$work/probe.log" '^ready'; then
+      kill "$probe"
+      wait "$probe" 2>/dev/null
+      return
+    fi
+    kill "$probe"
+    wait "$probe" 2>/dev/null
+  done
+  fail "the window manager did not start: $(cat "$work/wm.log")"
+}
+
+start_openbox() {
+  start_display
+  openbox --sm-disable >"$work/wm.log" 2>&1 &
+  pids+=($!)
+  wait_for_window_manager
+}
+
+# twm knows nothing of EWMH: no client list, no active window. It places
+# windows at once instead of waiting for a click.
+start_twm() {
+  start_display
+  printf 'RandomPlacement\nUsePPosition "on"\nNoGrabServer\n' >"$work/twmrc"
+  twm -f "$work/twmrc" >"$work/wm.log" 2>&1 &
+  pids+=($!)
+  wait_for_window_manager
+}
+
+# start_window NAME [helper options]: a helper window, once the window
+# manager has taken it in. Its record is $work/NAME.log.
+start_window() {
+  local name=$1
+  shift
+  "$helper" "$work/$name.log" "$@" &
+  pids+=($!)
+  wait_until 10 has_line "$work/$name.log" '^ready' || fail "window $name was not taken in"
+}
+
+window_id() { awk '/^ready/ { print $2 }' "$work/$1.log"; }
+
+active_window() { xprop -root -notype _NET_ACTIVE_WINDOW | awk '{ print $NF }'; }
+
+is_active_id() { [[ $(active_window) == $(printf '0x%x' "$1") ]]; }
+
+is_active() { is_active_id "$(window_id "$1")"; }
+
+has_ended() { ! kill -0 "$1" 2>/dev/null; }
+
+notice_shown() { [[ -n $(xdotool search --name '^Tarvexel$') ]]; }
+
+focus_count() { grep -c '^focus' "$work/$1.log"; }
+
+# focused_since NAME COUNT: the window got the focus after it had COUNT.
+focused_since() { (($(focus_count "$1") > $2)); }
+
+# run_profile LINES...: writes the lines as a profile and runs Tarvexel on
+# it. Every section should hold a "fired NAME" line, which becomes
+# execSync=touch|$work/fired/NAME; fired() then tells which sections ran.
+run_profile() {
+  rm -rf "$work/fired"
+  mkdir "$work/fired"
+  local line
+  for line in "$@"; do
+    if [[ $line == "fired "* ]]; then
+      echo "execSync=touch|$work/fired/${line#fired }"
+    else
+      echo "$line"
+    fi
+  done >"$work/profile.ini"
+  timeout 10 "$tarvexel" "$work/profile.ini" >"$work/out" 2>"$work/err"
+  status=$?
+  [[ $status == 0 ]] || fail "exit status $status for: $*"
+}
+
+fired() { (cd "$work/fired" && shopt -s nullglob && echo *); }
+
+expect_fired() {
+  local got
+  got=$(fired)
+  [[ $got == "$1" ]] || fail "expected section(s) '$1' to run, got '$got'"
+}
+
+expect_silent() {
+  [[ ! -s $work/out && ! -s $work/err ]] || fail "something was printed $1: $(cat "$work/err")"
+}
+
+expect_closed() {
+  wait_until 5 has_line "$work/$1.log" '^close' || fail "window $1 was not asked to close"
+}
+
+expect_not_closed() {
+  ! has_line "$work/$1.log" '^close' || fail "window $1 was asked to close"
+}
+
+# asked_window_manager NAME REQUEST: the request for window NAME went to
+# the window manager as from a user's action (source 2), with a timestamp.
+asked_window_manager() {
+  local source time
+  case $2 in
+    activate) read -r _ _ source time < <(grep '^asked activate' "$work/$1.log") ;;
+    close) read -r _ _ time source < <(grep '^asked close' "$work/$1.log") ;;
+  esac
+  [[ ${source:-} == 2 && ${time:-0} != 0 ]] ||
+    fail "no $2 request with source 2 and a time for $1: $(grep asked "$work/$1.log")"
+}
+
+case_close_by_class() {
+  start_openbox
+  start_window mail --class Mailer --instance mailer --title Inbox
+  start_window other --class Other --instance other --title Inbox
+  run_profile '[mail]' 'class=Mailer' 'exec=close' 'fired mail' '[default]' 'fired default'
+  expect_fired mail
+  expect_closed mail
+  asked_window_manager mail close
+  expect_not_closed other
+}
+
+# A window that takes no close request could only be killed, which a
+# window manager does on _NET_CLOSE_WINDOW: Tarvexel does not ask it.
+case_close_never_kills() {
+  start_openbox
+  start_window stubborn --class Stubborn --no-delete
+  run_profile '[s]' 'class=Stubborn' 'exec=close' 'fired s' '[default]' 'fired default'
+  expect_fired s
+  sleep 0.3
+  ! has_line "$work/stubborn.log" '^asked' || fail "the window manager was asked to close it"
+  xprop -id "$(window_id stubborn)" WM_CLASS >/dev/null 2>&1 ||
+    fail "a window without WM_DELETE_WINDOW was killed"
+}
+
+# Of two windows that match, the one higher in the stack is taken.
+case_topmost_first() {
+  start_openbox
+  start_window lower --class Mailer
+  start_window upper --class Mailer
+  run_profile '[mail]' 'class=Mailer' 'exec=close' 'fired mail' '[default]' 'fired default'
+  expect_closed upper
+  expect_not_closed lower
+  start_window third --class Mailer
+  xdotool windowactivate --sync "$(window_id lower)"
+  wait_until 5 is_active lower || fail "xdotool did not bring lower to the front"
+  run_profile '[mail]' 'class=Mailer' 'exec=close' 'fired mail' '[default]' 'fired default'
+  expect_closed lower
+  expect_not_closed third
+}
+
+case_close_by_instance() {
+  start_openbox
+  start_window mail --class Mailer --instance mailer --title Inbox
+  run_profile '[mail]' 'class=mailer' 'exec=close' 'fired mail' '[default]' 'fired default'
+  expect_fired mail
+  expect_closed mail
+}
+
+# A title alone finds a window of any class; the title is UTF-8.
+case_title_only() {
+  start_openbox
+  start_window inbox --class Mailer --title '受信箱 – Inbox'
+  start_window drafts --class Mailer --title 'Drafts'
+  run_profile '[inbox]' 'title=受信箱 – Inbox' 'exec=close' 'fired inbox' '[default]' 'fired default'
+  expect_fired inbox
+  expect_closed inbox
+  expect_not_closed drafts
+}
+
+# Stacked so that the class alone would find "one" (on top) and the title
+# alone would find "stranger": only both together find "two".
+case_class_and_title() {
+  start_openbox
+  start_window two --class Term --title Two
+  start_window stranger --class Other --title Two
+  start_window one --class Term --title One
+  run_profile '[two]' 'class=Term' 'title=Two' 'exec=close' 'fired two' '[default]' 'fired default'
+  expect_fired two
+  expect_closed two
+  expect_not_closed one
+  expect_not_closed stranger
+  run_profile '[none]' 'class=Term' 'title=Three' 'fired none' '[default]' 'fired default'
+  expect_fired default
+}
+
+# Exact and case-sensitive, both ways: near misses never fire; the exact
+# names do.
+case_exact_match() {
+  start_openbox
+  start_window mail --class Mailer --instance mailer --title Inbox
+  local miss hit
+  for miss in 'class=MAILER' 'class=Mail' 'class=Mailer ' 'class= Mailer' 'class=mailer ' \
+      'title=inbox' 'title=Inbox ' 'title=Inb' 'title=INBOX'; do
+    run_profile '[miss]' "$miss" 'fired miss' '[default]' 'fired default'
+    expect_fired default
+  done
+  for hit in 'class=Mailer' 'class=mailer' 'title=Inbox'; do
+    run_profile '[hit]' "$hit" 'fired hit' '[default]' 'fired default'
+    expect_fired hit
+  done
+}
+
+# _NET_WM_NAME is the title where a window has one; WM_NAME only otherwise.
+case_title_sources() {
+  start_openbox
+  start_window both --class A --title 'Net Name' --wm-name 'Old Name'
+  start_window legacy --class B --wm-name 'Legacy Only'
+  run_profile '[old]' 'title=Old Name' 'fired old' '[legacy]' 'title=Legacy Only' 'fired legacy' \
+    '[default]' 'fired default'
+  expect_fired legacy
+  run_profile '[old]' 'title=Old Name' 'fired old' '[net]' 'title=Net Name' 'fired net' \
+    '[default]' 'fired default'
+  expect_fired net
+}
+
+# "active" fires only for the window in front; then the other way round.
+case_active_mode() {
+  start_openbox
+  start_window alpha --class Alpha
+  start_window beta --class Beta
+  wait_until 5 is_active beta || fail "beta did not come to the front on its own"
+  local rules=('[a]' 'class=Alpha' 'mode=active' 'fired a'
+    '[b]' 'class=Beta' 'mode=active' 'fired b' '[default]' 'fired default')
+  run_profile "${rules[@]}"
+  expect_fired b
+  xdotool windowactivate --sync "$(window_id alpha)"
+  wait_until 5 is_active alpha || fail "xdotool did not bring alpha to the front"
+  run_profile "${rules[@]}"
+  expect_fired a
+}
+
+case_exec_active() {
+  start_openbox
+  start_window alpha --class Alpha
+  start_window beta --class Beta
+  wait_until 5 is_active beta || fail "beta did not come to the front on its own"
+  local focused
+  focused=$(focus_count alpha)
+  run_profile '[a]' 'class=Alpha' 'exec=active' 'fired a' '[default]' 'fired default'
+  expect_fired a
+  wait_until 5 is_active alpha || fail "alpha is not the active window"
+  wait_until 5 focused_since alpha "$focused" || fail "alpha did not get the focus"
+  asked_window_manager alpha activate
+}
+
+# The notice box: found by its title, it holds the run until dismissed, and
+# every way of dismissing it ends the run with 0.
+dismiss_by() {
+  local id=$1
+  case $2 in
+    Return | Escape)
+      wait_until 5 is_active_id "$id" || fail "the notice has no focus"
+      xdotool key "$2" ;;
+    click)
+      local WIDTH HEIGHT
+      eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(WIDTH|HEIGHT)=')"
+      # The text, which is not the button, leaves it open.
+      xdotool mousemove --window "$id" 10 10 click 1
+      sleep 0.3
+      ! has_ended "$notice" || fail "a click beside the button closed the notice"
+      # The OK button sits centred, three quarters of the way down.
+      xdotool mousemove --window "$id" $((WIDTH / 2)) $((HEIGHT * 3 / 4)) click 1 ;;
+    close)
+      run_profile '[box]' 'class=Tarvexel' 'title=Tarvexel' 'exec=close' 'fired box' \
+        '[default]' 'fired default'
+      expect_fired box ;;
+  esac
+}
+
+case_notice() {
+  start_openbox
+  local way id status
+  for way in Return Escape click close; do
+    "$tarvexel" >"$work/notice.out" 2>"$work/notice.err" &
+    notice=$!
+    pids+=("$notice")
+    id=$(timeout 10 xdotool search --sync --name '^Tarvexel$' | head -n1)
+    [[ -n $id ]] || fail "no notice window appeared"
+    sleep 0.3
+    ! has_ended "$notice" || fail "the run ended before the notice was dismissed"
+    dismiss_by "$id" "$way"
+    wait_until 5 has_ended "$notice" || fail "dismissing by $way did not end the run"
+    wait "$notice"
+    status=$?
+    [[ $status == 0 ]] || fail "exit status $status after dismissing by $way"
+    [[ $(cat "$work/notice.err") == "$kNotice" ]] ||
+      fail "standard error held: $(cat "$work/notice.err")"
+    [[ ! -s $work/notice.out ]] || fail "something was written to standard output"
+    ! notice_shown || fail "the notice stayed on screen"
+  done
+}
+
+loads_libx11() {
+  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q 'libX11\.so'
+}
+
+# No display, or one that cannot be opened: no window, nothing printed,
+# "default" runs. libX11 is loaded only when a display is named and a rule
+# needs a window.
+case_no_display() {
+  start_openbox
+  start_window mail --class Mailer
+  local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
+  run_profile "${rule[@]}"
+  expect_fired mail
+  loads_libx11 || fail "libX11 was not loaded for a rule with a display"
+  local display=$DISPLAY
+  unset DISPLAY
+  run_profile "${rule[@]}"
+  expect_fired default
+  expect_silent "without a display"
+  ! loads_libx11 || fail "libX11 was loaded without a display"
+  export DISPLAY=:$((${display#:} + 1000))
+  run_profile "${rule[@]}"
+  expect_fired default
+  expect_silent "for a display that is not there"
+  # A display that turns us away: it wants a cookie we do not have, and
+  # Xlib would say so on standard error.
+  xauth -q -f "$work/cookies" add :0 . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
+  Xvfb -displayfd 3 -nolisten tcp -auth "$work/cookies" 3>"$work/locked" 2>/dev/null &
+  pids+=($!)
+  wait_until 10 test -s "$work/locked" || fail "the locked Xvfb did not start"
+  DISPLAY=":$(head -n1 "$work/locked")"
+  export DISPLAY XAUTHORITY=/nonexistent
+  run_profile "${rule[@]}"
+  expect_fired default
+  expect_silent "for a display that refused us"
+  unset XAUTHORITY
+  export DISPLAY=$display
+  run_profile '[default]' 'fired default'
+  expect_fired default
+  ! loads_libx11 || fail "libX11 was loaded though no rule needed a window"
+}
+
+# Without an EWMH window manager: the windows are found in the tree, a
+# close request goes to the window itself (and only to one that takes it),
+# bringing to the front is a raise and the input focus, and the window in
+# front is the one that has the focus.
+case_without_ewmh() {
+  start_twm
+  start_window stubborn --class Stubborn --no-delete
+  start_window alpha --class Alpha
+  start_window beta --class Beta
+  local focused
+  focused=$(focus_count alpha)
+  run_profile '[a]' 'class=Alpha' 'exec=active' 'fired a' '[default]' 'fired default'
+  expect_fired a
+  wait_until 5 focused_since alpha "$focused" || fail "alpha did not get the focus"
+  run_profile '[b]' 'class=Beta' 'mode=active' 'fired b' \
+    '[a]' 'class=Alpha' 'mode=active' 'fired a' '[default]' 'fired default'
+  expect_fired a
+  run_profile '[b]' 'class=Beta' 'exec=close' 'fired b' '[default]' 'fired default'
+  expect_fired b
+  expect_closed beta
+  ! grep -q '^asked' "$work/alpha.log" "$work/beta.log" || fail "a request went to a window manager"
+  run_profile '[s]' 'class=Stubborn' 'exec=close' 'fired s' '[default]' 'fired default'
+  expect_fired s
+  sleep 0.3
+  xprop -id "$(window_id stubborn)" WM_CLASS >/dev/null 2>&1 ||
+    fail "a window without WM_DELETE_WINDOW was destroyed"
+}
+
+declare -F "case_$case_name" >/dev/null || fail "no such case"
+"case_$case_name"
+echo "PASS [$case_name]"
