@@ -13,6 +13,7 @@
 #include "launcher/launcher.h"
 #include "platform/utf8.h"
 #include "profile/profile.h"
+#include "profile/reader.h"
 #include "tests/scripted_platform.h"
 
 namespace {
@@ -104,6 +105,20 @@ void checkRun(std::size_t commands) {
   }
 }
 
+// For plain ASCII without carriage returns, characters are bytes, so the
+// one rule that refuses a whole file can be checked from the input alone:
+// it is refused exactly when a line is longer than kMaxLineChars - 1.
+void checkLineLimit(const std::uint8_t* data, std::size_t size, const Profile& profile) {
+  std::size_t line = 0;
+  std::size_t longest = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (data[i] >= 0x80 || data[i] == '\r') return;
+    line = data[i] == '\n' ? 0 : line + 1;
+    if (line > longest) longest = line;
+  }
+  require(profile.loadFailed() == (longest > kMaxLineChars - 1));
+}
+
 std::size_t commandCount(const Profile& profile) {
   std::size_t count = 0;
   for (const ProfileSection& section : profile.sections()) {
@@ -120,6 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static MemoryFile file;
   Profile profile(file.hold(data, size));
   checkStore(profile);
+  checkLineLimit(data, size, profile);
   if (profile.loadFailed()) {
     require(profile.sections().empty());
     return 0;
