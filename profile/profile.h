@@ -8,6 +8,8 @@
 #include <deque>
 #include <string>
 
+#include "profile/reader.h"
+
 // Room for a lookup error's text and its terminator, as the original buffer had.
 constexpr std::size_t kMessageChars = 512;
 
@@ -61,6 +63,7 @@ class Profile {
   void addEntry(const std::wstring& sectionName, std::wstring key, std::wstring value);
 
  private:
+  friend void loadLines(Profile& profile, const LineSink& take);
   friend bool parseLines(Profile& profile);
 
   // The section of that name, or null; raises nothing.

@@ -36,12 +36,10 @@ class LineFiler {
   std::wstring current_;  // the section that entries go to
 };
 
-// Splits a character stream into lines and hands each on as it ends, so
-// that only the profile itself, and not a copy of the file's lines as
-// well, has to fit in memory.
+// Splits a character stream into lines and hands each on as it ends.
 class LineSplitter {
  public:
-  explicit LineSplitter(LineFiler& filer) : filer_(filer) {}
+  explicit LineSplitter(const LineSink& take) : take_(take) {}
 
   // Takes the next block; false once the text has ended (U+FFFF) or a line
   // grew too long. Works a run of ordinary characters at a time: a large
@@ -86,13 +84,13 @@ class LineSplitter {
   }
 
   void finishLine() {
-    filer_.file(line_);
+    take_(line_);
     line_.clear();
     length_ = 0;
     cut_ = false;
   }
 
-  LineFiler& filer_;
+  const LineSink& take_;
   std::wstring line_;
   std::size_t length_ = 0;
   bool cut_ = false;
@@ -101,25 +99,27 @@ class LineSplitter {
 
 }  // namespace
 
-bool parseLines(Profile& profile) {
-  profile.sections_.clear();
+void loadLines(Profile& profile, const LineSink& take) {
   WideTextFile file(profile.path());
   if (!file.isOpen()) {
     profile.loadFailed_ = true;
-    return true;
+    return;
   }
-  LineFiler filer(profile);
-  LineSplitter splitter(filer);
+  LineSplitter splitter(take);
   wchar_t block[4096];
   std::size_t got;
   while ((got = file.read(block, sizeof block / sizeof block[0])) > 0) {
     if (!splitter.take(block, got)) break;
   }
-  if (!splitter.finish()) {
-    // Whatever was filed before the long line goes too: a profile that is
-    // refused is refused whole.
-    profile.sections_.clear();
-    profile.loadFailed_ = true;
-  }
+  if (!splitter.finish()) profile.loadFailed_ = true;
+}
+
+bool parseLines(Profile& profile) {
+  profile.sections_.clear();
+  LineFiler filer(profile);
+  loadLines(profile, [&filer](const std::wstring& line) { filer.file(line); });
+  // Whatever was filed before an overlong line goes too: a profile that is
+  // refused is refused whole.
+  if (profile.loadFailed_) profile.sections_.clear();
   return profile.loadFailed_;
 }

@@ -20,15 +20,25 @@
 #define TARVEXEL_PROFILE_READER_H
 
 #include <cstddef>
+#include <functional>
+#include <string>
 
 class Profile;
 
 // A line's characters and its terminator, as the original line buffer held them.
 constexpr std::size_t kMaxLineChars = 1024;
 
-// Fills the profile from its file, filing each line as it is read, and
-// closes the file; returns loadFailed. The profile stays empty, with
-// loadFailed set, when the file cannot be opened or holds an overlong line.
+using LineSink = std::function<void(const std::wstring& line)>;
+
+// Reads the lines of the profile's file in order, handing each to `take` as
+// soon as it ends, so that only the profile itself and not a copy of the
+// file's lines has to fit in memory; closes the file when done. Sets
+// loadFailed when the file cannot be opened or holds an overlong line: what
+// was handed over by then is not to be used.
+void loadLines(Profile& profile, const LineSink& take);
+
+// Fills the profile from its file, filing each line by its kind; returns
+// loadFailed. The profile stays empty when loading failed.
 bool parseLines(Profile& profile);
 
 #endif
