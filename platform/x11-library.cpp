@@ -25,17 +25,10 @@ bool bindAll(void* library, Xlib& x) {
          bind(library, "XSetWMHints", x.setWMHints);
 }
 
-const Xlib* load() {
-  static Xlib x;
-  void* library = ::dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) return nullptr;
-  return bindAll(library, x) ? &x : nullptr;
-}
-
 }  // namespace
 
 const Xlib* xlib() {
-  static const Xlib* const loaded = load();
+  static const Xlib* const loaded = openLibrary("libX11.so.6", bindAll);
   return loaded;
 }
 

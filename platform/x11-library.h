@@ -51,6 +51,16 @@ bool bind(void* library, const char* name, Function*& slot) {
   return slot != nullptr;
 }
 
+// Opens the library `soname` once and binds the calls `bindAll` names into
+// one table; null when the library or one of its calls is missing.
+template <typename Calls>
+const Calls* openLibrary(const char* soname, bool (*bindAll)(void* library, Calls& calls)) {
+  static Calls calls;
+  void* library = ::dlopen(soname, RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) return nullptr;
+  return bindAll(library, calls) ? &calls : nullptr;
+}
+
 }  // namespace x11
 
 #endif

@@ -17,17 +17,10 @@ bool bindAll(void* library, Xft& x) {
          bind(library, "XftDrawStringUtf8", x.drawStringUtf8);
 }
 
-const Xft* load() {
-  static Xft x;
-  void* library = ::dlopen("libXft.so.2", RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) return nullptr;
-  return bindAll(library, x) ? &x : nullptr;
-}
-
 }  // namespace
 
 const Xft* xft() {
-  static const Xft* const loaded = load();
+  static const Xft* const loaded = openLibrary("libXft.so.2", bindAll);
   return loaded;
 }
 
