@@ -1,10 +1,5 @@
 #include "tests/e2e/sandbox.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -14,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+
+#include "tests/child_process.h"
 
 namespace fs = std::filesystem;
 
@@ -81,34 +78,16 @@ void Sandbox::removeFromPath(const std::string& name) const { fs::remove(folder_
 
 RunResult Sandbox::run(const std::vector<std::string>& arguments) const {
   const std::string errorPath = folder_ + "/stderr.txt";
-  std::vector<std::string> environment = {"PATH=" + folder_ + "/bin:/usr/bin:/bin",
-                                          "RECORDER_LOG=" + folder_ + "/log.txt"};
-  std::vector<char*> envp;
-  for (std::string& entry : environment) envp.push_back(entry.data());
-  envp.push_back(nullptr);
-  std::vector<std::string> args = {TARVEXEL_PATH};
-  args.insert(args.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  posix_spawn_file_actions_addchdir_np(&actions, folder_.c_str());
+  std::vector<std::string> argv = {TARVEXEL_PATH};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
   RunResult result;
   result.startMilliseconds = monotonicMilliseconds();
-  pid_t pid;
-  const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) throw std::runtime_error("cannot start tarvexel");
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-  }
+  ChildProcess child(argv,
+                     {"PATH=" + folder_ + "/bin:/usr/bin:/bin", "RECORDER_LOG=" + folder_ + "/log.txt"},
+                     folder_, errorPath);
+  child.waitFor(60);
   result.endMilliseconds = monotonicMilliseconds();
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.status = child.exitStatus();
   result.standardError = readAll(errorPath);
   return result;
 }

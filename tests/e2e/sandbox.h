@@ -17,7 +17,7 @@ struct Record {
 
 struct RunResult {
   int status = -1;
-  std::string standardError;
+  std::string standardError;  // and standard output, which tarvexel never writes to
   long long startMilliseconds = 0;
   long long endMilliseconds = 0;
 };

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/hostile/child_process.h"
+#include "tests/child_process.h"
 #include "tests/temp_file.h"
 
 namespace {

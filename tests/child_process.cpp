@@ -1,4 +1,4 @@
-#include "tests/hostile/child_process.h"
+#include "tests/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,7 +1,7 @@
 // The real program as a child process: started with a chosen folder,
 // environment and output file, watched, and never left behind.
-#ifndef TARVEXEL_TESTS_HOSTILE_CHILD_PROCESS_H
-#define TARVEXEL_TESTS_HOSTILE_CHILD_PROCESS_H
+#ifndef TARVEXEL_TESTS_CHILD_PROCESS_H
+#define TARVEXEL_TESTS_CHILD_PROCESS_H
 
 #include <sys/types.h>
 
