@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/services.h"
-#include "platform/utf8.h"
+#include "platform/posix/utf8.h"
 
 int main(int argc, char** argv) {
   std::string line;

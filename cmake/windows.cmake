@@ -16,7 +16,7 @@ endif()
 # objects go in whole: its entry point is wanted only by the start-up code of
 # the C run-time, which the GNU linker reaches after the libraries.
 add_executable(tarvexel WIN32
-  platform/shell_request-win32.cpp
+  platform/win32/shell_request.cpp
   $<TARGET_OBJECTS:tarvexel_core>
 )
 target_link_libraries(tarvexel PRIVATE tarvexel_profile user32 shell32)

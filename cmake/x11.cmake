@@ -1,5 +1,5 @@
 # Windows and the notice box on X11 desktops. libX11 and libXft are opened
-# at run time, when a display is named (platform/x11-library.h); building
+# at run time, when a display is named (platform/x11/library.h); building
 # needs only their headers (Debian: libx11-dev, libxft-dev).
 find_package(X11 REQUIRED)
 find_package(Freetype REQUIRED)
@@ -8,13 +8,13 @@ if(NOT X11_Xft_INCLUDE_PATH)
 endif()
 
 target_sources(tarvexel_platform PRIVATE
-  ${PROJECT_SOURCE_DIR}/platform/x11-desktop.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11-dialog.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11-library.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11-property.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11-search.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11-windows.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11-xft.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/display.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/dialog.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/library.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/property.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/search.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/windows.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/xft.cpp
 )
 target_include_directories(tarvexel_platform SYSTEM PRIVATE
   ${X11_INCLUDE_DIR} ${X11_Xft_INCLUDE_PATH} ${FREETYPE_INCLUDE_DIRS})

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "launcher/launcher.h"
-#include "platform/utf8.h"
+#include "platform/posix/utf8.h"
 #include "profile/profile.h"
 #include "profile/reader.h"
 #include "tests/scripted_platform.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "profile/profile.h"
-#include "platform/utf8.h"
+#include "platform/posix/utf8.h"
 #include "profile/reader.h"
 #include "tests/temp_file.h"
 

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "platform/utf8.h"
+#include "platform/posix/utf8.h"
 
 TempFile::TempFile(const std::string& bytes, const std::string& name) {
   std::string pattern = (std::filesystem::temp_directory_path() / "tarvexel-XXXXXX").string();

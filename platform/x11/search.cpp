@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
-#include "platform/x11-desktop.h"
-#include "platform/x11-property.h"
+#include "platform/x11/display.h"
+#include "platform/x11/property.h"
 
 namespace {
 
@@ -83,9 +82,10 @@ bool hasTitle(const Desktop& desktop, Window window, const wchar_t* wanted) {
 
 }  // namespace
 
-HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
+namespace x11 {
+
+HWND findWindow(LPCWSTR className, LPCWSTR windowName) {
   const Desktop* desktop = x11::desktop();
-  if (desktop == nullptr) return nullptr;
   for (const Window window : topLevelWindows(*desktop)) {
     if ((className == nullptr || hasClass(*desktop, window, className)) &&
         (windowName == nullptr || hasTitle(*desktop, window, windowName))) {
@@ -94,3 +94,5 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
   }
   return nullptr;
 }
+
+}  // namespace x11

@@ -1,4 +1,4 @@
-#include "platform/x11-dialog.h"
+#include "platform/x11/dialog.h"
 
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/utf8.h"
-#include "platform/x11-desktop.h"
-#include "platform/x11-xft.h"
+#include "platform/posix/utf8.h"
+#include "platform/x11/display.h"
+#include "platform/x11/xft.h"
 
 namespace x11 {
 namespace {

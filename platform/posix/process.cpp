@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/services.h"
-#include "platform/utf8.h"
-#include "platform/words.h"
+#include "platform/posix/utf8.h"
+#include "platform/posix/words.h"
 
 extern char** environ;
 

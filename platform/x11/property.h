@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/x11-desktop.h"
+#include "platform/x11/display.h"
 
 namespace x11 {
 

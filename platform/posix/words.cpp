@@ -1,4 +1,4 @@
-#include "platform/words.h"
+#include "platform/posix/words.h"
 
 #include <cstring>
 

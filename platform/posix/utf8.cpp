@@ -1,4 +1,4 @@
-#include "platform/utf8.h"
+#include "platform/posix/utf8.h"
 
 namespace utf8 {
 namespace {

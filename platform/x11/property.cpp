@@ -1,8 +1,8 @@
-#include "platform/x11-property.h"
+#include "platform/x11/property.h"
 
 #include <X11/Xatom.h>
 
-#include "platform/utf8.h"
+#include "platform/posix/utf8.h"
 
 namespace x11 {
 namespace {

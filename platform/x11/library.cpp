@@ -1,4 +1,4 @@
-#include "platform/x11-library.h"
+#include "platform/x11/library.h"
 
 namespace x11 {
 namespace {

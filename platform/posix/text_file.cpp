@@ -12,7 +12,7 @@
 #include <string>
 
 #include "platform/services.h"
-#include "platform/utf8.h"
+#include "platform/posix/utf8.h"
 
 namespace {
 

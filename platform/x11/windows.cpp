@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/services.h"
-#include "platform/x11-desktop.h"
-#include "platform/x11-property.h"
+#include "platform/window_system.h"
+#include "platform/x11/display.h"
+#include "platform/x11/property.h"
 
 namespace {
 
@@ -74,11 +74,8 @@ Window focusedClient(const Desktop& desktop) {
   return None;
 }
 
-}  // namespace
-
-HWND GetForegroundWindow() {
+HWND foregroundWindow() {
   const Desktop* desktop = x11::desktop();
-  if (desktop == nullptr) return nullptr;
   if (desktop->offers(Name::activeWindow)) {
     return x11::handleOf(
         x11::windowProperty(*desktop, desktop->root, desktop->atom(Name::activeWindow)));
@@ -86,10 +83,8 @@ HWND GetForegroundWindow() {
   return x11::handleOf(focusedClient(*desktop));
 }
 
-BOOL SetForegroundWindow(HWND handle) {
-  if (handle == nullptr) return 0;
+void activate(HWND handle) {
   const Desktop* desktop = x11::desktop();
-  if (desktop == nullptr) return 0;
   const Window window = x11::windowOf(handle);
   if (desktop->offers(Name::activeWindow)) {
     const long time = static_cast<long>(serverTime(*desktop));
@@ -100,18 +95,15 @@ BOOL SetForegroundWindow(HWND handle) {
   }
   // Sent now, not when the run ends: a "sleep" or "execSync" may follow.
   desktop->x.flush(desktop->display);
-  return 1;
 }
 
 // Only ever a request the window may turn down. A window that takes no
 // WM_DELETE_WINDOW cannot be asked, only killed, and window managers kill
 // such a window on _NET_CLOSE_WINDOW: it is left alone.
-LRESULT SendMessageW(HWND handle, UINT message, WPARAM, LPARAM) {
-  if (message != WM_CLOSE || handle == nullptr) return 0;
+void close(HWND handle) {
   const Desktop* desktop = x11::desktop();
-  if (desktop == nullptr) return 0;
   const Window window = x11::windowOf(handle);
-  if (!takesDeleteWindow(*desktop, window)) return 0;
+  if (!takesDeleteWindow(*desktop, window)) return;
   const long time = static_cast<long>(serverTime(*desktop));
   if (desktop->offers(Name::closeWindow)) {
     askWindowManager(*desktop, window, Name::closeWindow, {time, kFromUser});
@@ -120,5 +112,15 @@ LRESULT SendMessageW(HWND handle, UINT message, WPARAM, LPARAM) {
                 {static_cast<long>(desktop->atom(Name::wmDeleteWindow)), time});
   }
   desktop->x.flush(desktop->display);
-  return 0;
 }
+
+}  // namespace
+
+namespace x11 {
+
+const WindowSystem* windowSystem() {
+  static const WindowSystem system{findWindow, foregroundWindow, activate, close};
+  return desktop() ? &system : nullptr;
+}
+
+}  // namespace x11

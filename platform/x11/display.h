@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/services.h"
-#include "platform/x11-library.h"
+#include "platform/x11/library.h"
 
 namespace x11 {
 
@@ -46,6 +46,10 @@ struct Desktop {
 // missing, or the display cannot be opened. libX11 is not even loaded
 // unless DISPLAY names a display.
 const Desktop* desktop();
+
+// The first client window, topmost first, with the class and title given
+// (null matches any); the search behind the run's FindWindowW.
+HWND findWindow(LPCWSTR className, LPCWSTR windowName);
 
 // A window handle is the X window id itself; 0 is no window.
 inline HWND handleOf(Window window) { return reinterpret_cast<HWND>(window); }

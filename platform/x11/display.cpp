@@ -1,4 +1,4 @@
-#include "platform/x11-desktop.h"
+#include "platform/x11/display.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "platform/x11-property.h"
+#include "platform/x11/property.h"
 
 namespace x11 {
 namespace {

@@ -1,0 +1,62 @@
+// Linux: the window calls of platform/services.h, answered by the window
+// system chosen for the run, and the notice.
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/posix/utf8.h"
+#include "platform/services.h"
+#include "platform/window_system.h"
+#include "platform/x11/dialog.h"
+
+namespace {
+
+// Chosen on the first window call, and kept for the run: a rule and the
+// section it runs must speak of the same windows.
+const WindowSystem* windowSystem() {
+  static const WindowSystem* const chosen = x11::windowSystem();
+  return chosen;
+}
+
+}  // namespace
+
+HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
+  const WindowSystem* system = windowSystem();
+  return system ? system->findWindow(className, windowName) : nullptr;
+}
+
+HWND GetForegroundWindow() {
+  const WindowSystem* system = windowSystem();
+  return system ? system->foregroundWindow() : nullptr;
+}
+
+BOOL SetForegroundWindow(HWND window) {
+  const WindowSystem* system = windowSystem();
+  if (system == nullptr || window == nullptr) return 0;
+  system->activate(window);
+  return 1;
+}
+
+// Only a close request: a window may turn it down, and is never killed.
+LRESULT SendMessageW(HWND window, UINT message, WPARAM, LPARAM) {
+  const WindowSystem* system = windowSystem();
+  if (system != nullptr && window != nullptr && message == WM_CLOSE) system->close(window);
+  return 0;
+}
+
+// The notice goes to standard error, in UTF-8 whatever the locale so that
+// the Japanese text arrives intact, and then, where there is a desktop, into
+// a box that stays until it is dismissed.
+int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT) {
+  const std::string bytes = utf8::narrow(text) + "\n";
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t got = ::write(STDERR_FILENO, bytes.data() + written, bytes.size() - written);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    written += static_cast<std::size_t>(got);
+  }
+  x11::showDialog(text, caption);
+  return 1;  // IDOK
+}
