@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 
@@ -76,6 +77,16 @@ void Sleep(DWORD milliseconds);
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);
 
 #endif
+
+// A window as a person writing a rule needs to see it.
+struct WindowDescription {
+  HWND handle = nullptr;
+  // Every name "class" matches: on X11 the instance and the class of
+  // WM_CLASS; on Wayland the app id; on Windows the class name.
+  std::vector<std::wstring> classes;
+  std::wstring title;
+  bool front = false;
+};
 
 // Reads a text file as wide characters, a block at a time. The file is open
 // from construction to destruction; isOpen() tells whether opening worked.
