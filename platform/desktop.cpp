@@ -12,10 +12,20 @@
 
 namespace {
 
+// The first system that answers, in this order: the native services of a
+// Wayland session first, then X11 (on a Wayland desktop, its XWayland
+// windows only).
+const WindowSystem* chooseWindowSystem() {
+  for (const WindowSystem* (*offered)() : {gnome::windowSystem, x11::windowSystem}) {
+    if (const WindowSystem* system = offered()) return system;
+  }
+  return nullptr;
+}
+
 // Chosen on the first window call, and kept for the run: a rule and the
 // section it runs must speak of the same windows.
 const WindowSystem* windowSystem() {
-  static const WindowSystem* const chosen = x11::windowSystem();
+  static const WindowSystem* const chosen = chooseWindowSystem();
   return chosen;
 }
 

@@ -114,12 +114,31 @@ void close(HWND handle) {
   desktop->x.flush(desktop->display);
 }
 
+// The ICCCM request to iconify, which window managers take from anyone.
+void minimize(HWND handle) {
+  const Desktop* desktop = x11::desktop();
+  char name[] = "WM_CHANGE_STATE";
+  char* names[] = {name};
+  Atom changeState = None;
+  desktop->x.internAtoms(desktop->display, names, 1, False, &changeState);
+  sendMessage(*desktop, desktop->root, SubstructureRedirectMask | SubstructureNotifyMask,
+              x11::windowOf(handle), changeState, {IconicState});
+  desktop->x.flush(desktop->display);
+}
+
+// Interim until the X11 services read a snapshot of every window: the
+// table's other fields in their simplest honest form.
+std::wstring describe() { return L"X11"; }
+HWND findLeastRecent(LPCWSTR className, LPCWSTR title) { return x11::findWindow(className, title); }
+std::vector<WindowDescription> listWindows() { return {}; }
+
 }  // namespace
 
 namespace x11 {
 
 const WindowSystem* windowSystem() {
-  static const WindowSystem system{findWindow, foregroundWindow, activate, close};
+  static const WindowSystem system{describe,    x11::findWindow, findLeastRecent, foregroundWindow,
+                                   listWindows, activate,        close,           minimize};
   return desktop() ? &system : nullptr;
 }
 

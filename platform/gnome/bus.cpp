@@ -1,0 +1,97 @@
+#include "platform/gnome/bus.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+
+namespace gnome {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::uint64_t microseconds(Clock::duration duration) {
+  return static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::microseconds>(duration).count());
+}
+
+// A call's slot: releasing it drops the callback, so a reply that comes
+// after we stopped waiting never reaches a record that has gone.
+class Slot {
+ public:
+  Slot(const SdBus& sd, sd_bus_slot* slot) : sd_(sd), slot_(slot) {}
+  ~Slot() { sd_.slotUnref(slot_); }
+  Slot(const Slot&) = delete;
+  Slot& operator=(const Slot&) = delete;
+
+ private:
+  const SdBus& sd_;
+  sd_bus_slot* const slot_;
+};
+
+struct Pending {
+  const SdBus& sd;
+  Message reply;
+};
+
+// sd-bus also answers here for a call that failed on its way: a timeout or
+// a lost connection arrives as an error reply.
+int onReply(sd_bus_message* reply, void* userdata, sd_bus_error*) {
+  auto* pending = static_cast<Pending*>(userdata);
+  pending->reply = Message(pending->sd, pending->sd.messageRef(reply));
+  return 0;
+}
+
+}  // namespace
+
+Bus::Bus(const SdBus& sd) : sd_(sd) {
+  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (address == nullptr || *address == '\0' || sd_.newBus(&bus_) < 0) return;
+  if (sd_.setAddress(bus_, address) < 0 || sd_.setBusClient(bus_, 1) < 0 || sd_.start(bus_) < 0)
+    disconnect();
+}
+
+Bus::~Bus() { disconnect(); }
+
+void Bus::disconnect() {
+  if (bus_ != nullptr) sd_.closeUnref(bus_);
+  bus_ = nullptr;
+}
+
+// Connecting and the bus's greeting are carried out here too, within the
+// first call's time: sd-bus starts them without waiting.
+Message Bus::call(const Method& method, std::optional<std::uint32_t> id,
+                  std::chrono::milliseconds timeout) {
+  const Clock::time_point deadline = Clock::now() + timeout;
+  sd_bus_message* raw = nullptr;
+  if (bus_ == nullptr || sd_.newMethodCall(bus_, &raw, method.destination, method.path,
+                                           method.interface, method.member) < 0)
+    return Message(sd_, nullptr);
+  const Message request(sd_, raw);
+  if (id && sd_.append(raw, "u", *id) < 0) return Message(sd_, nullptr);
+  Pending pending{sd_, Message(sd_, nullptr)};
+  sd_bus_slot* slot = nullptr;
+  if (sd_.callAsync(bus_, &slot, raw, onReply, &pending, microseconds(timeout)) < 0)
+    return Message(sd_, nullptr);
+  const Slot release(sd_, slot);
+  if (!await(pending.reply, deadline)) {
+    disconnect();
+    return Message(sd_, nullptr);
+  }
+  if (sd_.isMethodError(pending.reply.get(), nullptr)) return Message(sd_, nullptr);
+  return std::move(pending.reply);
+}
+
+bool Bus::await(const Message& reply, Clock::time_point deadline) {
+  while (!reply) {
+    const int processed = sd_.process(bus_, nullptr);
+    if (processed < 0) return false;
+    if (processed > 0) continue;
+    const Clock::time_point now = Clock::now();
+    if (now >= deadline) return false;
+    const int waited = sd_.wait(bus_, microseconds(deadline - now));
+    if (waited < 0 && waited != -EINTR) return false;
+  }
+  return true;
+}
+
+}  // namespace gnome

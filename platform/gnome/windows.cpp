@@ -1,0 +1,147 @@
+// The windows of a GNOME Shell session, through the extension Tarvexel
+// ships (platform/gnome/extension): GNOME offers other programs no way of
+// their own to list, activate or close windows. The extension lists the
+// shell's windows topmost first; the list is read once, on the first window
+// call, and every rule is answered from it. Activating, closing and
+// minimising are requests the extension passes to the shell.
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/gnome/bus.h"
+#include "platform/posix/utf8.h"
+#include "platform/window_list.h"
+#include "platform/window_system.h"
+
+namespace {
+
+using gnome::Bus;
+using gnome::Message;
+using gnome::SdBus;
+
+// Long enough for a busy shell, short enough that a key press that meets a
+// hung one still ends soon.
+constexpr std::chrono::milliseconds kTimeout{1000};
+
+gnome::Method extension(const char* member) {
+  return {"org.gnome.Shell", "/org/tarvexel/Windows", "org.tarvexel.Windows1", member};
+}
+
+// "class" matches the WM_CLASS class or instance (where a native Wayland
+// window's app id is) or the GTK application id; a name a window lacks is
+// empty and matches nothing.
+std::vector<std::wstring> classesOf(const char* wmClass, const char* instance, const char* appId) {
+  std::vector<std::wstring> classes;
+  for (const char* name : {wmClass, instance, appId}) {
+    const std::wstring wide = utf8::widenLossless(name);
+    if (!wide.empty() && std::find(classes.begin(), classes.end(), wide) == classes.end())
+      classes.push_back(wide);
+  }
+  return classes;
+}
+
+struct Listing {
+  std::vector<WindowDescription> windows;
+  std::vector<std::uint32_t> ids;
+};
+
+// The reply to List: an array of (id, class, instance, application id,
+// title, focused).
+bool readListing(const SdBus& sd, sd_bus_message* reply, Listing& listing) {
+  if (sd.enterContainer(reply, SD_BUS_TYPE_ARRAY, "(ussssb)") <= 0) return false;
+  int entered;
+  while ((entered = sd.enterContainer(reply, SD_BUS_TYPE_STRUCT, "ussssb")) > 0) {
+    std::uint32_t id = 0;
+    const char* names[4] = {};
+    int focused = 0;
+    if (sd.read(reply, "ussssb", &id, &names[0], &names[1], &names[2], &names[3], &focused) <= 0 ||
+        sd.exitContainer(reply) < 0)
+      return false;
+    WindowDescription window;
+    window.classes = classesOf(names[0], names[1], names[2]);
+    window.title = utf8::widenLossless(names[3]);
+    window.front = focused != 0;
+    listing.windows.push_back(std::move(window));
+    listing.ids.push_back(id);
+  }
+  return entered == 0 && sd.exitContainer(reply) >= 0;
+}
+
+bool inWaylandSession() {
+  const char* display = std::getenv("WAYLAND_DISPLAY");
+  return display != nullptr && *display != '\0';
+}
+
+// The connection and the run's list, made on first use. Without the
+// extension's answer there is no list, and the run falls back to another
+// window system.
+class Session {
+ public:
+  Session() {
+    const SdBus* sd = inWaylandSession() ? gnome::sdBus() : nullptr;
+    if (sd == nullptr) return;
+    bus_.emplace(*sd);
+    const Message reply = bus_->call(extension("List"), std::nullopt, kTimeout);
+    Listing listing;
+    if (!reply || !readListing(*sd, reply.get(), listing)) {
+      bus_.reset();
+      return;
+    }
+    list_ = WindowList(std::move(listing.windows));
+    ids_ = std::move(listing.ids);
+  }
+
+  bool answered() const { return bus_.has_value(); }
+  const WindowList& list() const { return list_; }
+
+  // The extension says whether it still knew the window; a window that has
+  // gone since the list was read is simply not there to act on.
+  void request(const char* member, HWND window) {
+    if (list_.at(window) != nullptr) bus_->call(extension(member), ids_[list_.indexOf(window)], kTimeout);
+  }
+
+ private:
+  std::optional<Bus> bus_;
+  WindowList list_;
+  std::vector<std::uint32_t> ids_;
+};
+
+Session& session() {
+  static Session running;
+  return running;
+}
+
+std::wstring describe() { return L"GNOME Shell through the Tarvexel extension"; }
+
+HWND findWindow(LPCWSTR className, LPCWSTR title) { return session().list().find(className, title); }
+
+// The list runs topmost first: the last match is the lowest in the stack.
+HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
+  const std::vector<HWND> found = session().list().findAll(className, title);
+  return found.empty() ? nullptr : found.back();
+}
+
+HWND foregroundWindow() { return session().list().front(); }
+
+std::vector<WindowDescription> listWindows() { return session().list().windows(); }
+
+void activate(HWND window) { session().request("Activate", window); }
+void close(HWND window) { session().request("Close", window); }
+void minimize(HWND window) { session().request("Minimize", window); }
+
+}  // namespace
+
+namespace gnome {
+
+const WindowSystem* windowSystem() {
+  static const WindowSystem system{describe,    findWindow, findLeastRecent, foregroundWindow,
+                                   listWindows, activate,   close,           minimize};
+  return session().answered() ? &system : nullptr;
+}
+
+}  // namespace gnome
