@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # Tarvexel against real windows: a desktop of its own (a virtual X display
-# with a real window manager, or a headless Wayland compositor), and helper
-# windows that write down what was done to them. Each case starts and stops
+# with a real window manager, or a headless Wayland compositor or shell),
+# and helper windows that write down what was done to them. Each case starts and stops
 # its own desktop, so no case sees another's windows, and nothing is left
 # running. The cases are written once; the functions under "The desktops"
 # give each system's way of starting it, opening a window and telling which
 # window is in front.
 #
 # Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL and X11_WINDOW_HELPER
-# naming the programs.
-# SYSTEM: openbox or twm (X11).
+# naming the programs, and GNOME_EXTENSION the built GNOME Shell extension.
+# SYSTEM: openbox or twm (X11); gnome (GNOME Shell 43 on Wayland).
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 set -u
 
 tarvexel=$TARVEXEL
 helper=$X11_WINDOW_HELPER
+here=$(cd "$(dirname "$0")" && pwd)
 system=$1
 case_name=$2
 
@@ -30,21 +31,33 @@ fail() {
   exit 1
 }
 
-for tool in Xvfb openbox twm xprop xdotool xauth; do
+if [[ $system == gnome ]]; then
+  tools=(gnome-shell dbus-run-session dbus-daemon gsettings gjs unshare)
+else
+  tools=(Xvfb openbox twm xprop xdotool xauth)
+fi
+for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 
 work=$(mktemp -d)
 pids=()
+sessions=()
 
 # Helpers first, then the window manager, then the display: in reverse.
+# A session in a PID namespace of its own ends as a whole when the process
+# that made the namespace is killed (unshare keeps SIGTERM for itself).
 cleanup() {
   local i
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
     kill "${pids[i]}" 2>/dev/null
     wait "${pids[i]}" 2>/dev/null
   done
-  rm -rf "$work"
+  for i in "${sessions[@]}"; do
+    kill -KILL "$i" 2>/dev/null
+    wait "$i" 2>/dev/null
+  done
+  [[ -n ${KEEP_WORK:-} ]] || rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
@@ -106,11 +119,85 @@ start_twm() {
   wait_for_window_manager
 }
 
+# GNOME Shell 43, headless on Wayland, as a session of its own: a private
+# system bus (without one the shell's UI aborts at start), a session bus
+# listening in XDG_RUNTIME_DIR, Tarvexel's extension enabled before the
+# shell starts (a running shell sees no extension added later), everything
+# in a PID namespace so that ending it ends what the session started. The
+# environment is clean from the start: services the session bus starts on
+# demand (dconf, at-spi) take the bus's, and would otherwise write into the
+# home folder of whoever runs the tests.
+# Usage: start_gnome [--without-extension | --in-overview]
+start_gnome() {
+  unshare -pf --kill-child --mount-proc true 2>/dev/null ||
+    skip "no PID namespace can be made here (unshare -pf needs CAP_SYS_ADMIN)"
+  [[ -d ${GNOME_EXTENSION:-} ]] || fail "GNOME_EXTENSION names no built extension"
+  local uuid enabled
+  uuid=$(basename "$GNOME_EXTENSION")
+  enabled="['$uuid']"
+  [[ ${1:-} != --without-extension ]] || enabled="[]"
+  mkdir -m 0700 "$work/run"
+  mkdir -p "$work/home" "$work/config" "$work/cache" "$work/data/gnome-shell/extensions"
+  cp -r "$GNOME_EXTENSION" "$work/data/gnome-shell/extensions/"
+  local policy='<policy context="default"><allow user="*"/><allow own="*"/>
+    <allow send_destination="*"/><allow receive_sender="*"/></policy>'
+  printf '<busconfig><type>system</type><listen>unix:path=%s</listen><auth>EXTERNAL</auth>%s</busconfig>\n' \
+    "$work/run/system_bus_socket" "$policy" >"$work/system.conf"
+  printf '<busconfig><type>session</type><listen>unix:dir=%s</listen><standard_session_servicedirs/><auth>EXTERNAL</auth>%s</busconfig>\n' \
+    "$work/run" "$policy" >"$work/session.conf"
+  cat >"$work/session.sh" <<'SESSION'
+work=$1
+dbus-daemon --config-file="$work/system.conf" --nofork --nopidfile 2>/dev/null &
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/run/system_bus_socket
+gsettings set org.gnome.shell disable-user-extensions false
+gsettings set org.gnome.shell enabled-extensions "$2"
+echo "$DBUS_SESSION_BUS_ADDRESS" >"$work/bus.new" && mv "$work/bus.new" "$work/bus"
+exec gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x720
+SESSION
+  unshare -pf --kill-child --mount-proc env -i PATH="$PATH" HOME="$work/home" \
+    XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+    XDG_CACHE_HOME="$work/cache" XDG_SESSION_TYPE=wayland \
+    dbus-run-session --config-file="$work/session.conf" -- \
+    bash "$work/session.sh" "$work" "$enabled" >"$work/shell.log" 2>&1 &
+  sessions+=($!)
+  wait_until 60 has_line "$work/shell.log" 'GNOME Shell started' ||
+    fail "GNOME Shell did not start: $(tail -n 20 "$work/shell.log")"
+  unset DISPLAY
+  export DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR=$work/run WAYLAND_DISPLAY=wayland-0
+  DBUS_SESSION_BUS_ADDRESS=$(cat "$work/bus")
+  if [[ $enabled != "[]" ]]; then
+    wait_until 10 shell list >/dev/null || fail "the extension does not answer"
+  fi
+  # The shell starts in the overview, which holds the focus; a user leaves
+  # it before working with windows.
+  [[ ${1:-} != --in-overview ]] || return 0
+  shell overview off >/dev/null
+  wait_until 5 overview_is off || fail "the overview did not close"
+}
+
+shell() { gjs "$here/gnome_shell.js" "$@" 2>/dev/null; }
+
+overview_is() { [[ $(shell overview) == "$1" ]]; }
+
 # start_window NAME [helper options]: a helper window, once the window
-# manager has taken it in. Its record is $work/NAME.log.
+# manager has taken it in. Its record is $work/NAME.log. On GNOME the
+# window is a native Wayland one; it is listed before it is first drawn and
+# takes the focus once it is (outside the overview), which is waited for so
+# that the next step starts from a settled desktop.
 start_window() {
   local name=$1
   shift
+  if [[ $system == gnome ]]; then
+    remember_names "$name" "$@"
+    GDK_BACKEND=wayland gjs "$here/gtk_window.js" "$work/$name.log" "$@" 2>/dev/null &
+    pids+=($!)
+    if overview_is on; then
+      wait_until 10 has_line "$work/$name.log" '^ready' || fail "window $name was not shown"
+    else
+      wait_until 10 has_line "$work/$name.log" '^focus' || fail "window $name did not take the focus"
+    fi
+    return
+  fi
   "$helper" "$work/$name.log" "$@" &
   pids+=($!)
   wait_until 10 has_line "$work/$name.log" '^ready' || fail "window $name was not taken in"
@@ -119,17 +206,56 @@ start_window() {
 # The desktop of the case's system.
 start_desktop() { "start_$system"; }
 
+# On GNOME a helper window is known to the shell by its class and title:
+# $work/NAME.class and, if given, $work/NAME.title.
+remember_names() {
+  local name=$1
+  shift
+  while (($#)); do
+    case $1 in
+      --class) echo "$2" >"$work/$name.class" ;;
+      --title) echo "$2" >"$work/$name.title" ;;
+    esac
+    shift
+  done
+}
+
+# gnome_window NAME: the extension's line for window NAME, if it lists it.
+gnome_window() {
+  local class title=
+  class=$(cat "$work/$1.class")
+  [[ ! -f $work/$1.title ]] || title=$(cat "$work/$1.title")
+  shell list | awk -F '\t' -v class="$class" -v title="$title" \
+    '$2 == class && (title == "" || $5 == title) { print; exit }'
+}
+
 # is_front NAME: window NAME is the one in front. bring_front NAME puts it
 # there the way a user would, and waits until it is.
-is_front() { is_active "$1"; }
+is_front() {
+  if [[ $system == gnome ]]; then
+    [[ $(gnome_window "$1" | cut -f 6) == true ]]
+  else
+    is_active "$1"
+  fi
+}
 
 bring_front() {
-  xdotool windowactivate --sync "$(window_id "$1")"
-  wait_until 5 is_front "$1" || fail "xdotool did not bring $1 to the front"
+  if [[ $system == gnome ]]; then
+    shell call Activate "$(gnome_window "$1" | cut -f 1)" >/dev/null
+  else
+    xdotool windowactivate --sync "$(window_id "$1")"
+  fi
+  wait_until 5 is_front "$1" || fail "$1 did not come to the front when asked"
 }
 
 # A window that ignores close requests is still there.
-window_exists() { xprop -id "$(window_id "$1")" WM_CLASS >/dev/null 2>&1; }
+window_exists() {
+  if [[ $system == gnome ]]; then
+    [[ -n $(gnome_window "$1") ]]
+  else
+    xprop -id "$(window_id "$1")" WM_CLASS >/dev/null 2>&1
+  fi
+}
 
 # The X11 helper hears requests to the window manager about itself.
 is_x11() { [[ $system == openbox || $system == twm ]]; }
@@ -451,6 +577,81 @@ case_without_ewmh() {
   sleep 0.3
   xprop -id "$(window_id stubborn)" WM_CLASS >/dev/null 2>&1 ||
     fail "a window without WM_DELETE_WINDOW was destroyed"
+}
+
+window_gone() { ! window_exists "$1"; }
+
+# The GNOME extension's own interface, as any program on the session bus
+# sees it: the windows topmost first, with their names and the focus;
+# activating, also from the overview the shell starts in (windows opened
+# there have no focus, and as it closes it would hand the focus to the
+# newest); minimising; a polite close; ids it does not know, which it
+# answers with false, leaving every window alone.
+case_extension_interface() {
+  start_gnome --in-overview
+  start_window alpha --class Alpha --title One
+  start_window beta --class Beta --title Two
+  local listed alpha beta focused method id
+  listed=$(shell list | cut -f 2-6)
+  [[ $listed == $'Beta\tBeta\t\tTwo\tfalse\nAlpha\tAlpha\t\tOne\tfalse' ]] ||
+    fail "the list is not topmost first, without focus in the overview: $listed"
+  alpha=$(gnome_window alpha | cut -f 1)
+  beta=$(gnome_window beta | cut -f 1)
+  focused=$(focus_count alpha)
+  [[ $(shell call Activate "$alpha") == true ]] || fail "Activate did not know alpha"
+  wait_until 5 overview_is off || fail "activating did not close the overview"
+  wait_until 5 focused_since alpha "$focused" || fail "alpha did not get the focus"
+  sleep 0.5
+  is_front alpha || fail "alpha lost the focus as the overview closed"
+  [[ $(shell list | head -n 1 | cut -f 2) == Alpha ]] || fail "alpha is not on top"
+  [[ $(shell call Minimize "$alpha") == true ]] || fail "Minimize did not know alpha"
+  wait_until 5 is_front beta || fail "minimising alpha did not hand the focus to beta"
+  window_exists alpha || fail "a minimised window is no longer listed"
+  [[ $(shell call Activate "$alpha") == true ]] || fail "Activate did not know alpha"
+  wait_until 5 is_front alpha || fail "activating did not bring alpha back"
+  [[ $(shell call Close "$beta") == true ]] || fail "Close did not know beta"
+  expect_closed beta
+  wait_until 5 window_gone beta || fail "beta is still listed after it closed"
+  for method in Activate Minimize Close; do
+    for id in "$beta" 4294967295; do
+      [[ $(shell call "$method" "$id") == false ]] || fail "$method answered true for id $id"
+    done
+  done
+  is_front alpha || fail "a call with an unknown id moved the focus"
+  expect_not_closed alpha
+}
+
+loads_libsystemd() {
+  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q 'libsystemd\.so'
+}
+
+# A GNOME session without the extension enabled: no native window is found,
+# nothing is printed, "default" runs. libsystemd is loaded only when a
+# Wayland session is named.
+case_without_extension() {
+  start_gnome --without-extension
+  start_window alpha --class Alpha
+  local rule=('[a]' 'class=Alpha' 'fired a' '[default]' 'fired default')
+  run_profile "${rule[@]}"
+  expect_fired default
+  expect_silent "without the extension"
+  loads_libsystemd || fail "libsystemd was not loaded in a Wayland session"
+  unset WAYLAND_DISPLAY
+  run_profile "${rule[@]}"
+  expect_fired default
+  ! loads_libsystemd || fail "libsystemd was loaded outside a Wayland session"
+}
+
+# The shell ends between the reading of the list and the close request:
+# the request fails at once, nothing is printed, the section runs to its
+# end.
+case_shell_ends() {
+  start_gnome
+  start_window alpha --class Alpha
+  run_profile '[a]' 'class=Alpha' "execSync=kill|-KILL ${sessions[0]}" 'exec=close' 'fired a' \
+    '[default]' 'fired default'
+  expect_fired a
+  expect_silent "after the shell ended"
 }
 
 declare -F "case_$case_name" >/dev/null || fail "no such case"
