@@ -1,0 +1,6 @@
+// The shell's Extension base class, as far as an extension sees it.
+export class Extension {
+    constructor(metadata) {
+        this.metadata = metadata;
+    }
+}
