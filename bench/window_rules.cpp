@@ -1,9 +1,14 @@
 // How long Tarvexel takes from start to exit:
 //  (a) on a desktop, deciding among 10 window rules with 30 windows open;
 //  (b) without a display, on a small profile.
+//  (c) in a GNOME session named by WAYLAND_DISPLAY, with Tarvexel's
+//      extension enabled: (a) among 30 native Wayland windows.
 // Each figure is the median of many runs of the real binary, timed from
 // spawn to exit. Without DISPLAY the benchmark starts its own Xvfb and
-// openbox for (a) and stops them at the end.
+// openbox for (a) and stops them at the end. For (c), the desktop tests
+// give it a session of its own (one line):
+//   GNOME_EXTENSION=build/gnome-extension/43/tarvexel@tarvexel.org
+//   bash tests/desktop/desktop_test.sh gnome --run build/bench/tarvexel_bench build/tarvexel
 //
 // Usage: tarvexel_bench PATH_TO_TARVEXEL [RUNS]
 #include <X11/Xatom.h>
@@ -34,12 +39,18 @@ constexpr int kRules = 10;
 
 using Clock = std::chrono::steady_clock;
 
-std::vector<std::string> environmentWith(const std::string& display) {
+// Ours, with DISPLAY and WAYLAND_DISPLAY as given (none when empty), so
+// that each figure is taken on the one desktop it names.
+std::vector<std::string> environmentWith(const std::string& display,
+                                         const std::string& wayland = "") {
   std::vector<std::string> variables;
   for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::string(*entry).rfind("DISPLAY=", 0) != 0) variables.push_back(*entry);
+    const std::string variable = *entry;
+    if (variable.rfind("DISPLAY=", 0) != 0 && variable.rfind("WAYLAND_DISPLAY=", 0) != 0)
+      variables.push_back(variable);
   }
   if (!display.empty()) variables.push_back("DISPLAY=" + display);
+  if (!wayland.empty()) variables.push_back("WAYLAND_DISPLAY=" + wayland);
   return variables;
 }
 
@@ -98,9 +109,8 @@ struct Figures {
   double median, low, high;  // high: the 90th percentile
 };
 
-bool measure(const std::string& program, const std::string& profile, const std::string& display,
-             int runs, Figures& figures) {
-  const std::vector<std::string> environment = environmentWith(display);
+bool measure(const std::string& program, const std::string& profile,
+             const std::vector<std::string>& environment, int runs, Figures& figures) {
   std::vector<double> times;
   for (int i = 0; i < 10; ++i) runOnce(program, profile, environment);  // warm the caches
   for (int i = 0; i < runs; ++i) {
@@ -222,6 +232,57 @@ std::string startXvfb(std::vector<std::unique_ptr<Child>>& children) {
   return number.empty() ? std::string() : ":" + number;
 }
 
+bool hasReadyLine(const std::string& path) {
+  std::ifstream record(path);
+  std::string line;
+  while (std::getline(record, line)) {
+    if (line == "ready") return true;
+  }
+  return false;
+}
+
+// The same 30 windows as native Wayland windows in the GNOME session
+// `wayland` names: the desktop tests' GTK window, app id BenchN, title
+// "Window N", each on screen before the next opens so that the first is the
+// lowest.
+bool openGnomeWindows(const std::string& wayland, const std::string& folder,
+                      std::vector<std::unique_ptr<Child>>& children) {
+  std::vector<std::string> environment = environmentWith("", wayland);
+  environment.push_back("GDK_BACKEND=wayland");
+  for (int i = 0; i < kWindows; ++i) {
+    const std::string record = folder + "/window" + std::to_string(i) + ".log";
+    children.push_back(std::make_unique<Child>(
+        std::vector<std::string>{"gjs", TARVEXEL_GTK_WINDOW, record, "--class",
+                                 "Bench" + std::to_string(i), "--title",
+                                 "Window " + std::to_string(i)},
+        environment));
+    int waited = 0;
+    for (; waited < 200 && !hasReadyLine(record); ++waited) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::remove(record.c_str());
+    if (waited == 200) return false;
+  }
+  return true;
+}
+
+// (c), when WAYLAND_DISPLAY names a session. A profile whose one rule needs
+// the lowest window ends with status 1 unless the extension's list was
+// used, so a figure is never taken on a fallback that sees no windows.
+bool measureGnome(const std::string& program, const std::string& rules, const std::string& folder,
+                  int runs, Figures& figures) {
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  std::vector<std::unique_ptr<Child>> windows;
+  const std::string check = folder + "/lowest-only.ini";
+  writeFile(check, "[last]\nclass=Bench0\ntitle=Window 0\nsleep=0\n");
+  const std::vector<std::string> environment = environmentWith("", wayland);
+  const bool ok = openGnomeWindows(wayland, folder, windows) &&
+                  runOnce(program, check, environment) >= 0 &&
+                  measure(program, rules, environment, runs, figures);
+  std::remove(check.c_str());
+  return ok;
+}
+
 void print(const char* what, const Figures& f, int runs) {
   std::printf("%-46s median %6.2f ms   min %6.2f ms   p90 %6.2f ms   (%d runs)\n", what, f.median,
               f.low, f.high, runs);
@@ -257,11 +318,14 @@ int main(int argc, char** argv) {
   }
   Display* connection = XOpenDisplay(display.c_str());
   std::vector<Window> windows;
-  Figures desktop{}, headless{};
+  Figures desktop{}, headless{}, gnome{};
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const bool onGnome = wayland && *wayland;
   const bool ok = connection && waitForWindowManager(connection) &&
                   openWindows(connection, windows) &&
-                  measure(program, rules, display, runs, desktop) &&
-                  measure(program, small, "", runs, headless);
+                  measure(program, rules, environmentWith(display), runs, desktop) &&
+                  measure(program, small, environmentWith(""), runs, headless) &&
+                  (!onGnome || measureGnome(program, rules, folder, runs, gnome));
   if (connection) XCloseDisplay(connection);
   while (!children.empty()) children.pop_back();
   std::remove(rules.c_str());
@@ -274,6 +338,7 @@ int main(int argc, char** argv) {
   std::printf("Tarvexel start to exit, %s\n", program.c_str());
   print("with a display: 10 rules, 30 windows", desktop, runs);
   print("without a display: small profile", headless, runs);
+  if (onGnome) print("GNOME Shell: 10 rules, 30 windows", gnome, runs);
   std::printf("reproduce: %s %s %d   (DISPLAY %s)\n", argv[0], program.c_str(), runs,
               given && *given ? "given: that desktop is used" : "unset: own Xvfb and openbox");
   return 0;

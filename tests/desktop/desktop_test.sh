@@ -10,11 +10,13 @@
 # Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL and X11_WINDOW_HELPER
 # naming the programs, and GNOME_EXTENSION the built GNOME Shell extension.
 # SYSTEM: openbox or twm (X11); gnome (GNOME Shell 43 on Wayland).
+# desktop_test.sh SYSTEM --run COMMAND...: runs COMMAND (a benchmark, say)
+# on a desktop of its own, in the desktop's environment, then stops it.
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 set -u
 
-tarvexel=$TARVEXEL
-helper=$X11_WINDOW_HELPER
+tarvexel=${TARVEXEL:-}
+helper=${X11_WINDOW_HELPER:-}
 here=$(cd "$(dirname "$0")" && pwd)
 system=$1
 case_name=$2
@@ -654,7 +656,12 @@ case_shell_ends() {
   expect_silent "after the shell ended"
 }
 
-declare -F "case_$case_name" >/dev/null || fail "no such case"
 declare -F "start_$system" >/dev/null || fail "no such system"
+if [[ $case_name == --run ]]; then
+  start_desktop
+  "${@:3}"
+  exit
+fi
+declare -F "case_$case_name" >/dev/null || fail "no such case"
 "case_$case_name"
 echo "PASS [$system.$case_name]"
