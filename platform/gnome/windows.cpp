@@ -102,7 +102,8 @@ class Session {
   // The extension says whether it still knew the window; a window that has
   // gone since the list was read is simply not there to act on.
   void request(const char* member, HWND window) {
-    if (list_.at(window) != nullptr) bus_->call(extension(member), ids_[list_.indexOf(window)], kTimeout);
+    if (list_.at(window) != nullptr)
+      bus_->call(extension(member), ids_[list_.indexOf(window)], kTimeout);
   }
 
  private:
@@ -118,7 +119,9 @@ Session& session() {
 
 std::wstring describe() { return L"GNOME Shell through the Tarvexel extension"; }
 
-HWND findWindow(LPCWSTR className, LPCWSTR title) { return session().list().find(className, title); }
+HWND findWindow(LPCWSTR className, LPCWSTR title) {
+  return session().list().find(className, title);
+}
 
 // The list runs topmost first: the last match is the lowest in the stack.
 HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {

@@ -121,6 +121,14 @@ start_twm() {
   wait_for_window_manager
 }
 
+# bus_config TYPE LISTEN [MORE]: a D-Bus daemon's configuration for a bus
+# of the test's own, which lets everything through.
+bus_config() {
+  printf '<busconfig><type>%s</type><listen>%s</listen><auth>EXTERNAL</auth>%s%s</busconfig>\n' \
+    "$1" "$2" "${3:-}" '<policy context="default"><allow user="*"/><allow own="*"/>
+    <allow send_destination="*"/><allow receive_sender="*"/></policy>'
+}
+
 # GNOME Shell 43, headless on Wayland, as a session of its own: a private
 # system bus (without one the shell's UI aborts at start), a session bus
 # listening in XDG_RUNTIME_DIR, Tarvexel's extension enabled before the
@@ -141,15 +149,12 @@ start_gnome() {
   mkdir -m 0700 "$work/run"
   mkdir -p "$work/home" "$work/config" "$work/cache" "$work/data/gnome-shell/extensions"
   cp -r "$GNOME_EXTENSION" "$work/data/gnome-shell/extensions/"
-  local policy='<policy context="default"><allow user="*"/><allow own="*"/>
-    <allow send_destination="*"/><allow receive_sender="*"/></policy>'
-  printf '<busconfig><type>system</type><listen>unix:path=%s</listen><auth>EXTERNAL</auth>%s</busconfig>\n' \
-    "$work/run/system_bus_socket" "$policy" >"$work/system.conf"
-  printf '<busconfig><type>session</type><listen>unix:dir=%s</listen><standard_session_servicedirs/><auth>EXTERNAL</auth>%s</busconfig>\n' \
-    "$work/run" "$policy" >"$work/session.conf"
+  bus_config system "unix:path=$work/run/system_bus_socket" >"$work/system.conf"
+  bus_config session "unix:dir=$work/run" '<standard_session_servicedirs/>' >"$work/session.conf"
   cat >"$work/session.sh" <<'SESSION'
 work=$1
-dbus-daemon --config-file="$work/system.conf" --nofork --nopidfile 2>/dev/null &
+# --fork returns once the bus listens: the shell needs it from its start.
+dbus-daemon --config-file="$work/system.conf" --fork --nopidfile 2>/dev/null
 export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/run/system_bus_socket
 gsettings set org.gnome.shell disable-user-extensions false
 gsettings set org.gnome.shell enabled-extensions "$2"
@@ -196,7 +201,8 @@ start_window() {
     if overview_is on; then
       wait_until 10 has_line "$work/$name.log" '^ready' || fail "window $name was not shown"
     else
-      wait_until 10 has_line "$work/$name.log" '^focus' || fail "window $name did not take the focus"
+      wait_until 10 has_line "$work/$name.log" '^focus' ||
+        fail "window $name did not take the focus"
     fi
     return
   fi
@@ -654,6 +660,32 @@ case_shell_ends() {
     '[default]' 'fired default'
   expect_fired a
   expect_silent "after the shell ended"
+}
+
+# The shell's process: the one gnome-shell among the session's children.
+shell_pid() {
+  local session
+  session=$(pgrep -P "${sessions[0]}")
+  pgrep -P "$session" -x gnome-shell
+}
+
+# A shell that stops answering holds no run up: while the list is read,
+# and between the list and a request. Without a bound on each call sd-bus
+# would wait 25 seconds; the run's time-out is 10.
+case_shell_hangs() {
+  start_gnome
+  start_window alpha --class Alpha
+  local shell_process
+  shell_process=$(shell_pid)
+  [[ -n $shell_process ]] || fail "no gnome-shell process found"
+  run_profile '[a]' 'class=Alpha' "execSync=kill|-STOP $shell_process" 'exec=close' \
+    'exec=active' 'fired a' '[default]' 'fired default'
+  expect_fired a
+  expect_silent "when the shell stopped answering requests"
+  run_profile '[a]' 'class=Alpha' 'fired a' '[default]' 'fired default'
+  expect_fired default
+  expect_silent "when the shell did not answer the list"
+  kill -CONT "$shell_process"
 }
 
 declare -F "start_$system" >/dev/null || fail "no such system"

@@ -42,7 +42,8 @@ function fakeWindow(sequence, type, names, more = {}) {
 }
 
 const T = Meta.WindowType;
-const editor = fakeWindow(7, T.NORMAL, ['Editor', 'editor', 'notes.txt', true], {appId: 'org.example.Editor'});
+const editor = fakeWindow(7, T.NORMAL, ['Editor', 'editor', 'notes.txt', true],
+    {appId: 'org.example.Editor'});
 const terminal = fakeWindow(3, T.NORMAL, ['foot', 'foot', 'shell', false]);
 const free = fakeWindow(9, T.DIALOG, ['Zenity', 'zenity', 'Question', false]);
 // Bottom of the stack first, as mutter sorts them.
@@ -54,7 +55,8 @@ const stacked = [
     fakeWindow(14, T.NORMAL, ['Menu', 'menu', 'menu', false], {overrideRedirect: true}),
 ];
 globalThis.global = {
-    get_window_actors: () => [...stacked].reverse().map(window => ({get_meta_window: () => window})),
+    get_window_actors: () => [...stacked].reverse()
+        .map(window => ({get_meta_window: () => window})),
     get_current_time: () => 0,
     display: {
         sort_windows_by_stacking: windows => stacked.filter(window => windows.includes(window)),
