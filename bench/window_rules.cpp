@@ -339,7 +339,8 @@ int main(int argc, char** argv) {
   print("with a display: 10 rules, 30 windows", desktop, runs);
   print("without a display: small profile", headless, runs);
   if (onGnome) print("GNOME Shell: 10 rules, 30 windows", gnome, runs);
-  std::printf("reproduce: %s %s %d   (DISPLAY %s)\n", argv[0], program.c_str(), runs,
-              given && *given ? "given: that desktop is used" : "unset: own Xvfb and openbox");
+  std::printf("reproduce: %s %s %d   (DISPLAY %s%s)\n", argv[0], program.c_str(), runs,
+              given && *given ? "given: that desktop is used" : "unset: own Xvfb and openbox",
+              onGnome ? "; in the GNOME session WAYLAND_DISPLAY names" : "");
   return 0;
 }
