@@ -67,7 +67,9 @@ Message Bus::call(const Method& method, std::optional<std::uint32_t> id,
                                            method.interface, method.member) < 0)
     return Message(sd_, nullptr);
   const Message request(sd_, raw);
-  if (id && sd_.append(raw, "u", *id) < 0) return Message(sd_, nullptr);
+  // A question to a program that runs, never a reason for the bus to start one.
+  if (sd_.setAutoStart(raw, 0) < 0 || (id && sd_.append(raw, "u", *id) < 0))
+    return Message(sd_, nullptr);
   Pending pending{sd_, Message(sd_, nullptr)};
   sd_bus_slot* slot = nullptr;
   if (sd_.callAsync(bus_, &slot, raw, onReply, &pending, microseconds(timeout)) < 0)

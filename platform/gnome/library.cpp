@@ -17,6 +17,7 @@ bool bindAll(void* library, SdBus& sd) {
          bind(library, "sd_bus_call_async", sd.callAsync) &&
          bind(library, "sd_bus_slot_unref", sd.slotUnref) &&
          bind(library, "sd_bus_message_new_method_call", sd.newMethodCall) &&
+         bind(library, "sd_bus_message_set_auto_start", sd.setAutoStart) &&
          bind(library, "sd_bus_message_append", sd.append) &&
          bind(library, "sd_bus_message_ref", sd.messageRef) &&
          bind(library, "sd_bus_message_unref", sd.messageUnref) &&

@@ -20,6 +20,7 @@ struct SdBus {
   decltype(&::sd_bus_call_async) callAsync = nullptr;
   decltype(&::sd_bus_slot_unref) slotUnref = nullptr;
   decltype(&::sd_bus_message_new_method_call) newMethodCall = nullptr;
+  decltype(&::sd_bus_message_set_auto_start) setAutoStart = nullptr;
   decltype(&::sd_bus_message_append) append = nullptr;
   decltype(&::sd_bus_message_ref) messageRef = nullptr;
   decltype(&::sd_bus_message_unref) messageUnref = nullptr;
