@@ -34,7 +34,7 @@ fail() {
 }
 
 if [[ $system == gnome ]]; then
-  tools=(gnome-shell dbus-run-session dbus-daemon gsettings gjs unshare)
+  tools=(gnome-shell dbus-run-session dbus-daemon gsettings gjs unshare foot zenity)
 else
   tools=(Xvfb openbox twm xprop xdotool xauth)
 fi
@@ -660,6 +660,32 @@ case_shell_ends() {
     '[default]' 'fired default'
   expect_fired a
   expect_silent "after the shell ended"
+}
+
+# Programs of other makers, not only the test's own window: foot (not GTK;
+# it ends with status 1 when asked to close) and zenity, each found by the
+# app id GNOME reports as its class.
+case_real_programs() {
+  start_gnome
+  remember_names term --class Term --title Shell
+  foot --app-id=Term --title=Shell sleep 600 2>/dev/null &
+  local term=$!
+  pids+=("$term")
+  wait_until 10 is_front term || fail "foot did not come to the front on its own"
+  remember_names zenity --class zenity --title Zen
+  GDK_BACKEND=wayland zenity --info --title=Zen --text=Zen 2>/dev/null &
+  pids+=($!)
+  wait_until 10 is_front zenity || fail "zenity did not come to the front"
+  run_profile '[t]' 'class=Term' 'title=Shell' 'exec=active' 'fired t' '[default]' 'fired default'
+  expect_fired t
+  wait_until 5 is_front term || fail "foot did not come to the front"
+  run_profile '[z]' 'class=zenity' 'mode=active' 'fired z' \
+    '[t]' 'class=Term' 'mode=active' 'exec=close' 'fired t' '[default]' 'fired default'
+  expect_fired t
+  wait_until 5 has_ended "$term" || fail "foot did not close"
+  wait "$term"
+  [[ $? == 1 ]] || fail "foot did not end as asked to close"
+  window_exists zenity || fail "zenity went too"
 }
 
 # The shell's process: the one gnome-shell among the session's children.
