@@ -360,15 +360,16 @@ case_close_never_kills() {
   window_exists stubborn || fail "a window that turns close requests down was killed"
 }
 
-# Of two windows that match, the one higher in the stack is taken.
+# Of two windows that match, the one higher in the stack is taken. (The
+# titles only tell the windows apart for the test.)
 case_topmost_first() {
-  start_openbox
-  start_window lower --class Mailer
-  start_window upper --class Mailer
+  start_desktop
+  start_window lower --class Mailer --title Lower
+  start_window upper --class Mailer --title Upper
   run_profile '[mail]' 'class=Mailer' 'exec=close' 'fired mail' '[default]' 'fired default'
   expect_closed upper
   expect_not_closed lower
-  start_window third --class Mailer
+  start_window third --class Mailer --title Third
   bring_front lower
   run_profile '[mail]' 'class=Mailer' 'exec=close' 'fired mail' '[default]' 'fired default'
   expect_closed lower
