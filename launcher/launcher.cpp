@@ -37,7 +37,7 @@ void exec(const std::wstring& value, HWND window) {
 
 }  // namespace
 
-void selectAndRun(Profile& profile) {
+Selection selectSection(Profile& profile) {
   const std::wstring noName;
   const std::wstring execMode = L"exec";
   for (const ProfileSection& section : profile.sections()) {
@@ -51,11 +51,15 @@ void selectAndRun(Profile& profile) {
     const HWND window = FindWindowW(orAny(className), orAny(title));
     if (window == nullptr) continue;
     if (mode == L"exec" || (mode == L"active" && window == GetForegroundWindow())) {
-      runSection(section.entries, window);
-      return;
+      return {section.entries, window};
     }
   }
-  runSection(profile.findSection(L"default", false), nullptr);
+  return {profile.findSection(L"default", false), nullptr};
+}
+
+void selectAndRun(Profile& profile) {
+  const Selection selection = selectSection(profile);
+  runSection(selection.entries, selection.window);
 }
 
 void runSection(const ProfileEntries& entries, HWND window) {

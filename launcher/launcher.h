@@ -7,9 +7,19 @@
 #include "platform/services.h"
 #include "profile/profile.h"
 
-// Runs the first window rule that fires against its window, or else the
-// section "default" with no window. Raises ProfileLookupError when the
-// fallback is needed and there is no "default".
+// The section a run carries out, and the window it acts on.
+struct Selection {
+  const ProfileEntries& entries;
+  HWND window;  // the rule's window; null for "default"
+};
+
+// The first window rule that fires, with its window, or else the section
+// "default" with no window. Asks only about windows and changes none of
+// them. Raises ProfileLookupError when the fallback is needed and there is
+// no "default".
+Selection selectSection(Profile& profile);
+
+// Runs what selectSection chooses.
 void selectAndRun(Profile& profile);
 
 // Carries out "exec", "execSync" and "sleep" entries in order; `window` is
