@@ -26,10 +26,12 @@ install(DIRECTORY examples/ DESTINATION ${doc_dir}/examples)
 
 if(NOT WIN32)
   foreach(program ${TARVEXEL_PROGRAMS})
-    install(FILES ${PROJECT_BINARY_DIR}/man/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${PROJECT_BINARY_DIR}/man/${program}.1.gz
+      DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endforeach()
   install(FILES ${PROJECT_BINARY_DIR}/man/tarvexel.5.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
   # Debian's own documents go into the Debian package only.
-  install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
+  install(FILES
+      ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
     DESTINATION ${doc_dir} COMPONENT debian EXCLUDE_FROM_ALL)
 endif()
