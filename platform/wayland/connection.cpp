@@ -77,8 +77,6 @@ void onCallbackDone(void* data, wl_callback*, std::uint32_t) { *static_cast<bool
 
 constexpr wl_callback_listener kCallbackListener{onCallbackDone};
 
-void* listenerOf(const void* listener) { return const_cast<void*>(listener); }
-
 std::unique_ptr<Connection> open() {
   const std::optional<std::string> path = socketPath();
   if (!path) return nullptr;
@@ -108,8 +106,7 @@ Connection::Connection(const Library& library, wl_display* display, Clock::time_
     failed_ = true;
     return;
   }
-  library_.addListener(registry_, reinterpret_cast<void (**)(void)>(listenerOf(&kRegistryListener)),
-                       &globals_);
+  listen(registry_, kRegistryListener, &globals_);
 }
 
 Connection::~Connection() {
@@ -142,6 +139,15 @@ wl_proxy* Connection::bind(const Global& global, const wl_interface& interface,
 
 // The events that come before the compositor's answer wait in the default
 // queue, and are dispatched once it has come.
+wl_proxy* Connection::create(wl_proxy* parent, std::uint32_t opcode, const wl_interface& interface,
+                             std::vector<wl_argument> arguments) {
+  if (failed_) return nullptr;
+  wl_proxy* object = library_.marshal(parent, opcode, &interface, library_.getVersion(parent), 0,
+                                      arguments.data());
+  if (object != nullptr) adopt(object);
+  return object;
+}
+
 bool Connection::roundtrip() {
   if (failed_) return false;
   failed_ = !synchronize(deadline_) || library_.dispatchPending(display_) < 0;
@@ -163,8 +169,7 @@ bool Connection::synchronize(Clock::time_point deadline) {
     library_.destroyWrapper(wrapper);
   }
   if (callback != nullptr) {
-    library_.addListener(callback,
-                         reinterpret_cast<void (**)(void)>(listenerOf(&kCallbackListener)), &done);
+    listen(callback, kCallbackListener, &done);
     dispatchUntil(queue, done, deadline);
     library_.destroy(callback);
   }

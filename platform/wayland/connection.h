@@ -59,6 +59,20 @@ class Connection {
   // has failed.
   wl_proxy* bind(const Global& global, const wl_interface& interface, std::uint32_t version);
 
+  // Sends a request that creates an object (its new id is the argument
+  // left empty in `arguments`); the object lives as long as the
+  // connection. Null when the connection has failed.
+  wl_proxy* create(wl_proxy* parent, std::uint32_t opcode, const wl_interface& interface,
+                   std::vector<wl_argument> arguments);
+
+  // Hands the object's events to the functions of `listener`, a listener
+  // struct of the generated header, with `data`.
+  template <typename Listener>
+  void listen(void* object, const Listener& listener, void* data) const {
+    library_.addListener(static_cast<wl_proxy*>(object),
+                         reinterpret_cast<void (**)(void)>(const_cast<Listener*>(&listener)), data);
+  }
+
   // Lets the connection destroy an object the compositor created for us
   // (such as a window's handle) when it closes.
   void adopt(wl_proxy* object) { objects_.push_back(object); }

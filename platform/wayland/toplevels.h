@@ -6,10 +6,12 @@
 #define TARVEXEL_PLATFORM_WAYLAND_TOPLEVELS_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "platform/wayland/library.h"
+#include "platform/wayland/connection.h"
 #include "platform/window_list.h"
 
 namespace wayland {
@@ -44,6 +46,42 @@ class Toplevels {
   // compositor's list.
   std::vector<wl_proxy*> objects_;
   std::vector<std::size_t> listedAt_;
+};
+
+// What a run knows of the compositor's windows, read once.
+struct Snapshot {
+  Connection* connection = nullptr;
+  Toplevels toplevels;
+  wl_proxy* seat = nullptr;  // where activation names one; null when there is none
+
+  // Sends the request about the window behind a handle from the list.
+  void request(HWND window, std::uint32_t opcode, std::vector<wl_argument> arguments = {}) const {
+    wl_proxy* object = toplevels.objectOf(window);
+    if (object != nullptr) connection->send(object, opcode, std::move(arguments));
+  }
+};
+
+// The run's snapshot, read by `read` on the first call; null when reading
+// failed (no compositor, or not one that offers the protocol).
+template <bool (*read)(Snapshot&)>
+const Snapshot* snapshot() {
+  static Snapshot snapshot;
+  static const bool ready = read(snapshot);
+  return ready ? &snapshot : nullptr;
+}
+
+// The window system's searches, answered from that snapshot.
+template <bool (*read)(Snapshot&)>
+struct Searches {
+  static const Toplevels& toplevels() { return snapshot<read>()->toplevels; }
+  static HWND find(LPCWSTR className, LPCWSTR title) {
+    return toplevels().windows().find(className, title);
+  }
+  static HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
+    return toplevels().findLeastRecent(className, title);
+  }
+  static HWND front() { return toplevels().windows().front(); }
+  static std::vector<WindowDescription> list() { return toplevels().windows().windows(); }
 };
 
 // Names the compositor for a person: the protocol and WAYLAND_DISPLAY.

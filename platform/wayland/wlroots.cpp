@@ -62,20 +62,13 @@ struct Announced {
   std::vector<std::unique_ptr<Handle>> handles;
 };
 
-template <typename Listener>
-void listen(const Connection& connection, void* object, const Listener& listener, void* data) {
-  connection.library().addListener(
-      static_cast<wl_proxy*>(object),
-      reinterpret_cast<void (**)(void)>(const_cast<Listener*>(&listener)), data);
-}
-
 void onToplevel(void* data, zwlr_foreign_toplevel_manager_v1*,
                 zwlr_foreign_toplevel_handle_v1* object) {
   Announced& announced = *static_cast<Announced*>(data);
   auto handle = std::make_unique<Handle>();
   handle->toplevel.object = reinterpret_cast<wl_proxy*>(object);
   announced.connection->adopt(handle->toplevel.object);
-  listen(*announced.connection, object, kHandleListener, handle.get());
+  announced.connection->listen(object, kHandleListener, handle.get());
   announced.handles.push_back(std::move(handle));
 }
 
@@ -83,86 +76,55 @@ void onFinished(void*, zwlr_foreign_toplevel_manager_v1*) {}
 
 constexpr zwlr_foreign_toplevel_manager_v1_listener kManagerListener{onToplevel, onFinished};
 
-// What the run knows of the compositor, read once.
-class Session {
- public:
-  bool read();
-
-  Connection* connection = nullptr;
-  wl_proxy* seat = nullptr;  // null when the compositor has none
-  Toplevels toplevels;
-
- private:
-  Announced announced_;
-};
-
-bool Session::read() {
-  connection = wayland::connection();
+bool read(Snapshot& snapshot) {
+  Connection* connection = wayland::connection();
   if (connection == nullptr) return false;
   const Global* manager = connection->global(zwlr_foreign_toplevel_manager_v1_interface.name);
   if (manager == nullptr) return false;
-  if (const Global* seatGlobal = connection->global(wl_seat_interface.name)) {
-    seat = connection->bind(*seatGlobal, wl_seat_interface, 1);
+  snapshot.connection = connection;
+  if (const Global* seat = connection->global(wl_seat_interface.name)) {
+    snapshot.seat = connection->bind(*seat, wl_seat_interface, 1);
   }
-  announced_.connection = connection;
+  // Nothing dispatches the handles' events once the list is read: what
+  // they describe need not outlive this.
+  Announced announced{connection, {}};
   wl_proxy* bound =
       connection->bind(*manager, zwlr_foreign_toplevel_manager_v1_interface, kManagerVersion);
   if (bound == nullptr) return false;
-  listen(*connection, bound, kManagerListener, &announced_);
+  connection->listen(bound, kManagerListener, &announced);
   if (!connection->roundtrip()) return false;
   std::vector<Toplevel> listed;
-  for (const auto& handle : announced_.handles) {
+  for (const auto& handle : announced.handles) {
     if (handle->done && !handle->closed) listed.push_back(handle->toplevel);
   }
-  toplevels = Toplevels(listed);
+  snapshot.toplevels = Toplevels(listed);
   return true;
-}
-
-const Session* session() {
-  static Session session;
-  static const bool ready = session.read();
-  return ready ? &session : nullptr;
 }
 
 std::wstring describe() { return wayland::describe(L"wlroots foreign-toplevel management"); }
 
-HWND findWindow(LPCWSTR className, LPCWSTR title) {
-  return session()->toplevels.windows().find(className, title);
-}
-
-HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
-  return session()->toplevels.findLeastRecent(className, title);
-}
-
-HWND foregroundWindow() { return session()->toplevels.windows().front(); }
-
-std::vector<WindowDescription> listWindows() { return session()->toplevels.windows().windows(); }
-
-void request(HWND window, std::uint32_t opcode, std::vector<wl_argument> arguments = {}) {
-  const Session& run = *session();
-  wl_proxy* object = run.toplevels.objectOf(window);
-  if (object != nullptr) run.connection->send(object, opcode, std::move(arguments));
-}
+const Snapshot& run() { return *snapshot<read>(); }
 
 // Activation names the seat whose keyboard the window is to get; a
 // compositor without a seat has no keyboard to give.
 void activate(HWND window) {
-  const Session& run = *session();
-  if (run.seat != nullptr) {
-    request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_ACTIVATE, {objectArgument(run.seat)});
+  if (run().seat != nullptr) {
+    run().request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_ACTIVATE, {objectArgument(run().seat)});
   }
 }
 
-void close(HWND window) { request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_CLOSE); }
+void close(HWND window) { run().request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_CLOSE); }
 
-void minimize(HWND window) { request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_SET_MINIMIZED); }
+void minimize(HWND window) { run().request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_SET_MINIMIZED); }
 
 }  // namespace
 
 const WindowSystem* wlroots() {
-  static const WindowSystem system{describe,    findWindow, findLeastRecent, foregroundWindow,
-                                   listWindows, activate,   close,           minimize};
-  return session() != nullptr ? &system : nullptr;
+  using Search = Searches<read>;
+  static const WindowSystem system{describe,      Search::find, Search::findLeastRecent,
+                                   Search::front, Search::list, activate,
+                                   close,         minimize};
+  return snapshot<read>() != nullptr ? &system : nullptr;
 }
 
 }  // namespace wayland
