@@ -34,10 +34,16 @@ endfunction()
 tarvexel_wayland_protocol(wayland ${WAYLAND_DATA_DIR}/wayland.xml wayland_sources)
 tarvexel_wayland_protocol(wlr-foreign-toplevel-management
   ${PROJECT_SOURCE_DIR}/platform/wayland/wlr-foreign-toplevel-management.xml wayland_sources)
+# KDE's protocol file is LGPL: the build reads it where it is installed
+# (Debian: plasma-wayland-protocols) and copies nothing into the tree.
+find_package(PlasmaWaylandProtocols REQUIRED)
+tarvexel_wayland_protocol(plasma-window-management
+  ${PLASMA_WAYLAND_PROTOCOLS_DIR}/plasma-window-management.xml wayland_sources)
 
 target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/window_list.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/connection.cpp
+  ${PROJECT_SOURCE_DIR}/platform/wayland/kde.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/library.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/toplevels.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/wlroots.cpp
@@ -45,3 +51,19 @@ target_sources(tarvexel_platform PRIVATE
 )
 target_include_directories(tarvexel_platform SYSTEM PRIVATE
   ${WAYLAND_CLIENT_INCLUDE_DIRS} ${TARVEXEL_PROTOCOL_DIR})
+
+# KWin lends its window management only to a program that a desktop file
+# names by its absolute path. Two such files: build/tarvexel.desktop for the
+# program in the build tree (copy it to ~/.local/share/applications/ to
+# use that one), and the one installed beside the installed program.
+include(GNUInstallDirs)
+set(TARVEXEL_EXEC "$<TARGET_FILE:tarvexel>")
+configure_file(${PROJECT_SOURCE_DIR}/platform/wayland/tarvexel.desktop.in
+  ${PROJECT_BINARY_DIR}/tarvexel.desktop.build @ONLY)
+file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/tarvexel.desktop
+  INPUT ${PROJECT_BINARY_DIR}/tarvexel.desktop.build)
+set(TARVEXEL_EXEC "${CMAKE_INSTALL_FULL_BINDIR}/tarvexel")
+configure_file(${PROJECT_SOURCE_DIR}/platform/wayland/tarvexel.desktop.in
+  ${PROJECT_BINARY_DIR}/install/tarvexel.desktop @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/install/tarvexel.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -17,6 +17,7 @@ namespace {
 // that run through XWayland, through X11.
 const WindowSystem* choose() {
   if (const WindowSystem* system = wayland::wlroots()) return system;
+  if (const WindowSystem* system = wayland::kde()) return system;
   return x11::windowSystem();
 }
 

@@ -41,6 +41,9 @@ namespace wayland {
 // Null when no Wayland compositor is named, it cannot be reached or does
 // not answer, or it offers no wlroots foreign-toplevel management.
 const WindowSystem* wlroots();
+// The same for KDE Plasma's window management, which KWin offers only to
+// programs a desktop file declares.
+const WindowSystem* kde();
 }  // namespace wayland
 
 #endif
