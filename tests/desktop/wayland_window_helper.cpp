@@ -4,16 +4,21 @@
 // happens to it, one line each:
 //   ready      the compositor has taken it in
 //   focus      it became the activated window
+//   unfocus    it stopped being the activated window
 //   close      it was asked to close; it then exits, unless --no-delete
+// SIGUSR1 makes it take its windows off the screen and show them again, as
+// new windows, which compositors put in front.
 // With --count N it opens N windows in one program, the title of window I
 // (from 0) followed by " I"; their records say "close I" instead of
 // "close".
 // Usage: wayland_window_helper RECORD [--class APP_ID] [--instance IGNORED]
 //        [--title T] [--count N] [--no-delete]
+#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -116,11 +121,13 @@ struct Window {
   Recorder* recorder;
   std::string suffix;  // "" or " I"
   bool takesClose;
+  const Options* options;
   wl_buffer* buffer;
   wl_surface* surface = nullptr;
   xdg_surface* shell = nullptr;
   xdg_toplevel* toplevel = nullptr;
   bool configured = false;
+  bool mapped = false;
   bool activated = false;
   bool closing = false;
 };
@@ -128,9 +135,10 @@ struct Window {
 void onSurfaceConfigure(void* data, xdg_surface* shell, uint32_t serial) {
   auto& window = *static_cast<Window*>(data);
   xdg_surface_ack_configure(shell, serial);
-  if (!window.configured) {
+  if (!window.mapped) {
     wl_surface_attach(window.surface, window.buffer, 0, 0);
     wl_surface_damage(window.surface, 0, 0, kSide, kSide);
+    window.mapped = true;
   }
   wl_surface_commit(window.surface);
   window.configured = true;
@@ -144,7 +152,7 @@ void onToplevelConfigure(void* data, xdg_toplevel*, int32_t, int32_t, wl_array* 
   for (size_t i = 0; i < states->size / sizeof *values; ++i) {
     if (values[i] == XDG_TOPLEVEL_STATE_ACTIVATED) activated = true;
   }
-  if (activated && !window.activated) window.recorder->write("focus");
+  if (activated != window.activated) window.recorder->write(activated ? "focus" : "unfocus");
   window.activated = activated;
 }
 
@@ -159,16 +167,52 @@ void onCapabilities(void*, xdg_toplevel*, wl_array*) {}
 const xdg_toplevel_listener kToplevelListener{onToplevelConfigure, onToplevelClose, onBounds,
                                               onCapabilities};
 
-void open(const Globals& globals, const Options& options, Window& window, int index) {
+// KWin forgets a window's names when it is unmapped: they are set anew
+// each time it is shown.
+void name(const Window& window) {
+  xdg_toplevel_set_app_id(window.toplevel, window.options->appId.c_str());
+  const std::string title = window.options->title + window.suffix;
+  if (!title.empty()) xdg_toplevel_set_title(window.toplevel, title.c_str());
+}
+
+void open(const Globals& globals, Window& window) {
   window.surface = wl_compositor_create_surface(globals.compositor);
   window.shell = xdg_wm_base_get_xdg_surface(globals.wmBase, window.surface);
   xdg_surface_add_listener(window.shell, &kSurfaceListener, &window);
   window.toplevel = xdg_surface_get_toplevel(window.shell);
   xdg_toplevel_add_listener(window.toplevel, &kToplevelListener, &window);
-  xdg_toplevel_set_app_id(window.toplevel, options.appId.c_str());
-  const std::string title = options.title + window.suffix;
-  if (!options.title.empty() || index > 0) xdg_toplevel_set_title(window.toplevel, title.c_str());
+  name(window);
   wl_surface_commit(window.surface);  // asks for the first configure
+}
+
+volatile std::sig_atomic_t remapWanted = 0;
+
+void onRemapSignal(int) { remapWanted = 1; }
+
+// Without its picture the window is off the screen; the commit after that
+// starts it afresh, and its next configure shows it again.
+void remap(Window& window) {
+  wl_surface_attach(window.surface, nullptr, 0, 0);
+  wl_surface_commit(window.surface);
+  window.mapped = false;
+  name(window);
+  wl_surface_commit(window.surface);
+}
+
+// wl_display_dispatch would not wake up for a signal: this loop looks for
+// one every 50 ms.
+bool dispatchAwhile(wl_display* display) {
+  while (wl_display_prepare_read(display) != 0) {
+    if (wl_display_dispatch_pending(display) < 0) return false;
+  }
+  wl_display_flush(display);
+  pollfd watched{wl_display_get_fd(display), POLLIN, 0};
+  if (poll(&watched, 1, 50) > 0) {
+    if (wl_display_read_events(display) < 0) return false;
+  } else {
+    wl_display_cancel_read(display);
+  }
+  return wl_display_dispatch_pending(display) >= 0;
 }
 
 }  // namespace
@@ -194,8 +238,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < options.count; ++i) {
     const std::string suffix = options.count > 1 ? " " + std::to_string(i) : "";
     windows.push_back(
-        std::make_unique<Window>(Window{&recorder, suffix, options.takesClose, buffer}));
-    open(globals, options, *windows.back(), i);
+        std::make_unique<Window>(Window{&recorder, suffix, options.takesClose, &options, buffer}));
+    open(globals, *windows.back());
     // In batches, so that neither side's buffers overflow.
     if (i % 100 == 99) wl_display_roundtrip(display);
   }
@@ -210,10 +254,15 @@ int main(int argc, char** argv) {
     if (wl_display_dispatch(display) < 0) return 1;
   }
   wl_display_roundtrip(display);
+  std::signal(SIGUSR1, onRemapSignal);
   recorder.write("ready");
-  while (wl_display_dispatch(display) >= 0) {
+  while (dispatchAwhile(display)) {
     for (const auto& window : windows)
       if (window->closing) return 0;
+    if (remapWanted) {
+      remapWanted = 0;
+      for (const auto& window : windows) remap(*window);
+    }
   }
   return 0;
 }
