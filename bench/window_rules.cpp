@@ -1,13 +1,13 @@
 // How long Tarvexel takes from start to exit:
 //  (a) on an X11 desktop, deciding among 10 window rules with 30 windows
 //      open;
-//  (b) the same on headless sway, a Wayland compositor, with 30 windows of
-//      the desktop tests' Wayland helper;
+//  (b) the same on headless sway and headless KWin, Wayland compositors,
+//      with 30 windows of the desktop tests' Wayland helper;
 //  (c) without a display, on a small profile.
 // Each figure is the median of many runs of the real binary, timed from
 // spawn to exit. Without DISPLAY the benchmark starts its own Xvfb and
-// openbox for (a); it always starts its own sway for (b), as nobody (sway
-// refuses root), which takes root. It stops them all at the end.
+// openbox for (a); it always starts its own sway (as nobody: sway refuses
+// root) and KWin for (b), which takes root. It stops them all at the end.
 //
 // Usage: tarvexel_bench PATH_TO_TARVEXEL [RUNS]
 #include <X11/Xatom.h>
@@ -244,11 +244,6 @@ std::string startXvfb(std::vector<std::unique_ptr<Child>>& children) {
   return number.empty() ? std::string() : ":" + number;
 }
 
-bool writeFileAs(const std::string& path, const std::string& text, int mode) {
-  writeFile(path, text);
-  return chmod(path.c_str(), mode) == 0 && chown(path.c_str(), kNobody, kNobody) == 0;
-}
-
 bool waitForFile(const std::string& path, const std::string& holding) {
   for (int attempt = 0; attempt < 200; ++attempt) {
     std::ifstream file(path);
@@ -259,29 +254,28 @@ bool waitForFile(const std::string& path, const std::string& holding) {
   return false;
 }
 
-// Headless sway in `folder`, run as nobody with its runtime folder there;
-// the environment that reaches it, or empty. Its config names a script
-// that writes the socket's name once the compositor is up.
-std::vector<std::string> startSway(const std::string& folder,
-                                   std::vector<std::unique_ptr<Child>>& children) {
-  const std::string runtime = folder + "/run";
-  const std::string ready = folder + "/ready";
-  if (chown(folder.c_str(), kNobody, kNobody) != 0 || mkdir(runtime.c_str(), 0700) != 0 ||
-      chown(runtime.c_str(), kNobody, kNobody) != 0 ||
-      !writeFileAs(folder + "/ready.sh",
-                   "#!/bin/sh\necho \"$WAYLAND_DISPLAY\" >" + ready + ".part && mv " + ready +
-                       ".part " + ready + "\n",
-                   0755) ||
-      !writeFileAs(folder + "/config", "xwayland disable\nexec " + folder + "/ready.sh\n", 0644)) {
+// A compositor run from `home` by `owner`, with its runtime folder there,
+// that runs home/ready.sh once it is up: the script writes the socket's
+// name. The variables its clients need, or none when it did not start.
+std::vector<std::string> startCompositor(const std::string& home, uid_t owner,
+                                         const std::vector<std::string>& command,
+                                         const std::vector<std::string>& variables,
+                                         std::vector<std::unique_ptr<Child>>& children) {
+  const std::string runtime = home + "/run";
+  const std::string ready = home + "/ready";
+  writeFile(home + "/ready.sh", "#!/bin/sh\necho \"$WAYLAND_DISPLAY\" >" + ready +
+                                    ".part && mv " + ready + ".part " + ready + "\n");
+  if (chmod((home + "/ready.sh").c_str(), 0755) != 0 || mkdir(runtime.c_str(), 0700) != 0) {
     return {};
   }
+  for (const std::string& path : {home, runtime, home + "/ready.sh"}) {
+    if (chown(path.c_str(), owner, owner) != 0) return {};
+  }
   const char* path = std::getenv("PATH");
-  children.push_back(std::make_unique<Child>(
-      std::vector<std::string>{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                               "sway", "-c", folder + "/config"},
-      std::vector<std::string>{std::string("PATH=") + (path ? path : "/usr/bin:/bin"),
-                               "HOME=" + folder, "XDG_RUNTIME_DIR=" + runtime,
-                               "WLR_BACKENDS=headless", "WLR_RENDERER=pixman"}));
+  std::vector<std::string> environment{std::string("PATH=") + (path ? path : "/usr/bin:/bin"),
+                                       "HOME=" + home, "XDG_RUNTIME_DIR=" + runtime};
+  environment.insert(environment.end(), variables.begin(), variables.end());
+  children.push_back(std::make_unique<Child>(command, environment));
   if (!waitForFile(ready, "\n")) return {};
   std::ifstream file(ready);
   std::string name;
@@ -289,16 +283,60 @@ std::vector<std::string> startSway(const std::string& folder,
   return {"WAYLAND_DISPLAY=" + name, "XDG_RUNTIME_DIR=" + runtime};
 }
 
+// Headless sway runs as nobody: it refuses root.
+std::vector<std::string> startSway(const std::string& home,
+                                   std::vector<std::unique_ptr<Child>>& children) {
+  const std::string config = home + "/config";
+  writeFile(config, "xwayland disable\nexec " + home + "/ready.sh\n");
+  return startCompositor(
+      home, kNobody,
+      {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "sway", "-c", config},
+      {"WLR_BACKENDS=headless", "WLR_RENDERER=pixman"}, children);
+}
+
+// Headless KWin, from a copy of its binary: the installed one carries a
+// file capability that a sandbox may refuse. Any client may use its window
+// management here, without a desktop file.
+std::vector<std::string> startKwin(const std::string& home,
+                                   std::vector<std::unique_ptr<Child>>& children) {
+  std::error_code failed;
+  std::filesystem::create_directory(home + "/bin", failed);
+  std::filesystem::copy_file("/usr/bin/kwin_wayland", home + "/bin/kwin_wayland", failed);
+  if (failed) return {};
+  return startCompositor(
+      home, 0,
+      {home + "/bin/kwin_wayland", "--virtual", "--socket", "tarvexel-bench", "--no-lockscreen",
+       "--no-global-shortcuts", "--no-kactivities", "--width", "1280", "--height", "720",
+       home + "/ready.sh"},
+      {"KWIN_COMPOSE=Q", "KWIN_WAYLAND_NO_PERMISSION_CHECKS=1"}, children);
+}
+
 // 30 windows of the tests' helper, app id "Bench", titled "Window 0" to
 // "Window 29"; true once the compositor lists them.
-bool openWaylandWindows(const std::string& folder, const std::vector<std::string>& environment,
+bool openWaylandWindows(const std::string& home, const std::vector<std::string>& environment,
                         std::vector<std::unique_ptr<Child>>& children) {
-  const std::string record = folder + "/windows.log";
+  const std::string record = home + "/windows.log";
   children.push_back(std::make_unique<Child>(
       std::vector<std::string>{WAYLAND_WINDOW_HELPER, record, "--class", "Bench", "--title",
                                "Window", "--count", std::to_string(kWindows)},
       environment));
   return waitForFile(record, "ready");
+}
+
+// Starts a compositor in `home` with `start`, opens 30 windows there and
+// measures; then stops the windows and the compositor.
+bool measureWayland(const std::string& program, const std::string& rules, const std::string& home,
+                    std::vector<std::string> (*start)(const std::string&,
+                                                      std::vector<std::unique_ptr<Child>>&),
+                    int runs, Figures& figures) {
+  std::vector<std::unique_ptr<Child>> children;  // stopped in reverse on the way out
+  if (mkdir(home.c_str(), 0755) != 0) return false;
+  const std::vector<std::string> variables = start(home, children);
+  const std::vector<std::string> environment = environmentWith(variables);
+  const bool ok = !variables.empty() && openWaylandWindows(home, environment, children) &&
+                  measure(program, rules, environment, runs, figures);
+  while (!children.empty()) children.pop_back();
+  return ok;
 }
 
 void print(const char* what, const Figures& f, int runs) {
@@ -338,15 +376,15 @@ int main(int argc, char** argv) {
   }
   Display* connection = XOpenDisplay(display.c_str());
   std::vector<Window> windows;
-  Figures x11{}, wayland{}, headless{};
+  Figures x11{}, sway{}, kwin{}, headless{};
   bool ok = connection && waitForWindowManager(connection) && openWindows(connection, windows) &&
             measure(program, x11Rules, environmentWith(display), runs, x11) &&
             measure(program, small, environmentWith(""), runs, headless);
   if (connection) XCloseDisplay(connection);
-  const std::vector<std::string> swayVariables = startSway(folder, children);
-  const std::vector<std::string> sway = environmentWith(swayVariables);
-  ok = ok && !swayVariables.empty() && openWaylandWindows(folder, sway, children) &&
-       measure(program, waylandRules, sway, runs, wayland);
+  ok = ok && measureWayland(program, waylandRules, std::string(folder) + "/sway", startSway, runs,
+                            sway);
+  ok = ok && measureWayland(program, waylandRules, std::string(folder) + "/kwin", startKwin, runs,
+                            kwin);
   while (!children.empty()) children.pop_back();
   std::filesystem::remove_all(folder);
   if (!ok) {
@@ -355,7 +393,8 @@ int main(int argc, char** argv) {
   }
   std::printf("Tarvexel start to exit, %s\n", program.c_str());
   print("X11 (openbox): 10 rules, 30 windows", x11, runs);
-  print("Wayland (headless sway): 10 rules, 30 windows", wayland, runs);
+  print("Wayland (headless sway): 10 rules, 30 windows", sway, runs);
+  print("Wayland (headless KWin): 10 rules, 30 windows", kwin, runs);
   print("without a display: small profile", headless, runs);
   std::printf("reproduce: %s %s %d   (DISPLAY %s)\n", argv[0], program.c_str(), runs,
               given && *given ? "given: that desktop is used" : "unset: own Xvfb and openbox");
