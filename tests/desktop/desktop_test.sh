@@ -41,7 +41,7 @@ elif [[ $system == sway ]]; then
   tools=(sway swaymsg setpriv setsid python3)
   helper=$WAYLAND_WINDOW_HELPER
 else
-  tools=(kwin_wayland setsid)
+  tools=(kwin_wayland Xwayland setsid)
   helper=$WAYLAND_WINDOW_HELPER
 fi
 for tool in "${tools[@]}"; do
@@ -155,29 +155,34 @@ start_sway() {
 # which its plugins look for) runs without. It starts the readiness script
 # once it is up. KWin lends its window management only to programs a
 # desktop file declares, unless KWIN_WAYLAND_NO_PERMISSION_CHECKS says
-# otherwise: set kwin_checks_permissions to keep the check.
+# otherwise: set kwin_checks_permissions to keep the check. Set
+# kwin_xwayland for an X display of its own (DISPLAY).
 start_kwin() {
   local home=$work/kwin
   mkdir -p "$home/bin" "$home/run" "$home/data/applications"
   chmod 700 "$home/run"
   cp "$(command -v kwin_wayland)" "$home/bin/kwin_wayland"
   printf '%s\n' '#!/bin/sh' \
-    "echo \"\$WAYLAND_DISPLAY\" >$home/ready.part && mv $home/ready.part $home/ready" \
+    "echo \"\$WAYLAND_DISPLAY \$DISPLAY\" >$home/ready.part && mv $home/ready.part $home/ready" \
     >"$home/ready.sh"
   chmod +x "$home/ready.sh"
+  local xwayland=()
+  [[ -z ${kwin_xwayland:-} ]] || xwayland=(--xwayland)
   local checks=KWIN_WAYLAND_NO_PERMISSION_CHECKS=1
   [[ -z ${kwin_checks_permissions:-} ]] || checks=KWIN_WAYLAND_PERMISSION_CHECKS_KEPT=1
   env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$home/run" XDG_DATA_HOME="$home/data" \
     KWIN_COMPOSE=Q "$checks" \
     setsid "$home/bin/kwin_wayland" --virtual --socket tarvexel-kwin --no-lockscreen \
-    --no-global-shortcuts --no-kactivities --width 1280 --height 720 "$home/ready.sh" \
+    --no-global-shortcuts --no-kactivities --width 1280 --height 720 "${xwayland[@]}" \
+    "$home/ready.sh" \
     >"$work/wm.log" 2>&1 &
   pids+=("-$!")
   echo $! >"$work/compositor.pid"
   wait_until 10 test -s "$home/ready" || fail "KWin did not start: $(cat "$work/wm.log")"
-  read -r WAYLAND_DISPLAY <"$home/ready"
-  export WAYLAND_DISPLAY XDG_RUNTIME_DIR=$home/run
   unset DISPLAY
+  read -r WAYLAND_DISPLAY DISPLAY <"$home/ready"
+  export WAYLAND_DISPLAY XDG_RUNTIME_DIR=$home/run
+  [[ -n $DISPLAY ]] && export DISPLAY || unset DISPLAY
 }
 
 # start_window NAME [helper options]: a helper window, once the window
@@ -690,6 +695,22 @@ case_desktop_file() {
   run_profile "${rule[@]}"
   expect_fired default
   expect_silent "for a program no desktop file names"
+}
+
+# A compositor that lends Tarvexel no window management (KWin without the
+# desktop file, like GNOME): the windows of programs that run through
+# XWayland are found through X11; native Wayland windows are not found.
+case_xwayland_fallback() {
+  kwin_checks_permissions=1 kwin_xwayland=1
+  start_desktop
+  [[ -n ${DISPLAY:-} ]] || fail "KWin named no X display"
+  start_window native --class Native
+  helper=$X11_WINDOW_HELPER start_window legacy --class Legacy
+  run_profile '[native]' 'class=Native' 'fired native' '[legacy]' 'class=Legacy' 'exec=close' \
+    'fired legacy' '[default]' 'fired default'
+  expect_fired legacy
+  expect_closed legacy
+  expect_silent "falling back to X11"
 }
 
 declare -F "case_$case_name" >/dev/null || fail "no such case"
