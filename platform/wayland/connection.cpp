@@ -86,11 +86,8 @@ std::unique_ptr<Connection> open() {
   library->setLogHandler(quiet);
   const int fd = connectTo(*path);
   if (fd < 0) return nullptr;
-  wl_display* display = library->connectToFd(fd);
-  if (display == nullptr) {
-    ::close(fd);
-    return nullptr;
-  }
+  wl_display* display = library->connectToFd(fd);  // takes the socket, even when it fails
+  if (display == nullptr) return nullptr;
   auto connection = std::make_unique<Connection>(*library, display, deadline);
   return connection->roundtrip() ? std::move(connection) : nullptr;
 }
@@ -137,8 +134,6 @@ wl_proxy* Connection::bind(const Global& global, const wl_interface& interface,
   return object;
 }
 
-// The events that come before the compositor's answer wait in the default
-// queue, and are dispatched once it has come.
 wl_proxy* Connection::create(wl_proxy* parent, std::uint32_t opcode, const wl_interface& interface,
                              std::vector<wl_argument> arguments) {
   if (failed_) return nullptr;
@@ -148,6 +143,8 @@ wl_proxy* Connection::create(wl_proxy* parent, std::uint32_t opcode, const wl_in
   return object;
 }
 
+// The events that come before the compositor's answer wait in the default
+// queue, and are dispatched once it has come.
 bool Connection::roundtrip() {
   if (failed_) return false;
   failed_ = !synchronize(deadline_) || library_.dispatchPending(display_) < 0;

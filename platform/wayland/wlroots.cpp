@@ -5,7 +5,6 @@
 // whole.
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "platform/wayland/connection.h"
