@@ -85,6 +85,7 @@ start_display() {
   wait_until 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   DISPLAY=":$(head -n1 "$work/display")"
   export DISPLAY
+  unset WAYLAND_DISPLAY  # run from a Wayland session, the X11 cases still meet Xvfb
 }
 
 # A window manager that has only just started may still miss a window
