@@ -38,6 +38,23 @@ BOOL SetForegroundWindow(HWND window) {
   return 1;
 }
 
+HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
+  const WindowSystem* system = windowSystem();
+  return system ? system->findLeastRecent(className, title) : nullptr;
+}
+
+// Every system's activation brings a minimised window back with it.
+BOOL ActivateWindow(HWND window) { return SetForegroundWindow(window); }
+
+// A request, as the others are. Minimising is the only command Tarvexel
+// gives; the result, which nothing reads, says whether a window was asked.
+BOOL ShowWindow(HWND window, int command) {
+  const WindowSystem* system = windowSystem();
+  if (system == nullptr || window == nullptr || command != SW_MINIMIZE) return 0;
+  system->minimize(window);
+  return 1;
+}
+
 // Only a close request: a window may turn it down, and is never killed.
 LRESULT SendMessageW(HWND window, UINT message, WPARAM, LPARAM) {
   const WindowSystem* system = windowSystem();

@@ -26,6 +26,7 @@ const char* const kAtomNames[] = {
     "WM_STATE",
     "WM_PROTOCOLS",
     "WM_DELETE_WINDOW",
+    "WM_CHANGE_STATE",
     "_NET_WM_WINDOW_TYPE",
     "_NET_WM_WINDOW_TYPE_DIALOG",
 };

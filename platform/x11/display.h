@@ -25,6 +25,7 @@ enum class Name {
   wmState,
   wmProtocols,
   wmDeleteWindow,
+  wmChangeState,
   windowType,
   windowTypeDialog,
   count
@@ -50,6 +51,10 @@ const Desktop* desktop();
 // The first client window, topmost first, with the class and title given
 // (null matches any); the search behind the run's FindWindowW.
 HWND findWindow(LPCWSTR className, LPCWSTR windowName);
+// Of the windows findWindow would match, the lowest in stacking order.
+HWND findLeastRecent(LPCWSTR className, LPCWSTR windowName);
+// The windows findWindow looks at, in its order; `front` is marked.
+std::vector<WindowDescription> listWindows(HWND front);
 
 // A window handle is the X window id itself; 0 is no window.
 inline HWND handleOf(Window window) { return reinterpret_cast<HWND>(window); }

@@ -2,6 +2,7 @@
 // Windows: the first match in stacking order, topmost first.
 #include <X11/Xatom.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,23 +62,34 @@ std::vector<Window> topLevelWindows(const Desktop& desktop) {
 }
 
 // WM_CLASS holds the instance name and the class name, each ended by a NUL.
-bool hasClass(const Desktop& desktop, Window window, const wchar_t* wanted) {
+std::vector<std::wstring> classesOf(const Desktop& desktop, Window window) {
   const x11::PropertyValue value = x11::readProperty(desktop, window, XA_WM_CLASS);
   const std::optional<std::wstring> names = x11::decodeText(desktop, value.type, value.bytes);
-  if (!names) return false;
-  const std::size_t end = names->find(L'\0');
-  const std::wstring instance = names->substr(0, end);
-  if (instance == wanted) return true;
-  if (end == std::wstring::npos) return false;
-  return names->substr(end + 1, names->find(L'\0', end + 1) - (end + 1)) == wanted;
+  std::vector<std::wstring> classes;
+  if (!names) return classes;
+  for (std::size_t begin = 0; begin < names->size() && classes.size() < 2;) {
+    const std::size_t end = std::min(names->find(L'\0', begin), names->size());
+    classes.push_back(names->substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return classes;
 }
 
 // The UTF-8 _NET_WM_NAME where the window has one, its WM_NAME otherwise.
-bool hasTitle(const Desktop& desktop, Window window, const wchar_t* wanted) {
+std::optional<std::wstring> titleOf(const Desktop& desktop, Window window) {
   x11::PropertyValue value = x11::readProperty(desktop, window, desktop.atom(Name::netWmName));
   if (value.type == None) value = x11::readProperty(desktop, window, XA_WM_NAME);
-  const std::optional<std::wstring> title = x11::decodeText(desktop, value.type, value.bytes);
-  return title && *title == wanted;
+  return x11::decodeText(desktop, value.type, value.bytes);
+}
+
+bool matches(const Desktop& desktop, Window window, LPCWSTR className, LPCWSTR title) {
+  if (className != nullptr) {
+    const std::vector<std::wstring> classes = classesOf(desktop, window);
+    if (std::find(classes.begin(), classes.end(), className) == classes.end()) return false;
+  }
+  if (title == nullptr) return true;
+  const std::optional<std::wstring> actual = titleOf(desktop, window);
+  return actual && *actual == title;
 }
 
 }  // namespace
@@ -87,12 +99,34 @@ namespace x11 {
 HWND findWindow(LPCWSTR className, LPCWSTR windowName) {
   const Desktop* desktop = x11::desktop();
   for (const Window window : topLevelWindows(*desktop)) {
-    if ((className == nullptr || hasClass(*desktop, window, className)) &&
-        (windowName == nullptr || hasTitle(*desktop, window, windowName))) {
-      return x11::handleOf(window);
-    }
+    if (matches(*desktop, window, className, windowName)) return x11::handleOf(window);
   }
   return nullptr;
+}
+
+// The lowest match. With a stacking list, or the tree, that is the window
+// raised longest ago; with only the plain client list, the one mapped first.
+HWND findLeastRecent(LPCWSTR className, LPCWSTR windowName) {
+  const Desktop* desktop = x11::desktop();
+  const std::vector<Window> windows = topLevelWindows(*desktop);
+  for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
+    if (matches(*desktop, *window, className, windowName)) return x11::handleOf(*window);
+  }
+  return nullptr;
+}
+
+std::vector<WindowDescription> listWindows(HWND front) {
+  const Desktop* desktop = x11::desktop();
+  std::vector<WindowDescription> list;
+  for (const Window window : topLevelWindows(*desktop)) {
+    WindowDescription description;
+    description.handle = x11::handleOf(window);
+    description.classes = classesOf(*desktop, window);
+    description.title = titleOf(*desktop, window).value_or(std::wstring());
+    description.front = description.handle == front;
+    list.push_back(std::move(description));
+  }
+  return list;
 }
 
 }  // namespace x11

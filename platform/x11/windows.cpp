@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/posix/utf8.h"
 #include "platform/window_system.h"
 #include "platform/x11/display.h"
 #include "platform/x11/property.h"
@@ -114,12 +115,33 @@ void close(HWND handle) {
   desktop->x.flush(desktop->display);
 }
 
+// The ICCCM request to iconify, which window managers know whether they
+// follow EWMH or not; an EWMH one marks the window _NET_WM_STATE_HIDDEN and
+// still lists it, and activating it brings it back. With no window manager
+// nobody hears the request, and the window stays: hiding it ourselves would
+// mean unmapping it, and then no rule could find it again.
+void minimize(HWND handle) {
+  const Desktop* desktop = x11::desktop();
+  askWindowManager(*desktop, x11::windowOf(handle), Name::wmChangeState, {IconicState});
+  desktop->x.flush(desktop->display);
+}
+
+std::vector<WindowDescription> windowList() { return x11::listWindows(foregroundWindow()); }
+
+std::wstring describe() {
+  const Desktop* desktop = x11::desktop();
+  const wchar_t* const manager =
+      desktop->supported.empty() ? L", no EWMH window manager" : L", EWMH window manager";
+  return L"X11 on display " + utf8::widenLossless(DisplayString(desktop->display)) + manager;
+}
+
 }  // namespace
 
 namespace x11 {
 
 const WindowSystem* windowSystem() {
-  static const WindowSystem system{findWindow, foregroundWindow, activate, close};
+  static const WindowSystem system{describe,    findWindow, findLeastRecent, foregroundWindow,
+                                   windowList,  activate,   close,           minimize};
   return desktop() ? &system : nullptr;
 }
 
