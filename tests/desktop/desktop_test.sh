@@ -128,6 +128,19 @@ bring_front() {
   wait_until 5 is_front "$1" || fail "xdotool did not bring $1 to the front"
 }
 
+# is_minimized NAME: window NAME is minimised. On X11 the window manager
+# says so with _NET_WM_STATE_HIDDEN; a Wayland system reads it from its
+# helper window's record, in a branch of its own here.
+is_minimized() {
+  if is_x11; then
+    xprop -id "$(window_id "$1")" _NET_WM_STATE | grep -q '_NET_WM_STATE_HIDDEN'
+  else
+    fail "is_minimized: no way yet to tell a minimised window on $system"
+  fi
+}
+
+is_shown() { ! is_minimized "$1"; }
+
 # A window that ignores close requests is still there.
 window_exists() { xprop -id "$(window_id "$1")" WM_CLASS >/dev/null 2>&1; }
 
@@ -334,6 +347,63 @@ case_exec_active() {
   wait_until 5 is_front alpha || fail "alpha is not the active window"
   wait_until 5 focused_since alpha "$focused" || fail "alpha did not get the focus"
   ! is_x11 || asked_window_manager alpha activate
+}
+
+# Three windows of one class: each press of a "next" key brings forward the
+# one the user has gone longest without, so three presses visit all three,
+# the oldest first, and the fourth starts over.
+case_next_cycles() {
+  start_desktop
+  start_window first --class Term --title One
+  start_window other --class Other
+  start_window second --class Term --title Two
+  start_window third --class Term --title Three
+  bring_front third
+  local name rule=('[term]' 'class=Term' 'exec=next' 'fired term' '[default]' 'fired default')
+  for name in first second third first; do
+    run_profile "${rule[@]}"
+    expect_fired term
+    wait_until 5 is_front "$name" || fail "next did not bring $name to the front"
+  done
+  ! is_front other || fail "a window of another class came forward"
+}
+
+# "minimize" hides the rule's window, which still counts as there for the
+# rules; "active" brings it back in front.
+case_minimize_then_active() {
+  start_desktop
+  start_window mail --class Mailer
+  start_window other --class Other
+  bring_front mail
+  run_profile '[mail]' 'class=Mailer' 'exec=minimize' 'fired mail' '[default]' 'fired default'
+  expect_fired mail
+  wait_until 5 is_minimized mail || fail "minimize did not minimise the window"
+  ! is_front mail || fail "the minimised window is still in front"
+  expect_not_closed mail
+  run_profile '[mail]' 'class=Mailer' 'exec=active' 'fired mail' '[default]' 'fired default'
+  expect_fired mail
+  wait_until 5 is_front mail || fail "active did not bring the minimised window to the front"
+  wait_until 5 is_shown mail || fail "the window stayed minimised"
+}
+
+# Outside a rule the two words are programs, found on PATH like any other,
+# even with windows about.
+case_words_in_default() {
+  start_desktop
+  start_window term --class Term
+  mkdir "$work/bin"
+  local word
+  for word in next minimize; do
+    printf '#!/bin/sh\ntouch "%s"\n' "$work/ran-$word" >"$work/bin/$word"
+    chmod +x "$work/bin/$word"
+  done
+  PATH=$work/bin:$PATH run_profile '[none]' 'class=Nowhere' 'exec=next' 'fired none' \
+    '[default]' 'exec=next' 'exec=minimize' 'fired default'
+  expect_fired default
+  for word in next minimize; do
+    wait_until 5 test -e "$work/ran-$word" || fail "exec=$word in default did not start $word"
+  done
+  ! is_minimized term || fail "a window was minimised"
 }
 
 # The notice box: found by its title, it holds the run until dismissed, and
