@@ -453,26 +453,30 @@ case_notice() {
   done
 }
 
-loads_libx11() {
-  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q 'libX11\.so'
+# loads LIBRARY: Tarvexel maps the library on the run of the profile.
+loads() {
+  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q "$1"
 }
 
+loads_x_client() { loads 'libxcb\.so\|libX11\.so'; }
+
 # No display, or one that cannot be opened: no window, nothing printed,
-# "default" runs. libX11 is loaded only when a display is named and a rule
-# needs a window.
+# "default" runs. The X client library (libxcb; libX11 only for the notice
+# box) is loaded only when a display is named and a rule needs a window.
 case_no_display() {
   start_openbox
   start_window mail --class Mailer
   local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
   run_profile "${rule[@]}"
   expect_fired mail
-  loads_libx11 || fail "libX11 was not loaded for a rule with a display"
+  loads 'libxcb\.so' || fail "libxcb was not loaded for a rule with a display"
+  ! loads 'libX11\.so' || fail "libX11 was loaded for a search"
   local display=$DISPLAY
   unset DISPLAY
   run_profile "${rule[@]}"
   expect_fired default
   expect_silent "without a display"
-  ! loads_libx11 || fail "libX11 was loaded without a display"
+  ! loads_x_client || fail "an X library was loaded without a display"
   export DISPLAY=:$((${display#:} + 1000))
   run_profile "${rule[@]}"
   expect_fired default
@@ -492,7 +496,7 @@ case_no_display() {
   export DISPLAY=$display
   run_profile '[default]' 'fired default'
   expect_fired default
-  ! loads_libx11 || fail "libX11 was loaded though no rule needed a window"
+  ! loads_x_client || fail "an X library was loaded though no rule needed a window"
 }
 
 # Without an EWMH window manager: the windows are found in the tree, a
