@@ -43,7 +43,8 @@ HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
   return system ? system->findLeastRecent(className, title) : nullptr;
 }
 
-// Every system's activation brings a minimised window back with it.
+// Each system's activate brings a minimised window back by itself, as a
+// click on a task bar would.
 BOOL ActivateWindow(HWND window) { return SetForegroundWindow(window); }
 
 // A request, as the others are. Minimising is the only command Tarvexel

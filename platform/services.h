@@ -81,9 +81,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, i
 
 #endif
 
-// Two window calls Windows lacks, answered on every platform, Windows
-// included, from the calls above (on Windows only from calls that Windows CE
-// has too).
+// Two window calls of our own, answered on every platform, Windows included
+// (platform/win32/windows.cpp builds them from the calls above).
 
 // Of the top-level windows FindWindowW would match, the one the user has
 // gone longest without: the lowest in the stacking order where there is
