@@ -1,14 +1,19 @@
 // How long Tarvexel takes from start to exit:
-//  (a) on a desktop, deciding among 10 window rules with 30 windows open;
-//  (b) without a display, on a small profile.
+//  (a) on an X11 desktop, deciding among 10 window rules with 30 windows
+//      open;
+//  (b) the same on headless sway, a Wayland compositor, with 30 windows of
+//      the desktop tests' Wayland helper;
+//  (c) without a display, on a small profile.
 // Each figure is the median of many runs of the real binary, timed from
 // spawn to exit. Without DISPLAY the benchmark starts its own Xvfb and
-// openbox for (a) and stops them at the end.
+// openbox for (a); it always starts its own sway for (b), as nobody (sway
+// refuses root), which takes root. It stops them all at the end.
 //
 // Usage: tarvexel_bench PATH_TO_TARVEXEL [RUNS]
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,7 +23,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -31,16 +38,31 @@ namespace {
 
 constexpr int kWindows = 30;
 constexpr int kRules = 10;
+constexpr int kNobody = 65534;
 
 using Clock = std::chrono::steady_clock;
 
-std::vector<std::string> environmentWith(const std::string& display) {
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// This environment without a display of either kind, plus `added`.
+std::vector<std::string> environmentWith(const std::vector<std::string>& added) {
   std::vector<std::string> variables;
   for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::string(*entry).rfind("DISPLAY=", 0) != 0) variables.push_back(*entry);
+    const std::string variable = *entry;
+    if (!startsWith(variable, "DISPLAY=") && !startsWith(variable, "WAYLAND_DISPLAY=") &&
+        !startsWith(variable, "XDG_RUNTIME_DIR=")) {
+      variables.push_back(variable);
+    }
   }
-  if (!display.empty()) variables.push_back("DISPLAY=" + display);
+  variables.insert(variables.end(), added.begin(), added.end());
   return variables;
+}
+
+std::vector<std::string> environmentWith(const std::string& display) {
+  return display.empty() ? environmentWith(std::vector<std::string>{})
+                         : environmentWith(std::vector<std::string>{"DISPLAY=" + display});
 }
 
 std::vector<char*> pointers(std::vector<std::string>& strings) {
@@ -98,9 +120,8 @@ struct Figures {
   double median, low, high;  // high: the 90th percentile
 };
 
-bool measure(const std::string& program, const std::string& profile, const std::string& display,
-             int runs, Figures& figures) {
-  const std::vector<std::string> environment = environmentWith(display);
+bool measure(const std::string& program, const std::string& profile,
+             const std::vector<std::string>& environment, int runs, Figures& figures) {
   std::vector<double> times;
   for (int i = 0; i < 10; ++i) runOnce(program, profile, environment);  // warm the caches
   for (int i = 0; i < runs; ++i) {
@@ -174,8 +195,9 @@ bool openWindows(Display* display, std::vector<Window>& windows) {
 }
 
 // Nine rules that match none of the windows, so each one looks at all 30,
-// and a tenth that matches only the window at the bottom of the stack.
-std::string tenRules() {
+// and a tenth that matches only one window: on X11 the one at the bottom of
+// the stack; on Wayland the first the helper opened.
+std::string tenRules(const std::string& lastClass) {
   std::string profile;
   for (int i = 0; i < kRules - 1; ++i) {
     profile += "[rule" + std::to_string(i) + "]\n";
@@ -183,7 +205,7 @@ std::string tenRules() {
                           : "title=Absent window " + std::to_string(i) + "\n";
     profile += "exec=close\n";
   }
-  profile += "[last]\nclass=Bench0\ntitle=Window 0\n";
+  profile += "[last]\nclass=" + lastClass + "\ntitle=Window 0\n";
   profile += "[default]\nsleep=0\n";
   return profile;
 }
@@ -222,6 +244,63 @@ std::string startXvfb(std::vector<std::unique_ptr<Child>>& children) {
   return number.empty() ? std::string() : ":" + number;
 }
 
+bool writeFileAs(const std::string& path, const std::string& text, int mode) {
+  writeFile(path, text);
+  return chmod(path.c_str(), mode) == 0 && chown(path.c_str(), kNobody, kNobody) == 0;
+}
+
+bool waitForFile(const std::string& path, const std::string& holding) {
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    std::ifstream file(path);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (text.find(holding) != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+// Headless sway in `folder`, run as nobody with its runtime folder there;
+// the environment that reaches it, or empty. Its config names a script
+// that writes the socket's name once the compositor is up.
+std::vector<std::string> startSway(const std::string& folder,
+                                   std::vector<std::unique_ptr<Child>>& children) {
+  const std::string runtime = folder + "/run";
+  const std::string ready = folder + "/ready";
+  if (chown(folder.c_str(), kNobody, kNobody) != 0 || mkdir(runtime.c_str(), 0700) != 0 ||
+      chown(runtime.c_str(), kNobody, kNobody) != 0 ||
+      !writeFileAs(folder + "/ready.sh",
+                   "#!/bin/sh\necho \"$WAYLAND_DISPLAY\" >" + ready + ".part && mv " + ready +
+                       ".part " + ready + "\n",
+                   0755) ||
+      !writeFileAs(folder + "/config", "xwayland disable\nexec " + folder + "/ready.sh\n", 0644)) {
+    return {};
+  }
+  const char* path = std::getenv("PATH");
+  children.push_back(std::make_unique<Child>(
+      std::vector<std::string>{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                               "sway", "-c", folder + "/config"},
+      std::vector<std::string>{std::string("PATH=") + (path ? path : "/usr/bin:/bin"),
+                               "HOME=" + folder, "XDG_RUNTIME_DIR=" + runtime,
+                               "WLR_BACKENDS=headless", "WLR_RENDERER=pixman"}));
+  if (!waitForFile(ready, "\n")) return {};
+  std::ifstream file(ready);
+  std::string name;
+  std::getline(file, name);
+  return {"WAYLAND_DISPLAY=" + name, "XDG_RUNTIME_DIR=" + runtime};
+}
+
+// 30 windows of the tests' helper, app id "Bench", titled "Window 0" to
+// "Window 29"; true once the compositor lists them.
+bool openWaylandWindows(const std::string& folder, const std::vector<std::string>& environment,
+                        std::vector<std::unique_ptr<Child>>& children) {
+  const std::string record = folder + "/windows.log";
+  children.push_back(std::make_unique<Child>(
+      std::vector<std::string>{WAYLAND_WINDOW_HELPER, record, "--class", "Bench", "--title",
+                               "Window", "--count", std::to_string(kWindows)},
+      environment));
+  return waitForFile(record, "ready");
+}
+
 void print(const char* what, const Figures& f, int runs) {
   std::printf("%-46s median %6.2f ms   min %6.2f ms   p90 %6.2f ms   (%d runs)\n", what, f.median,
               f.low, f.high, runs);
@@ -237,10 +316,12 @@ int main(int argc, char** argv) {
   const std::string program = argv[1];
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 200;
   char folder[] = "/tmp/tarvexel-bench-XXXXXX";
-  if (mkdtemp(folder) == nullptr) return 1;
-  const std::string rules = std::string(folder) + "/ten-rules.ini";
+  if (mkdtemp(folder) == nullptr || chmod(folder, 0755) != 0) return 1;
+  const std::string x11Rules = std::string(folder) + "/x11-rules.ini";
+  const std::string waylandRules = std::string(folder) + "/wayland-rules.ini";
   const std::string small = std::string(folder) + "/small.ini";
-  writeFile(rules, tenRules());
+  writeFile(x11Rules, tenRules("Bench0"));
+  writeFile(waylandRules, tenRules("Bench"));
   writeFile(small, "[mail]\nclass=Mailer\nexec=close\n[default]\nsleep=0\n");
 
   std::vector<std::unique_ptr<Child>> children;  // stopped in reverse on the way out
@@ -257,22 +338,24 @@ int main(int argc, char** argv) {
   }
   Display* connection = XOpenDisplay(display.c_str());
   std::vector<Window> windows;
-  Figures desktop{}, headless{};
-  const bool ok = connection && waitForWindowManager(connection) &&
-                  openWindows(connection, windows) &&
-                  measure(program, rules, display, runs, desktop) &&
-                  measure(program, small, "", runs, headless);
+  Figures x11{}, wayland{}, headless{};
+  bool ok = connection && waitForWindowManager(connection) && openWindows(connection, windows) &&
+            measure(program, x11Rules, environmentWith(display), runs, x11) &&
+            measure(program, small, environmentWith(""), runs, headless);
   if (connection) XCloseDisplay(connection);
+  const std::vector<std::string> swayVariables = startSway(folder, children);
+  const std::vector<std::string> sway = environmentWith(swayVariables);
+  ok = ok && !swayVariables.empty() && openWaylandWindows(folder, sway, children) &&
+       measure(program, waylandRules, sway, runs, wayland);
   while (!children.empty()) children.pop_back();
-  std::remove(rules.c_str());
-  std::remove(small.c_str());
-  rmdir(folder);
+  std::filesystem::remove_all(folder);
   if (!ok) {
     std::fprintf(stderr, "the benchmark could not be set up or a run failed\n");
     return 1;
   }
   std::printf("Tarvexel start to exit, %s\n", program.c_str());
-  print("with a display: 10 rules, 30 windows", desktop, runs);
+  print("X11 (openbox): 10 rules, 30 windows", x11, runs);
+  print("Wayland (headless sway): 10 rules, 30 windows", wayland, runs);
   print("without a display: small profile", headless, runs);
   std::printf("reproduce: %s %s %d   (DISPLAY %s)\n", argv[0], program.c_str(), runs,
               given && *given ? "given: that desktop is used" : "unset: own Xvfb and openbox");

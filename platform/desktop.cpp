@@ -12,10 +12,18 @@
 
 namespace {
 
+// A Wayland compositor that lists its windows to other programs comes
+// first; one that does not (GNOME's) still shows the windows of programs
+// that run through XWayland, through X11.
+const WindowSystem* choose() {
+  if (const WindowSystem* system = wayland::wlroots()) return system;
+  return x11::windowSystem();
+}
+
 // Chosen on the first window call, and kept for the run: a rule and the
 // section it runs must speak of the same windows.
 const WindowSystem* windowSystem() {
-  static const WindowSystem* const chosen = x11::windowSystem();
+  static const WindowSystem* const chosen = choose();
   return chosen;
 }
 

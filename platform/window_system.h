@@ -37,4 +37,10 @@ namespace x11 {
 const WindowSystem* windowSystem();
 }  // namespace x11
 
+namespace wayland {
+// Null when no Wayland compositor is named, it cannot be reached or does
+// not answer, or it offers no wlroots foreign-toplevel management.
+const WindowSystem* wlroots();
+}  // namespace wayland
+
 #endif

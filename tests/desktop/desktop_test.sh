@@ -7,14 +7,14 @@
 # give each system's way of starting it, opening a window and telling which
 # window is in front.
 #
-# Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL and X11_WINDOW_HELPER
-# naming the programs.
-# SYSTEM: openbox or twm (X11).
-# Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
+# Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL, X11_WINDOW_HELPER and
+# WAYLAND_WINDOW_HELPER naming the programs.
+# SYSTEM: openbox or twm (X11), sway (Wayland).
+# Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing; in CI,
+# where .ci/install installs every tool, a missing one fails instead).
 set -u
 
 tarvexel=$TARVEXEL
-helper=$X11_WINDOW_HELPER
 system=$1
 case_name=$2
 
@@ -30,19 +30,32 @@ fail() {
   exit 1
 }
 
-for tool in Xvfb openbox twm xprop xdotool xauth; do
-  command -v "$tool" >/dev/null || skip "$tool is not installed"
+# The X11 helper hears requests to the window manager about itself.
+is_x11() { [[ $system == openbox || $system == twm ]]; }
+
+if is_x11; then
+  tools=(Xvfb openbox twm xprop xdotool xauth)
+  helper=$X11_WINDOW_HELPER
+else
+  tools=(sway swaymsg setpriv setsid python3)
+  helper=$WAYLAND_WINDOW_HELPER
+fi
+for tool in "${tools[@]}"; do
+  command -v "$tool" >/dev/null && continue
+  [[ ${CI:-} != true ]] || fail "$tool is not installed, and CI runs every desktop case"
+  skip "$tool is not installed"
 done
 
 work=$(mktemp -d)
 pids=()
 
-# Helpers first, then the window manager, then the display: in reverse.
+# Helpers first, then the window manager, then the display: in reverse. A
+# negative pid stands for a process group: a compositor and what it started.
 cleanup() {
   local i
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null
-    wait "${pids[i]}" 2>/dev/null
+    kill -- "${pids[i]}" 2>/dev/null
+    wait "${pids[i]#-}" 2>/dev/null
   done
   rm -rf "$work"
 }
@@ -106,6 +119,33 @@ start_twm() {
   wait_for_window_manager
 }
 
+# Headless sway, as a user would run it: sway refuses to run as root, so it
+# runs as nobody, in a runtime folder of its own. Its config writes the
+# socket's name and sway's own once the compositor is up; Tarvexel and the
+# helper windows, run as root, connect to it there.
+start_sway() {
+  local home=$work/sway
+  chmod 711 "$work"
+  mkdir -p "$home/run"
+  printf '%s\n' '#!/bin/sh' \
+    "echo \"\$WAYLAND_DISPLAY \$SWAYSOCK\" >$home/ready.part && mv $home/ready.part $home/ready" \
+    >"$home/ready.sh"
+  chmod +x "$home/ready.sh"
+  printf '%s\n' 'xwayland disable' "exec $home/ready.sh" >"$home/config"
+  chown -R 65534:65534 "$home"
+  chmod 700 "$home/run"
+  env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$home/run" WLR_BACKENDS=headless \
+    WLR_RENDERER=pixman \
+    setsid setpriv --reuid=65534 --regid=65534 --clear-groups sway -c "$home/config" \
+    >"$work/wm.log" 2>&1 &
+  pids+=("-$!")
+  echo $! >"$work/compositor.pid"
+  wait_until 10 test -s "$home/ready" || fail "sway did not start: $(cat "$work/wm.log")"
+  read -r WAYLAND_DISPLAY SWAYSOCK <"$home/ready"
+  export WAYLAND_DISPLAY SWAYSOCK XDG_RUNTIME_DIR=$home/run
+  unset DISPLAY
+}
+
 # start_window NAME [helper options]: a helper window, once the window
 # manager has taken it in. Its record is $work/NAME.log.
 start_window() {
@@ -113,6 +153,7 @@ start_window() {
   shift
   "$helper" "$work/$name.log" "$@" &
   pids+=($!)
+  echo $! >"$work/$name.pid"
   wait_until 10 has_line "$work/$name.log" '^ready' || fail "window $name was not taken in"
 }
 
@@ -120,12 +161,23 @@ start_window() {
 start_desktop() { "start_$system"; }
 
 # is_front NAME: window NAME is the one in front. bring_front NAME puts it
-# there the way a user would, and waits until it is.
-is_front() { is_active "$1"; }
+# there the way a user would, and waits until it is. On sway a window is
+# known by its program's pid.
+is_front() {
+  if is_x11; then
+    is_active "$1"
+  else
+    sway_has "[pid=$(cat "$work/$1.pid") con_id=__focused__]"
+  fi
+}
 
 bring_front() {
-  xdotool windowactivate --sync "$(window_id "$1")"
-  wait_until 5 is_front "$1" || fail "xdotool did not bring $1 to the front"
+  if is_x11; then
+    xdotool windowactivate --sync "$(window_id "$1")"
+  else
+    swaymsg -q "[pid=$(cat "$work/$1.pid")] focus"
+  fi
+  wait_until 5 is_front "$1" || fail "could not bring $1 to the front"
 }
 
 # is_minimized NAME: window NAME is minimised. On X11 the window manager
@@ -144,10 +196,16 @@ is_shown() { ! is_minimized "$1"; }
 is_not_front() { ! is_front "$1"; }
 
 # A window that ignores close requests is still there.
-window_exists() { xprop -id "$(window_id "$1")" WM_CLASS >/dev/null 2>&1; }
+window_exists() {
+  if is_x11; then
+    xprop -id "$(window_id "$1")" WM_CLASS >/dev/null 2>&1
+  else
+    sway_has "[pid=$(cat "$work/$1.pid")]"
+  fi
+}
 
-# The X11 helper hears requests to the window manager about itself.
-is_x11() { [[ $system == openbox || $system == twm ]]; }
+# sway_has CRITERIA: sway has a window that meets them.
+sway_has() { swaymsg -q "$1 nop" 2>/dev/null; }
 
 window_id() { awk '/^ready/ { print $2 }' "$work/$1.log"; }
 
@@ -528,6 +586,120 @@ case_without_ewmh() {
   sleep 0.3
   xprop -id "$(window_id stubborn)" WM_CLASS >/dev/null 2>&1 ||
     fail "a window without WM_DELETE_WINDOW was destroyed"
+}
+
+loads_libwayland() {
+  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q 'libwayland-client\.so'
+}
+
+# run_quickly SECONDS LINES...: run_profile, in less than SECONDS.
+run_quickly() {
+  local limit=$1 start=$EPOCHREALTIME
+  shift
+  run_profile "$@"
+  took=$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.2f", b - a }')
+  awk -v t="$took" -v l="$limit" 'BEGIN { exit !(t < l) }' || fail "the run took $took s"
+}
+
+# No compositor named, or one named that is not there: no window, nothing
+# printed, "default" runs at once. libwayland is loaded only when a
+# compositor is named and a rule needs a window.
+case_no_compositor() {
+  start_desktop
+  start_window mail --class Mailer
+  local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
+  run_profile "${rule[@]}"
+  expect_fired mail
+  loads_libwayland || fail "libwayland was not loaded for a rule with a compositor"
+  local display=$WAYLAND_DISPLAY runtime=$XDG_RUNTIME_DIR
+  unset WAYLAND_DISPLAY
+  run_quickly 0.5 "${rule[@]}"
+  expect_fired default
+  expect_silent "without a compositor"
+  ! loads_libwayland || fail "libwayland was loaded without a compositor"
+  # A socket that nobody listens on any more, as a compositor that ended
+  # leaves behind.
+  python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])' "$work/stale"
+  local name long_path
+  long_path="$work/$(printf 'x%.0s' {1..200})"  # longer than a socket's address holds
+  for name in wayland-absent "$work/absent/wayland-0" "$work/stale" "$long_path"; do
+    export WAYLAND_DISPLAY=$name
+    run_quickly 0.5 "${rule[@]}"
+    expect_fired default
+    expect_silent "for the compositor $name"
+  done
+  export WAYLAND_DISPLAY=$display
+  unset XDG_RUNTIME_DIR  # the socket's name means nothing without it
+  run_quickly 0.5 "${rule[@]}"
+  expect_fired default
+  expect_silent "without XDG_RUNTIME_DIR"
+  export XDG_RUNTIME_DIR=$runtime
+  run_profile '[default]' 'fired default'
+  expect_fired default
+  ! loads_libwayland || fail "libwayland was loaded though no rule needed a window"
+}
+
+# A compositor that takes the connection and never answers counts as none
+# once about a second has passed: "default" runs, nothing printed.
+case_silent_compositor() {
+  python3 -c '
+import socket, sys
+server = socket.socket(socket.AF_UNIX)
+server.bind(sys.argv[1])
+server.listen(8)
+open(sys.argv[2], "w").close()
+held = []
+while True:
+    held.append(server.accept()[0])
+' "$work/silent" "$work/silent.ready" &
+  pids+=($!)
+  wait_until 10 test -e "$work/silent.ready" || fail "the silent compositor did not start"
+  export WAYLAND_DISPLAY=$work/silent
+  unset DISPLAY
+  run_quickly 3 '[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default'
+  expect_fired default
+  expect_silent "for a compositor that does not answer"
+  awk -v t="$took" 'BEGIN { exit !(t >= 0.9) }' || fail "gave up after $took s, before the second"
+}
+
+# The compositor ends after the windows were read and before the section's
+# requests: they go nowhere, and the run goes on to its end in silence.
+case_compositor_ends() {
+  start_desktop
+  start_window mail --class Mailer
+  printf '%s\n' '#!/bin/sh' "kill -- -$(cat "$work/compositor.pid")" \
+    "while kill -0 $(cat "$work/compositor.pid") 2>/dev/null; do sleep 0.05; done" >"$work/end"
+  chmod +x "$work/end"
+  run_quickly 3 '[mail]' 'class=Mailer' "execSync=$work/end" 'exec=active' 'exec=close' \
+    'fired mail' '[default]' 'fired default'
+  expect_fired mail
+  expect_silent "after the compositor ended"
+}
+
+# A thousand windows from one program, and hostile names: a title or an
+# app id that is not UTF-8 never equals the text a profile can hold (whose
+# malformed bytes are read as U+FFFD), and a title of a thousand
+# characters is matched whole.
+case_many_windows() {
+  start_desktop
+  start_window many --class Many --title Many --count 1000
+  start_window bad --class Bad --title $'Inbox\xff'
+  start_window odd --class $'Bad\xc3' --title 'Odd class'
+  local long
+  long="$(printf 'x%.0s' {1..1000})é"
+  start_window long --class Long --title "$long"
+  run_quickly 2 '[bad]' 'title=Inbox�' 'fired bad' '[badclass]' 'class=Bad�' 'fired badclass' \
+    '[last]' 'title=Many 999' 'exec=close' 'fired last' '[default]' 'fired default'
+  expect_fired last
+  wait_until 5 has_line "$work/many.log" '^close 999$' || fail "window 999 was not asked to close"
+  run_profile '[short]' "title=${long%é}" 'fired short' '[long]' "title=$long" 'fired long' \
+    '[default]' 'fired default'
+  expect_fired long
+  # Both hostile windows are there to be found by their other name.
+  run_profile '[bad]' 'class=Bad' 'fired bad' '[default]' 'fired default'
+  expect_fired bad
+  run_profile '[odd]' 'title=Odd class' 'fired odd' '[default]' 'fired default'
+  expect_fired odd
 }
 
 declare -F "case_$case_name" >/dev/null || fail "no such case"

@@ -1,0 +1,37 @@
+// Linux: the windows of a desktop as read once for the run, in the order a
+// search goes through them. Every rule is answered from this list: the
+// selection changes no window before the chosen section runs, so a fresh
+// reading for each rule would give the same answers.
+#ifndef TARVEXEL_PLATFORM_WINDOW_LIST_H
+#define TARVEXEL_PLATFORM_WINDOW_LIST_H
+
+#include <cstddef>
+#include <vector>
+
+#include "platform/window_system.h"
+
+// A window handle from a list is its position counted from 1, so that no
+// window's handle is null.
+class WindowList {
+ public:
+  WindowList() = default;
+  explicit WindowList(std::vector<WindowDescription> windows);
+
+  // The first window whose classes hold `className` and whose title is
+  // `title` (a null one matches any), or null.
+  HWND find(LPCWSTR className, LPCWSTR title) const;
+  // Every window that find() would match, in list order.
+  std::vector<HWND> findAll(LPCWSTR className, LPCWSTR title) const;
+  HWND front() const;
+
+  // The window behind a handle, or null for a handle not from this list.
+  const WindowDescription* at(HWND handle) const;
+  std::size_t indexOf(HWND handle) const { return reinterpret_cast<std::size_t>(handle) - 1; }
+
+  const std::vector<WindowDescription>& windows() const { return windows_; }
+
+ private:
+  std::vector<WindowDescription> windows_;
+};
+
+#endif
