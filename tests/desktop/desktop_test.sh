@@ -180,15 +180,32 @@ bring_front() {
   wait_until 5 is_front "$1" || fail "could not bring $1 to the front"
 }
 
+# minimizes: the system has minimised windows at all. sway has none: it
+# passes over the wlroots request to minimise.
+minimizes() { [[ $system != sway ]]; }
+
 # is_minimized NAME: window NAME is minimised. On X11 the window manager
-# says so with _NET_WM_STATE_HIDDEN; a Wayland system reads it from its
-# helper window's record, in a branch of its own here.
+# says so with _NET_WM_STATE_HIDDEN; each other system answers in a branch
+# of its own here.
 is_minimized() {
   if is_x11; then
     xprop -id "$(window_id "$1")" _NET_WM_STATE | grep -q '_NET_WM_STATE_HIDDEN'
   else
     fail "is_minimized: no way yet to tell a minimised window on $system"
   fi
+}
+
+# next_order A B C: the order in which presses of a "next" key visit three
+# windows of one class opened as A, B, C, with C in front, and the press
+# after. With a stacking order the lowest comes first, the oldest here. A
+# wlroots compositor lists its windows newest first, and "next" takes the
+# one after the window in front, starting over at the top.
+next_order() {
+  case $system in
+    openbox | twm) echo "$1 $2 $3 $1" ;;
+    sway) echo "$2 $1 $3 $2" ;;
+    *) fail "next_order: the order of the windows on $system is not written down yet" ;;
+  esac
 }
 
 is_shown() { ! is_minimized "$1"; }
@@ -411,7 +428,7 @@ case_exec_active() {
 
 # Three windows of one class: each press of a "next" key brings forward the
 # one the user has gone longest without, so three presses visit all three,
-# the oldest first, and the fourth starts over.
+# in the system's order, and the fourth starts over.
 case_next_cycles() {
   start_desktop
   start_window first --class Term --title One
@@ -420,7 +437,7 @@ case_next_cycles() {
   start_window third --class Term --title Three
   bring_front third
   local name rule=('[term]' 'class=Term' 'exec=next' 'fired term' '[default]' 'fired default')
-  for name in first second third first; do
+  for name in $(next_order first second third); do
     run_profile "${rule[@]}"
     expect_fired term
     wait_until 5 is_front "$name" || fail "next did not bring $name to the front"
@@ -431,6 +448,7 @@ case_next_cycles() {
 # "minimize" hides the rule's window, which still counts as there for the
 # rules; "active" brings it back in front.
 case_minimize_then_active() {
+  minimizes || skip "$system has no minimised windows"
   start_desktop
   start_window mail --class Mailer
   start_window other --class Other
@@ -464,7 +482,7 @@ case_words_in_default() {
   for word in next minimize; do
     wait_until 5 test -e "$work/ran-$word" || fail "exec=$word in default did not start $word"
   done
-  ! is_minimized term || fail "a window was minimised"
+  ! minimizes || ! is_minimized term || fail "a window was minimised"
 }
 
 # The notice box: found by its title, it holds the run until dismissed, and
