@@ -202,7 +202,7 @@ is_minimized() {
 # one after the window in front, starting over at the top.
 next_order() {
   case $system in
-    openbox | twm) echo "$1 $2 $3 $1" ;;
+    openbox | twm | gnome) echo "$1 $2 $3 $1" ;;
     sway) echo "$2 $1 $3 $2" ;;
     *) fail "next_order: the order of the windows on $system is not written down yet" ;;
   esac
