@@ -46,12 +46,13 @@ HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
 
 // SetForegroundWindow activates a minimised window where it lies, on the
 // task bar; restoring it first brings it back as it was, maximised or not.
-// IsIconic is desktop Windows' alone: Windows CE minimises by hiding.
+// IsIconic is desktop Windows' alone: Windows CE has no minimised state (it
+// puts such a window behind the desktop, and bringing it forward is enough).
 // Activating a window raises it on Windows, but not everywhere (Wine
 // without a window manager leaves the Z order as it was), and "next" needs
 // the window it brought forward on top: the raise is asked for outright.
 BOOL ActivateWindow(HWND window) {
   if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
-  BringWindowToTop(window);
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   return SetForegroundWindow(window);
 }
