@@ -25,11 +25,24 @@ void launchAndWait(const std::wstring& value) {
   }
 }
 
-void exec(const std::wstring& value, HWND window) {
+// Pressed again and again, "next" visits every window of the rule: the one
+// it brings forward goes to the top, and the next press takes the lowest.
+void activateLeastRecent(const Selection& rule) {
+  const HWND least = FindLeastRecentWindow(orAny(rule.className), orAny(rule.title));
+  // Gone since the rule fired: the rule's own window is all there is.
+  ActivateWindow(least != nullptr ? least : rule.window);
+}
+
+void exec(const std::wstring& value, const Selection& selection) {
+  const HWND window = selection.window;
   if (window != nullptr && value == L"close") {
     SendMessageW(window, WM_CLOSE, 0, 0);
   } else if (window != nullptr && value == L"active") {
-    SetForegroundWindow(window);
+    ActivateWindow(window);
+  } else if (window != nullptr && value == L"next") {
+    activateLeastRecent(selection);
+  } else if (window != nullptr && value == L"minimize") {
+    ShowWindow(window, SW_MINIMIZE);
   } else {
     launchAndForget(value);
   }
@@ -51,21 +64,18 @@ Selection selectSection(Profile& profile) {
     const HWND window = FindWindowW(orAny(className), orAny(title));
     if (window == nullptr) continue;
     if (mode == L"exec" || (mode == L"active" && window == GetForegroundWindow())) {
-      return {section.entries, window};
+      return {section.entries, window, className, title};
     }
   }
   return {profile.findSection(L"default", false), nullptr};
 }
 
-void selectAndRun(Profile& profile) {
-  const Selection selection = selectSection(profile);
-  runSection(selection.entries, selection.window);
-}
+void selectAndRun(Profile& profile) { runSection(selectSection(profile)); }
 
-void runSection(const ProfileEntries& entries, HWND window) {
-  for (const ProfileEntry& entry : entries) {
+void runSection(const Selection& selection) {
+  for (const ProfileEntry& entry : selection.entries) {
     if (entry.key == L"exec") {
-      exec(entry.value, window);
+      exec(entry.value, selection);
     } else if (entry.key == L"execSync") {
       launchAndWait(entry.value);
     } else if (entry.key == L"sleep") {

@@ -11,6 +11,11 @@
 struct Selection {
   const ProfileEntries& entries;
   HWND window;  // the rule's window; null for "default"
+  // The rule's "class" and "title" as the profile gives them (empty when a
+  // key is missing, and for "default"): "next" looks for the rule's windows
+  // again when its entry is reached.
+  std::wstring className{};
+  std::wstring title{};
 };
 
 // The first window rule that fires, with its window, or else the section
@@ -22,9 +27,9 @@ Selection selectSection(Profile& profile);
 // Runs what selectSection chooses.
 void selectAndRun(Profile& profile);
 
-// Carries out "exec", "execSync" and "sleep" entries in order; `window` is
-// the rule's window, or null for "default".
-void runSection(const ProfileEntries& entries, HWND window);
+// Carries out the selection's "exec", "execSync" and "sleep" entries in
+// order, against the rule's window if there is one.
+void runSection(const Selection& selection);
 
 // Starts what an "exec" value names: the file before the first "|", the
 // parameters after it. Null when nothing was started or no process is known.

@@ -47,6 +47,24 @@ BOOL SetForegroundWindow(HWND window) {
   return 1;
 }
 
+HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
+  const WindowSystem* system = windowSystem();
+  return system ? system->findLeastRecent(className, title) : nullptr;
+}
+
+// Each system's activate brings a minimised window back by itself, as a
+// click on a task bar would.
+BOOL ActivateWindow(HWND window) { return SetForegroundWindow(window); }
+
+// A request, as the others are. Minimising is the only command Tarvexel
+// gives; the result, which nothing reads, says whether a window was asked.
+BOOL ShowWindow(HWND window, int command) {
+  const WindowSystem* system = windowSystem();
+  if (system == nullptr || window == nullptr || command != SW_MINIMIZE) return 0;
+  system->minimize(window);
+  return 1;
+}
+
 // Only a close request: a window may turn it down, and is never killed.
 LRESULT SendMessageW(HWND window, UINT message, WPARAM, LPARAM) {
   const WindowSystem* system = windowSystem();

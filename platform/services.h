@@ -41,6 +41,7 @@ constexpr UINT WM_CLOSE = 0x0010;
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr ULONG SEE_MASK_NOCLOSEPROCESS = 0x00000040;
 constexpr ULONG SEE_MASK_FLAG_NO_UI = 0x00000400;
+constexpr int SW_MINIMIZE = 6;
 
 // The shell request record, field for field as the Windows shell takes it;
 // the fields this port does not use stay in place so code that fills the
@@ -68,6 +69,8 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
 HWND GetForegroundWindow();
 BOOL SetForegroundWindow(HWND window);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Only SW_MINIMIZE is ever asked for here.
+BOOL ShowWindow(HWND window, int command);
 BOOL ShellExecuteEx(SHELLEXECUTEINFO* request);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL CloseHandle(HANDLE handle);
@@ -77,6 +80,18 @@ void Sleep(DWORD milliseconds);
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);
 
 #endif
+
+// Two window calls of our own, answered on every platform, Windows included
+// (platform/win32/windows.cpp builds them from the calls above).
+
+// Of the top-level windows FindWindowW would match, the one the user has
+// gone longest without: the lowest in the stacking order where there is
+// one. Null when none matches.
+HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title);
+
+// SetForegroundWindow as a user means it: a minimised window comes back
+// too, which on Windows SetForegroundWindow alone does not do.
+BOOL ActivateWindow(HWND window);
 
 // A window as a person writing a rule needs to see it.
 struct WindowDescription {

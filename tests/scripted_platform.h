@@ -26,11 +26,16 @@ struct RecordedRequest {
 struct ScriptedWindow {
   std::wstring className;
   std::wstring title;
+  bool minimized = false;
 };
 
 struct ScriptedPlatform {
-  // Windows in stacking order, topmost first; handle n is windows[n - 1].
+  // Handle n is windows[n - 1], in the order they were added.
   std::vector<ScriptedWindow> windows;
+  // The stacking order, topmost first: windows are added at the bottom,
+  // activating one puts it on top and minimising it at the bottom, as
+  // Windows does.
+  std::vector<HWND> stack;
   HWND foreground = nullptr;
   std::set<std::wstring> failingFiles;    // the shell reports failure
   std::set<std::wstring> processlessFiles;  // success, but no process handle
@@ -39,6 +44,8 @@ struct ScriptedPlatform {
   int processesStarted = 0;
 
   HWND addWindow(std::wstring className, std::wstring title);
+  ScriptedWindow& window(HWND handle);
+  void moveTo(HWND handle, bool top);
 };
 
 // The one platform the scripted services act on; reset by every test.

@@ -222,6 +222,38 @@ bring_front() {
   wait_until 5 is_front "$1" || fail "could not bring $1 to the front"
 }
 
+# minimizes: the system has minimised windows at all. sway has none: it
+# passes over the wlroots request to minimise.
+minimizes() { [[ $system != sway ]]; }
+
+# is_minimized NAME: window NAME is minimised. On X11 the window manager
+# says so with _NET_WM_STATE_HIDDEN; each other system answers in a branch
+# of its own here.
+is_minimized() {
+  if is_x11; then
+    xprop -id "$(window_id "$1")" _NET_WM_STATE | grep -q '_NET_WM_STATE_HIDDEN'
+  else
+    fail "is_minimized: no way yet to tell a minimised window on $system"
+  fi
+}
+
+# next_order A B C: the order in which presses of a "next" key visit three
+# windows of one class opened as A, B, C, with C in front, and the press
+# after. With a stacking order the lowest comes first, the oldest here. A
+# wlroots compositor lists its windows newest first, and "next" takes the
+# one after the window in front, starting over at the top.
+next_order() {
+  case $system in
+    openbox | twm | gnome) echo "$1 $2 $3 $1" ;;
+    sway) echo "$2 $1 $3 $2" ;;
+    *) fail "next_order: the order of the windows on $system is not written down yet" ;;
+  esac
+}
+
+is_shown() { ! is_minimized "$1"; }
+
+is_not_front() { ! is_front "$1"; }
+
 # A window that ignores close requests is still there. The Wayland helper
 # ends when its window goes.
 window_exists() {
@@ -439,6 +471,65 @@ case_exec_active() {
   ! is_x11 || asked_window_manager alpha activate
 }
 
+# Three windows of one class: each press of a "next" key brings forward the
+# one the user has gone longest without, so three presses visit all three,
+# in the system's order, and the fourth starts over.
+case_next_cycles() {
+  start_desktop
+  start_window first --class Term --title One
+  start_window other --class Other
+  start_window second --class Term --title Two
+  start_window third --class Term --title Three
+  bring_front third
+  local name rule=('[term]' 'class=Term' 'exec=next' 'fired term' '[default]' 'fired default')
+  for name in $(next_order first second third); do
+    run_profile "${rule[@]}"
+    expect_fired term
+    wait_until 5 is_front "$name" || fail "next did not bring $name to the front"
+  done
+  ! is_front other || fail "a window of another class came forward"
+}
+
+# "minimize" hides the rule's window, which still counts as there for the
+# rules; "active" brings it back in front.
+case_minimize_then_active() {
+  minimizes || skip "$system has no minimised windows"
+  start_desktop
+  start_window mail --class Mailer
+  start_window other --class Other
+  bring_front mail
+  run_profile '[mail]' 'class=Mailer' 'exec=minimize' 'fired mail' '[default]' 'fired default'
+  expect_fired mail
+  wait_until 5 is_minimized mail || fail "minimize did not minimise the window"
+  # The window manager hands the focus on once the window is hidden.
+  wait_until 5 is_not_front mail || fail "the minimised window is still in front"
+  expect_not_closed mail
+  run_profile '[mail]' 'class=Mailer' 'exec=active' 'fired mail' '[default]' 'fired default'
+  expect_fired mail
+  wait_until 5 is_front mail || fail "active did not bring the minimised window to the front"
+  wait_until 5 is_shown mail || fail "the window stayed minimised"
+}
+
+# Outside a rule the two words are programs, found on PATH like any other,
+# even with windows about.
+case_words_in_default() {
+  start_desktop
+  start_window term --class Term
+  mkdir "$work/bin"
+  local word
+  for word in next minimize; do
+    printf '#!/bin/sh\ntouch "%s"\n' "$work/ran-$word" >"$work/bin/$word"
+    chmod +x "$work/bin/$word"
+  done
+  PATH=$work/bin:$PATH run_profile '[none]' 'class=Nowhere' 'exec=next' 'fired none' \
+    '[default]' 'exec=next' 'exec=minimize' 'fired default'
+  expect_fired default
+  for word in next minimize; do
+    wait_until 5 test -e "$work/ran-$word" || fail "exec=$word in default did not start $word"
+  done
+  ! minimizes || ! is_minimized term || fail "a window was minimised"
+}
+
 # The notice box: found by its title, it holds the run until dismissed, and
 # every way of dismissing it ends the run with 0.
 dismiss_by() {
@@ -486,26 +577,30 @@ case_notice() {
   done
 }
 
-loads_libx11() {
-  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q 'libX11\.so'
+# loads LIBRARY: Tarvexel maps the library on the run of the profile.
+loads() {
+  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q "$1"
 }
 
+loads_x_client() { loads 'libxcb\.so\|libX11\.so'; }
+
 # No display, or one that cannot be opened: no window, nothing printed,
-# "default" runs. libX11 is loaded only when a display is named and a rule
-# needs a window.
+# "default" runs. The X client library (libxcb; libX11 only for the notice
+# box) is loaded only when a display is named and a rule needs a window.
 case_no_display() {
   start_openbox
   start_window mail --class Mailer
   local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
   run_profile "${rule[@]}"
   expect_fired mail
-  loads_libx11 || fail "libX11 was not loaded for a rule with a display"
+  loads 'libxcb\.so' || fail "libxcb was not loaded for a rule with a display"
+  ! loads 'libX11\.so' || fail "libX11 was loaded for a search"
   local display=$DISPLAY
   unset DISPLAY
   run_profile "${rule[@]}"
   expect_fired default
   expect_silent "without a display"
-  ! loads_libx11 || fail "libX11 was loaded without a display"
+  ! loads_x_client || fail "an X library was loaded without a display"
   export DISPLAY=:$((${display#:} + 1000))
   run_profile "${rule[@]}"
   expect_fired default
@@ -525,7 +620,7 @@ case_no_display() {
   export DISPLAY=$display
   run_profile '[default]' 'fired default'
   expect_fired default
-  ! loads_libx11 || fail "libX11 was loaded though no rule needed a window"
+  ! loads_x_client || fail "an X library was loaded though no rule needed a window"
 }
 
 # Without an EWMH window manager: the windows are found in the tree, a

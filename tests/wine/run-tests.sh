@@ -140,6 +140,15 @@ probe() {
 # The title of the window in front.
 front_title() { probe front | sed -n 's/^front //p'; }
 
+# Waits up to 5 s for the window titled TITLE to be in front.
+wait_for_front() {  # TITLE
+  local until=$((SECONDS + 5))
+  until [[ $(front_title) == "$1" ]]; do
+    ((SECONDS < until)) || return 1
+    sleep 0.05
+  done
+}
+
 # Every dialog box on the desktop, one "dialog CAPTION: TEXT" per line.
 dialogs() { probe dialogs; }
 
@@ -169,7 +178,8 @@ window_events() { grep -vx activated "$1"; }
 # Ends whatever a case left running, so the next one starts on an empty
 # desktop.
 clear_desktop() {
-  wine taskkill /f /im helper_window.exe /im recorder.exe /im tarvexel.exe >/dev/null 2>&1
+  wine taskkill /f /im helper_window.exe /im recorder.exe /im tarvexel.exe /im next.exe \
+    /im minimize.exe >/dev/null 2>&1
 }
 
 # --- The cases ----------------------------------------------------------------
@@ -243,6 +253,64 @@ case_exec_active() {
   wait_for_line "$behind" activated 5 || fail "the window was not activated"
   [[ $(front_title) == Behind ]] || fail "the window did not come to the front"
   expect_lines <(window_events "$front") ready "the other window"
+}
+
+# Three windows of one class, another class among them: each run of a
+# "next" profile brings forward the one lowest in the Z order, so three runs
+# visit all three, the oldest first, and the fourth starts over.
+case_next_cycles() {
+  local one two three other log profile=$work/next.ini title
+  start_window one TvxCycle One
+  start_window other TvxOther Other
+  start_window two TvxCycle Two
+  start_window three TvxCycle Three
+  new_record log
+  printf '%s\n' "[cycle]" "class=TvxCycle" "exec=next" \
+    "[default]" "exec=$(recorder "$log" default)" >"$profile"
+  wait_for_front Three || fail "the last window was not in front to begin with"
+  for title in One Two Three One; do
+    run_tarvexel "$(winpath "$profile")"
+    expect_status 0
+    wait_for_front "$title" || { fail "next brought [$(front_title)] forward, not $title"; return; }
+  done
+  expect_lines <(window_events "$other") ready "the window of another class"
+  expect_lines "$log" "" "programs started"
+}
+
+# "minimize" minimises the rule's window (IsIconic, as the window itself
+# sees it); the window still fires its rule, and "active" restores it.
+case_minimize_then_active() {
+  local window cover profile=$work/minimize.ini
+  start_window window TvxMinimize "Minimize me"
+  start_window cover TvxCover "Cover"
+  printf '%s\n' "[minimize]" "class=TvxMinimize" "exec=minimize" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0 "minimize"
+  wait_for_line "$window" minimized 5 || fail "the window was not minimised"
+  printf '%s\n' "[active]" "class=TvxMinimize" "exec=active" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0 "active"
+  wait_for_line "$window" restored 5 || fail "active did not restore the window"
+  wait_for_front "Minimize me" || fail "the restored window is not in front"
+  expect_lines <(window_events "$cover") ready "the other window"
+}
+
+# Outside a rule both words are programs: the shell finds next.exe and
+# minimize.exe in the current folder.
+case_words_in_default() {
+  local log folder=$work/words profile=$work/words.ini
+  new_record log
+  mkdir -p "$folder"
+  cp "$helpers/recorder.exe" "$folder/next.exe"
+  cp "$helpers/recorder.exe" "$folder/minimize.exe"
+  printf '%s\n' "[default]" "exec=next|$(winpath "$log") next" \
+    "exec=minimize|$(winpath "$log") minimize" >"$profile"
+  pushd "$folder" >/dev/null || return
+  run_tarvexel "$(winpath "$profile")"
+  popd >/dev/null || return
+  expect_status 0
+  wait_for_line "$log" "next start .*" 10 || fail "exec=next did not start next.exe"
+  wait_for_line "$log" "minimize start .*" 10 || fail "exec=minimize did not start minimize.exe"
 }
 
 case_exec_sync_waits() {
@@ -399,7 +467,8 @@ case_code_pages() {
 
 cases=(
   close_by_class title_only_rule active_mode exec_active exec_sync_waits exec_does_not_wait
-  failed_launch_goes_on notice exit_status_one profile_paths code_pages
+  failed_launch_goes_on notice exit_status_one profile_paths code_pages next_cycles
+  minimize_then_active words_in_default
 )
 
 # --- Run ---------------------------------------------------------------------
