@@ -1,21 +1,35 @@
 // Linux: the window services of one window system, as a run uses them. The
 // desktop (platform/desktop.cpp) chooses one system per run and answers the
 // window calls of platform/services.h through its table; each system keeps
-// its own connection and its own reading of the windows.
+// its own connection and reads the windows once, on the first search, for
+// the whole run.
 #ifndef TARVEXEL_PLATFORM_WINDOW_SYSTEM_H
 #define TARVEXEL_PLATFORM_WINDOW_SYSTEM_H
+
+#include <string>
+#include <vector>
 
 #include "platform/services.h"
 
 struct WindowSystem {
+  // Names the system and what it is connected to, for a person.
+  std::wstring (*describe)();
   // The first window, in the system's search order, whose class and title
   // are those given (a null one matches any); null when none is.
   HWND (*findWindow)(LPCWSTR className, LPCWSTR title);
+  // Of the windows findWindow would match, the one the user has gone
+  // longest without: the lowest in the stacking order, or, where the
+  // system has none, the one after the window in front in its list,
+  // wrapping around. Null when none matches.
+  HWND (*findLeastRecent)(LPCWSTR className, LPCWSTR title);
   // The window that has the user's attention, or null.
   HWND (*foregroundWindow)();
-  // Requests only: the window may still turn them down.
+  // Every window findWindow looks at, in its search order.
+  std::vector<WindowDescription> (*listWindows)();
+  // Requests only: the window or the compositor may still turn them down.
   void (*activate)(HWND window);
   void (*close)(HWND window);
+  void (*minimize)(HWND window);
 };
 
 namespace x11 {

@@ -50,6 +50,10 @@ const Desktop* desktop();
 // The first client window, topmost first, with the class and title given
 // (null matches any); the search behind the run's FindWindowW.
 HWND findWindow(LPCWSTR className, LPCWSTR windowName);
+// Of the matching windows, the lowest in the stacking order.
+HWND findLeastRecent(LPCWSTR className, LPCWSTR windowName);
+// Every window findWindow looks at, in its order; `front` is marked.
+std::vector<WindowDescription> listWindows(HWND front);
 
 // A window handle is the X window id itself; 0 is no window.
 inline HWND handleOf(Window window) { return reinterpret_cast<HWND>(window); }

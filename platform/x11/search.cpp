@@ -61,23 +61,40 @@ std::vector<Window> topLevelWindows(const Desktop& desktop) {
 }
 
 // WM_CLASS holds the instance name and the class name, each ended by a NUL.
-bool hasClass(const Desktop& desktop, Window window, const wchar_t* wanted) {
+std::vector<std::wstring> classNames(const Desktop& desktop, Window window) {
   const x11::PropertyValue value = x11::readProperty(desktop, window, XA_WM_CLASS);
   const std::optional<std::wstring> names = x11::decodeText(desktop, value.type, value.bytes);
-  if (!names) return false;
+  if (!names) return {};
   const std::size_t end = names->find(L'\0');
-  const std::wstring instance = names->substr(0, end);
-  if (instance == wanted) return true;
-  if (end == std::wstring::npos) return false;
-  return names->substr(end + 1, names->find(L'\0', end + 1) - (end + 1)) == wanted;
+  std::vector<std::wstring> parts{names->substr(0, end)};
+  if (end != std::wstring::npos) {
+    parts.push_back(names->substr(end + 1, names->find(L'\0', end + 1) - (end + 1)));
+  }
+  return parts;
+}
+
+bool hasClass(const Desktop& desktop, Window window, const wchar_t* wanted) {
+  for (const std::wstring& name : classNames(desktop, window)) {
+    if (name == wanted) return true;
+  }
+  return false;
 }
 
 // The UTF-8 _NET_WM_NAME where the window has one, its WM_NAME otherwise.
-bool hasTitle(const Desktop& desktop, Window window, const wchar_t* wanted) {
+std::optional<std::wstring> titleOf(const Desktop& desktop, Window window) {
   x11::PropertyValue value = x11::readProperty(desktop, window, desktop.atom(Name::netWmName));
   if (value.type == None) value = x11::readProperty(desktop, window, XA_WM_NAME);
-  const std::optional<std::wstring> title = x11::decodeText(desktop, value.type, value.bytes);
+  return x11::decodeText(desktop, value.type, value.bytes);
+}
+
+bool hasTitle(const Desktop& desktop, Window window, const wchar_t* wanted) {
+  const std::optional<std::wstring> title = titleOf(desktop, window);
   return title && *title == wanted;
+}
+
+bool matches(const Desktop& desktop, Window window, LPCWSTR className, LPCWSTR windowName) {
+  return (className == nullptr || hasClass(desktop, window, className)) &&
+         (windowName == nullptr || hasTitle(desktop, window, windowName));
 }
 
 }  // namespace
@@ -87,12 +104,33 @@ namespace x11 {
 HWND findWindow(LPCWSTR className, LPCWSTR windowName) {
   const Desktop* desktop = x11::desktop();
   for (const Window window : topLevelWindows(*desktop)) {
-    if ((className == nullptr || hasClass(*desktop, window, className)) &&
-        (windowName == nullptr || hasTitle(*desktop, window, windowName))) {
-      return x11::handleOf(window);
-    }
+    if (matches(*desktop, window, className, windowName)) return x11::handleOf(window);
   }
   return nullptr;
+}
+
+// The lowest match in the stacking order.
+HWND findLeastRecent(LPCWSTR className, LPCWSTR windowName) {
+  const Desktop* desktop = x11::desktop();
+  const std::vector<Window> windows = topLevelWindows(*desktop);
+  for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
+    if (matches(*desktop, *window, className, windowName)) return x11::handleOf(*window);
+  }
+  return nullptr;
+}
+
+std::vector<WindowDescription> listWindows(HWND front) {
+  const Desktop* desktop = x11::desktop();
+  std::vector<WindowDescription> list;
+  for (const Window window : topLevelWindows(*desktop)) {
+    WindowDescription description;
+    description.handle = x11::handleOf(window);
+    description.classes = classNames(*desktop, window);
+    description.title = titleOf(*desktop, window).value_or(std::wstring());
+    description.front = description.handle == front;
+    list.push_back(std::move(description));
+  }
+  return list;
 }
 
 }  // namespace x11

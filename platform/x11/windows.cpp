@@ -5,8 +5,12 @@
 #include <X11/Xatom.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "platform/posix/utf8.h"
 #include "platform/window_system.h"
 #include "platform/x11/display.h"
 #include "platform/x11/property.h"
@@ -48,10 +52,15 @@ void sendMessage(const Desktop& desktop, Window to, long mask, Window about, Ato
 }
 
 // Requests to the window manager go to the root, where it listens.
+void askWindowManagerAbout(const Desktop& desktop, Window about, Atom request,
+                           const std::vector<long>& data) {
+  sendMessage(desktop, desktop.root, SubstructureRedirectMask | SubstructureNotifyMask, about,
+              request, data);
+}
+
 void askWindowManager(const Desktop& desktop, Window about, Name request,
                       const std::vector<long>& data) {
-  sendMessage(desktop, desktop.root, SubstructureRedirectMask | SubstructureNotifyMask, about,
-              desktop.atom(request), data);
+  askWindowManagerAbout(desktop, about, desktop.atom(request), data);
 }
 
 bool takesDeleteWindow(const Desktop& desktop, Window window) {
@@ -114,12 +123,44 @@ void close(HWND handle) {
   desktop->x.flush(desktop->display);
 }
 
+// ICCCM: a client asks for its window to be iconified with WM_CHANGE_STATE
+// to the root; a window manager does the same when a pager asks.
+void minimize(HWND handle) {
+  const Desktop* desktop = x11::desktop();
+  char name[] = "WM_CHANGE_STATE";
+  char* names[] = {name};
+  Atom changeState = None;
+  desktop->x.internAtoms(desktop->display, names, 1, False, &changeState);
+  askWindowManagerAbout(*desktop, x11::windowOf(handle), changeState, {IconicState});
+  desktop->x.flush(desktop->display);
+}
+
+std::vector<WindowDescription> windowsInOrder() { return x11::listWindows(foregroundWindow()); }
+
+// The window manager names itself on its check window.
+std::optional<std::wstring> windowManagerName(const Desktop& desktop) {
+  const Window check =
+      x11::windowProperty(desktop, desktop.root, desktop.atom(Name::supportingWmCheck));
+  if (check == None || desktop.supported.empty()) return std::nullopt;
+  const x11::PropertyValue value = x11::readProperty(desktop, check, desktop.atom(Name::netWmName));
+  return x11::decodeText(desktop, value.type, value.bytes).value_or(L"(unnamed)");
+}
+
+std::wstring describe() {
+  const Desktop* desktop = x11::desktop();
+  std::wstring text = L"X11, display " + utf8::widenLossless(std::getenv("DISPLAY"));
+  const std::optional<std::wstring> manager = windowManagerName(*desktop);
+  return text + (manager ? L", window manager " + *manager
+                         : L", no EWMH window manager (the windows on screen are searched)");
+}
+
 }  // namespace
 
 namespace x11 {
 
 const WindowSystem* windowSystem() {
-  static const WindowSystem system{findWindow, foregroundWindow, activate, close};
+  static const WindowSystem system{describe, findWindow, findLeastRecent, foregroundWindow,
+                                   windowsInOrder, activate, close, minimize};
   return desktop() ? &system : nullptr;
 }
 
