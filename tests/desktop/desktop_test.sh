@@ -7,13 +7,14 @@
 # give each system's way of starting it, opening a window and telling which
 # window is in front.
 #
-# Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL and X11_WINDOW_HELPER
-# naming the programs.
+# Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL, TARVEXEL_INSPECT and
+# X11_WINDOW_HELPER naming the programs.
 # SYSTEM: openbox or twm (X11).
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 set -u
 
 tarvexel=$TARVEXEL
+inspect=$TARVEXEL_INSPECT
 helper=$X11_WINDOW_HELPER
 system=$1
 case_name=$2
@@ -334,6 +335,44 @@ case_exec_active() {
   wait_until 5 is_front alpha || fail "alpha is not the active window"
   wait_until 5 focused_since alpha "$focused" || fail "alpha did not get the focus"
   ! is_x11 || asked_window_manager alpha activate
+}
+
+# listed FRONT TITLE CLASS: `windows --tsv` has a line for the window with
+# that title, FRONT (1 or 0) telling whether it is in front, CLASS among
+# its class names.
+listed() {
+  awk -F'\t' -v front="$1" -v title="$2" -v class="$3" '
+    $1 == front && $3 == title { for (i = 4; i <= NF; i++) if ($i == class) found = 1 }
+    END { exit !found }' "$work/windows.tsv"
+}
+
+# The companion program sees the windows the launcher sees, picks out the
+# rule that fires, and touches nothing while it explains.
+case_inspect() {
+  start_desktop
+  start_window mail --class Mailer --instance mailer --title Inbox
+  start_window term --class Term --instance term --title 'Shell – 1'
+  wait_until 5 is_front term || fail "the terminal did not come to the front on its own"
+  "$inspect" windows --tsv >"$work/windows.tsv" || fail "windows --tsv failed"
+  listed 1 'Shell – 1' Term || fail "the terminal is not listed in front: $(cat "$work/windows.tsv")"
+  listed 0 Inbox Mailer || fail "the mail window is not listed: $(cat "$work/windows.tsv")"
+  "$inspect" windows >"$work/windows.txt" || fail "windows failed"
+  head -n1 "$work/windows.txt" | grep -q '^Window system: ' || fail "no system line"
+  ! grep -q '^Window system: none' "$work/windows.txt" || fail "$(head -n1 "$work/windows.txt")"
+  "$inspect" front 0 >"$work/front.txt" 2>/dev/null || fail "front found no window in front"
+  grep -q '^\* .*Shell – 1$' "$work/front.txt" || fail "front showed: $(cat "$work/front.txt")"
+  printf '%s\n' '[mail-front]' 'class=Mailer' 'mode=active' 'exec=close' \
+    '[term]' 'class=Term' 'exec=close' '[default]' 'exec=true' >"$work/explain.ini"
+  "$inspect" explain "$work/explain.ini" >"$work/explain.txt"
+  status=$?
+  [[ $status == 0 ]] || fail "explain ended with $status: $(cat "$work/explain.txt")"
+  grep -q 'another window is in front: .*Shell – 1' "$work/explain.txt" &&
+    grep -q '^Would run: \[term\], against .*Shell – 1' "$work/explain.txt" ||
+    fail "explain said: $(cat "$work/explain.txt")"
+  sleep 0.3
+  expect_not_closed term
+  expect_not_closed mail
+  is_front term || fail "explaining changed the window in front"
 }
 
 # The notice box: found by its title, it holds the run until dismissed, and
