@@ -199,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
                     L" rule\n",
                     0},
         ExplainCase{"LikelyMistakes",
-                    "[Default]\nexec=x\n[tools]\nexec=t\n[r]\nclass=A\nExec=close\nexec =y\n"
+                    "[Default]\nexec=x\n[tools]\nexec=close\n[r]\nclass=A\nExec=close\nexec =y\n"
                     "[again]\nclass=A\nmode=active\nexec=z\n[odd]\ntitle=T\nmode= active\n"
                     "[default]\nclass=A\nexec=close\nexecSync=next\n",
                     {}, 0, {},

@@ -73,7 +73,7 @@ void checkDefault(const ProfileSection& section, Warnings& out) {
   }
 }
 
-// "exec" words outside a rule, and "execSync" everywhere, start programs.
+// "exec" words in "default", and "execSync" ones everywhere, start programs.
 void checkWindowWords(const ProfileSection& section, bool rule, Warnings& out) {
   for (const ProfileEntry& entry : section.entries) {
     const bool startsProgram =
@@ -148,7 +148,7 @@ std::vector<std::wstring> profileWarnings(const Profile& profile) {
     } else if (!meantAsDefault) {
       checkOrdinary(section, out);
     }
-    checkWindowWords(section, rule, out);
+    if (rule || section.name == L"default") checkWindowWords(section, rule, out);
   }
   return out;
 }
