@@ -1,9 +1,17 @@
-// How long Tarvexel takes from start to exit:
-//  (a) on a desktop, deciding among 10 window rules with 30 windows open;
-//  (b) without a display, on a small profile.
-// Each figure is the median of many runs of the real binary, timed from
-// spawn to exit. Without DISPLAY the benchmark starts its own Xvfb and
-// openbox for (a) and stops them at the end.
+// How long Tarvexel takes on a desktop to choose among 10 window rules, and
+// how many times it waits for the X server, side by side with
+// `wmctrl -x -a CLASS` (one lookup); and its launch without a display side
+// by side with `dash -c '/bin/true; :'`. Each pair runs in turns, so a busy
+// machine slows both alike; figures are medians.
+//
+// The desktop is the benchmark's own Xvfb and openbox, with 30, then 100,
+// then 300 windows. The rules: nine name classes and titles that no window
+// has; the tenth, on a hit, the class of the window lowest in the stacking
+// order (the last one Tarvexel's search comes to), and brings it to the
+// front as wmctrl -a does; on a miss a class nobody has, and "default"
+// runs. After each hit the window is lowered again.
+//
+// Round trips are counted from outside (bench/round_trips.h).
 //
 // Usage: tarvexel_bench PATH_TO_TARVEXEL [RUNS]
 #include <X11/Xatom.h>
@@ -15,30 +23,30 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "bench/child_run.h"
+#include "bench/round_trips.h"
+
 
 namespace {
 
-constexpr int kWindows = 30;
 constexpr int kRules = 10;
-
-using Clock = std::chrono::steady_clock;
+constexpr int kWindowCounts[] = {30, 100, 300};
+// How long the go-between holds each answer when counting round trips.
+constexpr int kHoldMs = 20;
 
 std::vector<std::string> environmentWith(const std::string& display) {
-  std::vector<std::string> variables;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::string(*entry).rfind("DISPLAY=", 0) != 0) variables.push_back(*entry);
-  }
+  std::vector<std::string> variables = environmentWithout({"DISPLAY", "WAYLAND_DISPLAY"});
   if (!display.empty()) variables.push_back("DISPLAY=" + display);
   return variables;
 }
@@ -50,7 +58,8 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
   return list;
 }
 
-// A program started by the benchmark; stopped and collected when it goes.
+// A program the benchmark keeps running (Xvfb, openbox); stopped and
+// collected when it goes.
 class Child {
  public:
   // Its standard error goes to /dev/null; `passFd`, if given, becomes its
@@ -77,136 +86,7 @@ class Child {
   pid_t pid_ = -1;
 };
 
-// Runs the program to its end; the time it took, or a negative time when
-// it failed.
-double runOnce(const std::string& program, const std::string& profile,
-               std::vector<std::string> environment) {
-  std::vector<std::string> command{program, profile};
-  std::vector<char*> argv = pointers(command);
-  std::vector<char*> envp = pointers(environment);
-  const Clock::time_point start = Clock::now();
-  pid_t pid;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
-    return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1;
-}
-
-struct Figures {
-  double median, low, high;  // high: the 90th percentile
-};
-
-bool measure(const std::string& program, const std::string& profile, const std::string& display,
-             int runs, Figures& figures) {
-  const std::vector<std::string> environment = environmentWith(display);
-  std::vector<double> times;
-  for (int i = 0; i < 10; ++i) runOnce(program, profile, environment);  // warm the caches
-  for (int i = 0; i < runs; ++i) {
-    const double ms = runOnce(program, profile, environment);
-    if (ms < 0) return false;
-    times.push_back(ms);
-  }
-  std::sort(times.begin(), times.end());
-  figures = {times[times.size() / 2], times.front(), times[times.size() * 9 / 10]};
-  return true;
-}
-
-void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-std::vector<Window> listedWindows(Display* display) {
-  Atom type;
-  int format;
-  unsigned long count, after;
-  unsigned char* data = nullptr;
-  std::vector<Window> list;
-  const Atom clientList = XInternAtom(display, "_NET_CLIENT_LIST", False);
-  if (XGetWindowProperty(display, DefaultRootWindow(display), clientList, 0, 4096, False, XA_WINDOW,
-                         &type, &format, &count, &after, &data) == Success &&
-      data) {
-    const auto* items = reinterpret_cast<const long*>(data);
-    for (unsigned long i = 0; i < count; ++i) list.push_back(static_cast<Window>(items[i]));
-    XFree(data);
-  }
-  return list;
-}
-
-// 30 windows, each with a class and a title of its own, all taken in by
-// the window manager. One that has just started can miss a window mapped
-// in that moment; mapping it again asks once more.
-bool openWindows(Display* display, std::vector<Window>& windows) {
-  const Window root = DefaultRootWindow(display);
-  const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-  for (int i = 0; i < kWindows; ++i) {
-    const Window window =
-        XCreateSimpleWindow(display, root, 20 + i * 10, 20 + i * 10, 300, 200, 0, 0, 0);
-    const std::string names =
-        "bench" + std::to_string(i) + '\0' + "Bench" + std::to_string(i) + '\0';
-    XChangeProperty(display, window, XA_WM_CLASS, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(names.data()),
-                    static_cast<int>(names.size()));
-    const std::string title = "Window " + std::to_string(i);
-    XChangeProperty(display, window, netName, utf8, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(title.data()),
-                    static_cast<int>(title.size()));
-    XMapWindow(display, window);
-    windows.push_back(window);
-  }
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    XSync(display, False);
-    const std::vector<Window> listed = listedWindows(display);
-    const std::set<Window> taken(listed.begin(), listed.end());
-    int missing = 0;
-    for (const Window window : windows) {
-      if (taken.count(window)) continue;
-      ++missing;
-      if (attempt % 10 == 9) {
-        XUnmapWindow(display, window);
-        XMapWindow(display, window);
-      }
-    }
-    if (missing == 0) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
-// Nine rules that match none of the windows, so each one looks at all 30,
-// and a tenth that matches only the window at the bottom of the stack.
-std::string tenRules() {
-  std::string profile;
-  for (int i = 0; i < kRules - 1; ++i) {
-    profile += "[rule" + std::to_string(i) + "]\n";
-    profile += i % 2 == 0 ? "class=Absent" + std::to_string(i) + "\n"
-                          : "title=Absent window " + std::to_string(i) + "\n";
-    profile += "exec=close\n";
-  }
-  profile += "[last]\nclass=Bench0\ntitle=Window 0\n";
-  profile += "[default]\nsleep=0\n";
-  return profile;
-}
-
-bool waitForWindowManager(Display* display) {
-  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-  for (int attempt = 0; attempt < 200; ++attempt) {
-    Atom type;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
-                           &type, &format, &count, &after, &data) == Success &&
-        data) {
-      XFree(data);
-      if (count == 1) return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
-// Starts Xvfb on a free display; its number, or empty.
+// Starts Xvfb on a free display; its name, or empty.
 std::string startXvfb(std::vector<std::unique_ptr<Child>>& children) {
   int fds[2];
   if (pipe(fds) != 0) return {};
@@ -222,9 +102,188 @@ std::string startXvfb(std::vector<std::unique_ptr<Child>>& children) {
   return number.empty() ? std::string() : ":" + number;
 }
 
-void print(const char* what, const Figures& f, int runs) {
-  std::printf("%-46s median %6.2f ms   min %6.2f ms   p90 %6.2f ms   (%d runs)\n", what, f.median,
-              f.low, f.high, runs);
+std::vector<Window> rootWindows(Display* display, const char* list, long most) {
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  std::vector<Window> windows;
+  if (XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, list, False),
+                         0, most, False, XA_WINDOW, &type, &format, &count, &after,
+                         &data) == Success &&
+      data) {
+    const auto* items = reinterpret_cast<const long*>(data);
+    for (unsigned long i = 0; i < count; ++i) windows.push_back(static_cast<Window>(items[i]));
+    XFree(data);
+  }
+  return windows;
+}
+
+bool waitFor(const std::function<bool()>& done) {
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  return false;
+}
+
+// Windows up to `count`, each with a class and a title of its own, all
+// taken in by the window manager. One that has just started can miss a
+// window mapped in that moment; mapping it again asks once more.
+bool openWindows(Display* display, std::vector<Window>& windows, int count) {
+  const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  for (int i = static_cast<int>(windows.size()); i < count; ++i) {
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 20 + i % 50 * 10,
+                                              20 + i % 50 * 10, 300, 200, 0, 0, 0);
+    const std::string names =
+        "bench" + std::to_string(i) + '\0' + "Bench" + std::to_string(i) + '\0';
+    XChangeProperty(display, window, XA_WM_CLASS, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(names.data()),
+                    static_cast<int>(names.size()));
+    const std::string title = "Window " + std::to_string(i);
+    XChangeProperty(display, window, netName, utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
+    XMapWindow(display, window);
+    windows.push_back(window);
+  }
+  int attempt = 0;
+  return waitFor([&] {
+    XSync(display, False);
+    const std::vector<Window> listed = rootWindows(display, "_NET_CLIENT_LIST", 4096);
+    const std::set<Window> taken(listed.begin(), listed.end());
+    bool all = true;
+    for (const Window window : windows) {
+      if (taken.count(window)) continue;
+      all = false;
+      if (++attempt % 40 == 0) {
+        XUnmapWindow(display, window);
+        XMapWindow(display, window);
+      }
+    }
+    return all;
+  });
+}
+
+// Puts the first window back at the bottom of the stack after a run
+// brought it to the front.
+bool lowerFirst(Display* display, Window first) {
+  XLowerWindow(display, first);
+  XSync(display, False);
+  return waitFor([&] {
+    const std::vector<Window> stack = rootWindows(display, "_NET_CLIENT_LIST_STACKING", 4096);
+    return !stack.empty() && stack.front() == first;
+  });
+}
+
+bool waitForWindowManager(Display* display) {
+  return waitFor([&] { return !rootWindows(display, "_NET_SUPPORTING_WM_CHECK", 1).empty(); });
+}
+
+std::string rules(bool hit) {
+  std::string profile;
+  for (int i = 0; i < kRules - 1; ++i) {
+    profile += "[rule" + std::to_string(i) + "]\n";
+    profile += i % 2 == 0 ? "class=Absent" + std::to_string(i) + "\n"
+                          : "title=Absent window " + std::to_string(i) + "\n";
+    profile += "exec=close\n";
+  }
+  profile += hit ? "[last]\nclass=Bench0\nexec=active\n" : "[last]\nclass=Absent\nexec=active\n";
+  return profile + "[default]\nsleep=0\n";
+}
+
+struct Pair {
+  double ours, theirs;
+};
+
+// Runs the two in turns; after each hit the found window is lowered again.
+Pair interleaved(const Command& ours, const Command& theirs, int runs, Display* display,
+                 Window first, bool hit) {
+  std::vector<double> a, b;
+  for (int i = 0; i < runs; ++i) {
+    a.push_back(ours.run().milliseconds);
+    if (hit) lowerFirst(display, first);
+    b.push_back(theirs.run().milliseconds);
+    if (hit) lowerFirst(display, first);
+  }
+  return {median(a), median(b)};
+}
+
+// The time a run through the go-between gains when it holds every answer
+// kHoldMs, in holds (medians of three runs each way, in turns).
+long roundTrips(DelayingDisplay& proxy, const Command& command, Display* display, Window first,
+                bool hit) {
+  std::vector<double> quick, slow;
+  for (int i = 0; i < 3; ++i) {
+    for (const int hold : {0, kHoldMs}) {
+      proxy.hold(hold);
+      (hold == 0 ? quick : slow).push_back(command.run().milliseconds);
+      if (hit) lowerFirst(display, first);
+    }
+  }
+  proxy.hold(0);
+  return std::lround((median(slow) - median(quick)) / kHoldMs);
+}
+
+void desktopFigures(const std::string& tarvexel, const std::string& display, int runs,
+                    const ScratchFolder& folder) {
+  Display* connection = XOpenDisplay(display.c_str());
+  if (connection == nullptr || !waitForWindowManager(connection)) {
+    std::fprintf(stderr, "the desktop did not start\n");
+    std::exit(1);
+  }
+  DelayingDisplay proxy(display);
+  const std::string hit = folder.write("hit.ini", rules(true));
+  const std::string miss = folder.write("miss.ini", rules(false));
+  std::printf("%-8s %-5s %12s %12s %7s   %s\n", "windows", "case", "tarvexel ms", "wmctrl ms",
+              "ratio", "X round trips tarvexel / wmctrl");
+  std::vector<Window> windows;
+  for (const int count : kWindowCounts) {
+    if (!openWindows(connection, windows, count) || !lowerFirst(connection, windows.front())) {
+      std::fprintf(stderr, "the windows could not be opened and stacked\n");
+      std::exit(1);
+    }
+    for (const bool isHit : {true, false}) {
+      const std::string profile = isHit ? hit : miss;
+      const std::string wanted = isHit ? "Bench0" : "Absent";
+      const auto ours = [&](const std::string& on) {
+        return Command(tarvexel, {"tarvexel", profile}, environmentWith(on));
+      };
+      const auto theirs = [&](const std::string& on) {
+        return Command("wmctrl", {"wmctrl", "-x", "-a", wanted}, environmentWith(on));
+      };
+      const Pair times =
+          interleaved(ours(display), theirs(display), runs, connection, windows.front(), isHit);
+      const long oursTrips = roundTrips(proxy, ours(proxy.name()), connection, windows.front(), isHit);
+      const long theirTrips =
+          roundTrips(proxy, theirs(proxy.name()), connection, windows.front(), isHit);
+      std::printf("%-8d %-5s %12.2f %12.2f %7.2f   %ld / %ld\n", count, isHit ? "hit" : "miss",
+                  times.ours, times.theirs, times.ours / times.theirs, oursTrips, theirTrips);
+      std::fflush(stdout);
+    }
+  }
+  XCloseDisplay(connection);
+}
+
+// The launch with no display, as launch_perftest measures it.
+void headlessFigures(const std::string& tarvexel, int runs, const ScratchFolder& folder) {
+  std::string text;
+  for (int i = 0; i < kRules; ++i)
+    text += "[rule" + std::to_string(i) + "]\nclass=WindowClass" + std::to_string(i) +
+            "\nexec=close\n";
+  const std::string profile = folder.write("headless.ini", text + "[default]\nexecSync=/bin/true\n");
+  const std::vector<std::string> environment = environmentWith("");
+  const Command ours(tarvexel, {"tarvexel", profile}, environment);
+  const Command shell("dash", {"dash", "-c", "/bin/true; :"}, environment);
+  std::vector<double> a, b;
+  for (int i = 0; i < 2 * runs; ++i) {
+    a.push_back(ours.run().milliseconds);
+    b.push_back(shell.run().milliseconds);
+  }
+  std::printf("headless launch, 10 rules, execSync=/bin/true: tarvexel %.3f ms, "
+              "dash -c '/bin/true; :' %.3f ms, ratio %.3f\n",
+              median(a), median(b), median(a) / median(b));
 }
 
 }  // namespace
@@ -234,47 +293,22 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s PATH_TO_TARVEXEL [RUNS]\n", argv[0]);
     return 2;
   }
-  const std::string program = argv[1];
-  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 200;
-  char folder[] = "/tmp/tarvexel-bench-XXXXXX";
-  if (mkdtemp(folder) == nullptr) return 1;
-  const std::string rules = std::string(folder) + "/ten-rules.ini";
-  const std::string small = std::string(folder) + "/small.ini";
-  writeFile(rules, tenRules());
-  writeFile(small, "[mail]\nclass=Mailer\nexec=close\n[default]\nsleep=0\n");
-
+  const std::string tarvexel = argv[1];
+  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 41;
+  const ScratchFolder folder;
   std::vector<std::unique_ptr<Child>> children;  // stopped in reverse on the way out
-  const char* given = std::getenv("DISPLAY");
-  std::string display = given && *given ? given : "";
+  const std::string display = startXvfb(children);
   if (display.empty()) {
-    display = startXvfb(children);
-    if (display.empty()) {
-      std::fprintf(stderr, "could not start Xvfb\n");
-      return 1;
-    }
-    children.push_back(std::make_unique<Child>(std::vector<std::string>{"openbox", "--sm-disable"},
-                                               environmentWith(display)));
-  }
-  Display* connection = XOpenDisplay(display.c_str());
-  std::vector<Window> windows;
-  Figures desktop{}, headless{};
-  const bool ok = connection && waitForWindowManager(connection) &&
-                  openWindows(connection, windows) &&
-                  measure(program, rules, display, runs, desktop) &&
-                  measure(program, small, "", runs, headless);
-  if (connection) XCloseDisplay(connection);
-  while (!children.empty()) children.pop_back();
-  std::remove(rules.c_str());
-  std::remove(small.c_str());
-  rmdir(folder);
-  if (!ok) {
-    std::fprintf(stderr, "the benchmark could not be set up or a run failed\n");
+    std::fprintf(stderr, "could not start Xvfb\n");
     return 1;
   }
-  std::printf("Tarvexel start to exit, %s\n", program.c_str());
-  print("with a display: 10 rules, 30 windows", desktop, runs);
-  print("without a display: small profile", headless, runs);
-  std::printf("reproduce: %s %s %d   (DISPLAY %s)\n", argv[0], program.c_str(), runs,
-              given && *given ? "given: that desktop is used" : "unset: own Xvfb and openbox");
+  children.push_back(std::make_unique<Child>(std::vector<std::string>{"openbox", "--sm-disable"},
+                                             environmentWith(display)));
+  std::printf("Tarvexel %s on Xvfb + openbox, medians of %d interleaved runs\n", tarvexel.c_str(),
+              runs);
+  desktopFigures(tarvexel, display, runs, folder);
+  headlessFigures(tarvexel, runs * 5, folder);
+  std::printf("reproduce: %s %s %d\n", argv[0], tarvexel.c_str(), runs);
+  while (!children.empty()) children.pop_back();
   return 0;
 }

@@ -31,12 +31,13 @@ fail() {
   exit 1
 }
 
-for tool in Xvfb openbox twm xprop xdotool xauth; do
+for tool in Xvfb openbox twm xprop xdotool xauth xmessage /usr/bin/python3; do
   command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 
 work=$(mktemp -d)
 pids=()
+sockets=()
 
 # Helpers first, then the window manager, then the display: in reverse.
 cleanup() {
@@ -45,6 +46,7 @@ cleanup() {
     kill "${pids[i]}" 2>/dev/null
     wait "${pids[i]}" 2>/dev/null
   done
+  rm -f "${sockets[@]}"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -63,8 +65,12 @@ wait_until() {
 
 has_line() { grep -q "$2" "$1" 2>/dev/null; }
 
+# start_display: a new virtual display, which DISPLAY then names; its
+# server's process id is xvfb_pid.
 start_display() {
+  rm -f "$work/display"
   Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
   pids+=($!)
   wait_until 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   DISPLAY=":$(head -n1 "$work/display")"
@@ -422,26 +428,30 @@ case_notice() {
   done
 }
 
-loads_libx11() {
-  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q 'libX11\.so'
+# loads LIBRARY: Tarvexel maps the library on the run of the profile.
+loads() {
+  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q "$1"
 }
 
+loads_x_client() { loads 'libxcb\.so\|libX11\.so'; }
+
 # No display, or one that cannot be opened: no window, nothing printed,
-# "default" runs. libX11 is loaded only when a display is named and a rule
-# needs a window.
+# "default" runs. The X client library (libxcb; libX11 only for the notice
+# box) is loaded only when a display is named and a rule needs a window.
 case_no_display() {
   start_openbox
   start_window mail --class Mailer
   local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
   run_profile "${rule[@]}"
   expect_fired mail
-  loads_libx11 || fail "libX11 was not loaded for a rule with a display"
+  loads 'libxcb\.so' || fail "libxcb was not loaded for a rule with a display"
+  ! loads 'libX11\.so' || fail "libX11 was loaded for a search"
   local display=$DISPLAY
   unset DISPLAY
   run_profile "${rule[@]}"
   expect_fired default
   expect_silent "without a display"
-  ! loads_libx11 || fail "libX11 was loaded without a display"
+  ! loads_x_client || fail "an X library was loaded without a display"
   export DISPLAY=:$((${display#:} + 1000))
   run_profile "${rule[@]}"
   expect_fired default
@@ -461,7 +471,7 @@ case_no_display() {
   export DISPLAY=$display
   run_profile '[default]' 'fired default'
   expect_fired default
-  ! loads_libx11 || fail "libX11 was loaded though no rule needed a window"
+  ! loads_x_client || fail "an X library was loaded though no rule needed a window"
 }
 
 # Without an EWMH window manager: the windows are found in the tree, a
@@ -490,6 +500,171 @@ case_without_ewmh() {
   sleep 0.3
   xprop -id "$(window_id stubborn)" WM_CLASS >/dev/null 2>&1 ||
     fail "a window without WM_DELETE_WINDOW was destroyed"
+}
+
+# The hostile desktops. Each is something any client, or a broken or
+# stopped server, can do to a run; none may make it hang, crash, print or
+# end with another status, and what remains of the run still runs.
+hostile=$(dirname "$0")/hostile_x11.py
+
+# start_hostile NAME COMMAND...: the hostile helper, once it is in place.
+start_hostile() {
+  local name=$1
+  shift
+  "$hostile" "$@" >"$work/$name.out" 2>"$work/$name.err" &
+  pids+=($!)
+  wait_until 20 has_line "$work/$name.out" '^ready' || fail "$name: $(cat "$work/$name.err")"
+}
+
+# free_display: a display number no server or lock file uses.
+free_display() {
+  local n
+  for n in $(shuf -i 500-999 -n 50); do
+    [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]] && { echo "$n"; return; }
+  done
+  fail "no free display number"
+}
+
+# A tree thousands deep where no window manager keeps a list: the windows
+# are found by walking the tree, and the walk stays shallow.
+case_hostile_deep_tree() {
+  start_twm
+  start_window alpha --class Alpha
+  start_hostile tree deep-tree 5000
+  # A walk whose stack grew with the depth would overflow one of 256 KiB
+  # here (as it would the usual 8 MiB a hundred thousand windows down).
+  (ulimit -s 256 && run_profile '[none]' 'class=Nowhere' 'fired none' '[a]' 'class=Alpha' \
+    'fired a' '[default]' 'fired default') || exit 1
+  expect_fired a
+  expect_silent "with a deep tree"
+}
+
+# A client list of 65536 made-up windows, with a real one on top: every
+# rule is answered from one reading, and the found window is still found.
+case_hostile_client_list() {
+  start_openbox
+  start_window alpha --class Alpha
+  start_hostile list client-list 65536 "$(window_id alpha)"
+  local rules=() i
+  for i in 1 2 3 4 5 6 7 8 9; do rules+=("[r$i]" "class=Absent$i" "fired r$i"); done
+  run_profile "${rules[@]}" '[a]' 'class=Alpha' 'fired a' '[default]' 'fired default'
+  expect_fired a
+  expect_silent "with a huge client list"
+}
+
+# Displays that never answer, answer garbage, are stopped, or hang up in
+# the middle of the search: each counts as no display.
+case_hostile_displays() {
+  start_openbox
+  local real=$DISPLAY real_pid=$xvfb_pid kind n
+  local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
+  for kind in silent garbage hang-up stopped; do
+    n=$(free_display)
+    sockets+=("/tmp/.X11-unix/X$n")
+    case $kind in
+      hang-up) start_hostile "$kind" "$kind" "/tmp/.X11-unix/X$n" "/tmp/.X11-unix/X${real#:}" ;;
+      stopped) n=${real#:}; kill -STOP "$real_pid" ;;
+      *) start_hostile "$kind" "$kind" "/tmp/.X11-unix/X$n" ;;
+    esac
+    DISPLAY=:$n run_profile "${rule[@]}"
+    [[ $kind != stopped ]] || kill -CONT "$real_pid"
+    expect_fired default
+    expect_silent "for a display that is $kind"
+  done
+}
+
+# The server ends in the middle of a run: during a "sleep" after a request,
+# or during an "execSync", with a request after it. The rest of the section
+# still runs; nothing is printed; the status is 0.
+case_hostile_server_ends() {
+  local when
+  for when in sleep execSync; do
+    start_openbox
+    start_window "alpha_$when" --class Alpha
+    local ends=("execSync=sh|-c 'kill -KILL $xvfb_pid; sleep 0.3'" 'exec=active')
+    [[ $when == execSync ]] || ends=('sleep=1500' 'exec=close')
+    rm -rf "$work/fired" && mkdir "$work/fired"
+    printf '%s\n' '[a]' 'class=Alpha' 'exec=active' "${ends[@]}" \
+      "execSync=touch|$work/fired/a" '[default]' "execSync=touch|$work/fired/default" \
+      >"$work/profile.ini"
+    timeout 10 "$tarvexel" "$work/profile.ini" >"$work/out" 2>"$work/err" &
+    local run=$!
+    if [[ $when == sleep ]]; then
+      wait_until 5 is_front "alpha_$when" || fail "alpha did not come to the front"
+      kill -KILL "$xvfb_pid"
+    fi
+    wait "$run"
+    status=$?
+    [[ $status == 0 ]] || fail "exit status $status when the server ended during $when"
+    expect_fired a
+    expect_silent "when the server ended during $when"
+  done
+}
+
+# The notice with standard error closed still shows its box, though a
+# library warns on standard error meanwhile (fontconfig, of a user's
+# configuration it does not understand); and a server that ends while the
+# box is up ends the run with 0, printing nothing more.
+case_hostile_notice() {
+  start_openbox
+  local id status
+  printf '%s\n' '<?xml version="1.0"?>' '<fontconfig>' '<include>/etc/fonts/fonts.conf</include>' \
+    '<not-understood/>' '</fontconfig>' >"$work/fonts.conf"
+  FONTCONFIG_FILE=$work/fonts.conf "$tarvexel" >"$work/notice.out" 2>&- &
+  notice=$!
+  pids+=("$notice")
+  id=$(timeout 10 xdotool search --sync --name '^Tarvexel$' | head -n1)
+  [[ -n $id ]] || fail "no notice window appeared with standard error closed"
+  wait_until 5 is_active_id "$id" || fail "the notice has no focus"
+  xdotool key Return
+  wait_until 5 has_ended "$notice" || fail "dismissing did not end the run"
+  wait "$notice"
+  status=$?
+  [[ $status == 0 ]] || fail "exit status $status with standard error closed"
+  "$tarvexel" >"$work/notice.out" 2>"$work/notice.err" &
+  notice=$!
+  pids+=("$notice")
+  timeout 10 xdotool search --sync --name '^Tarvexel$' >/dev/null || fail "no notice window"
+  kill -KILL "$xvfb_pid"
+  wait_until 5 has_ended "$notice" || fail "the run did not end with the server"
+  wait "$notice"
+  status=$?
+  [[ $status == 0 ]] || fail "exit status $status when the server ended under the notice"
+  [[ $(cat "$work/notice.err") == "$kNotice" ]] ||
+    fail "standard error held: $(cat "$work/notice.err")"
+}
+
+# Titles as Xt programs store them outside Latin-1: COMPOUND_TEXT in
+# WM_NAME, from xmessage itself and from Xlib's own encoder.
+case_compound_titles() {
+  start_openbox
+  LC_ALL=ja_JP.UTF-8 xmessage -title '日本語のタイトル' 'Tarvexel' >/dev/null 2>&1 &
+  pids+=($!)
+  timeout 10 xdotool search --sync --class xmessage >/dev/null || fail "no xmessage window"
+  local i title titles=('受信箱 – ｱｲｳ' 'Grüße, Ωmega' '한국어 中文' 'emoji 😀 end')
+  for i in "${!titles[@]}"; do
+    LC_ALL=ja_JP.UTF-8 start_window "titled$i" --class Titled --compound-name "${titles[i]}"
+  done
+  for title in '日本語のタイトル' "${titles[@]}"; do
+    run_profile '[t]' "title=$title" 'fired t' '[default]' 'fired default'
+    [[ $(fired) == t ]] || fail "the title '$title' did not match"
+  done
+  run_profile '[t]' 'title=日本語のタイトルX' 'fired t' '[default]' 'fired default'
+  expect_fired default
+}
+
+# A title whose bytes are not UTF-8 equals no other text: not the same
+# title with another stray byte, nor one with U+FFFD in its place.
+case_title_bytes() {
+  start_openbox
+  start_window odd --class Odd --title $'Caf\xff'
+  local near
+  for near in $'Caf\xfe' $'Caf\xef\xbf\xbd' $'Caf\xff'; do
+    run_profile '[odd]' "title=$near" 'fired odd' '[default]' 'fired default'
+    expect_fired default
+  done
+  run_profile '[odd]' 'class=Odd' 'fired odd' '[default]' 'fired default'
+  expect_fired odd
 }
 
 declare -F "case_$case_name" >/dev/null || fail "no such case"
