@@ -110,5 +110,5 @@ std::wstring describeEntries(const ProfileEntries& entries, HWND window,
     text += L"  " + entry.key + L"=" + entry.value + L": " + describeEntry(entry, window, windows) +
             L"\n";
   }
-  return text.empty() ? L"  (no entries: it does nothing)\n" : text;
+  return text;
 }

@@ -116,6 +116,27 @@ std::wstring warningsPart(const std::vector<std::wstring>& warnings) {
   return text;
 }
 
+// The launcher's own choice, with what it saw of each rule on the way.
+struct Choice {
+  std::vector<RuleSeen> rules;
+  HWND window = nullptr;
+  bool runs = true;
+};
+
+Choice choose(Profile& profile) {
+  Choice choice;
+  try {
+    choice.window = selectSection(profile, [&choice](const RuleCheck& check) {
+                      choice.rules.push_back({check.section.name, check.className, check.title,
+                                              check.mode, check.window, check.foreground,
+                                              check.fires});
+                    }).window;
+  } catch (const ProfileLookupError&) {
+    choice.runs = false;
+  }
+  return choice;
+}
+
 }  // namespace
 
 Explanation explainProfile(const std::wstring& path) {
@@ -128,22 +149,14 @@ Explanation explainProfile(const std::wstring& path) {
   // speaks of the profile as written.
   const Profile asWritten = profile;
   report += L"Window system: " + DescribeWindowSystem() + L"\n\n";
-  std::vector<RuleSeen> rules;
-  HWND window = nullptr;
-  bool runs = true;
-  try {
-    window = selectSection(profile, [&rules](const RuleCheck& check) {
-               rules.push_back({check.section.name, check.className, check.title, check.mode,
-                                check.window, check.foreground, check.fires});
-             }).window;
-  } catch (const ProfileLookupError&) {
-    runs = false;
-  }
+  const Choice choice = choose(profile);
   const std::vector<WindowDescription> windows = ListTopLevelWindows();
-  const bool ruleFires = !rules.empty() && rules.back().fires;
+  const bool ruleFires = !choice.rules.empty() && choice.rules.back().fires;
   const ProfileSection* chosen =
-      runs ? sectionNamed(asWritten, ruleFires ? rules.back().section : L"default") : nullptr;
-  report += rulesPart(rules, asWritten, windows) + L"\n" + runPart(chosen, window, windows) +
-            L"\n" + warningsPart(profileWarnings(asWritten));
-  return {report, runs ? kRuns : kNothingRuns};
+      choice.runs ? sectionNamed(asWritten, ruleFires ? choice.rules.back().section : L"default")
+                  : nullptr;
+  report += rulesPart(choice.rules, asWritten, windows) + L"\n" +
+            runPart(chosen, choice.window, windows) + L"\n" +
+            warningsPart(profileWarnings(asWritten));
+  return {report, choice.runs ? kRuns : kNothingRuns};
 }
