@@ -1,6 +1,8 @@
 // tarvexel-inspect's start-up: the arguments as wide text in, the text out
 // as UTF-8, whatever the locale or console code page says.
+#include <clocale>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,8 @@ int run(const std::vector<std::wstring>& arguments) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
+  // Profiles are read in the user's code page, as the launcher reads them.
+  std::setlocale(LC_ALL, "");
   // A console shows the UTF-8 as text, not as its bytes in the OEM code page.
   SetConsoleOutputCP(CP_UTF8);
   return run(std::vector<std::wstring>(argv + 1, argv + argc));

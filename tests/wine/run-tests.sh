@@ -417,6 +417,15 @@ case_inspect() {
   grep -q '^  exec=close: asks .* to close' "$out" || fail "explain said: $(tr '\n' '|' <"$out")"
   sleep 0.3
   expect_lines <(window_events "$window") ready "the window while explaining"
+  # Read in the Japanese code page, as the launcher reads it; written as UTF-8.
+  start_window window TvxJapanese "予定表"
+  printf '%s\r\n' "[予定]" "title=予定表" "exec=active" | iconv -f UTF-8 -t CP932 >"$profile"
+  LANG=ja_JP.UTF-8 wine "$inspect" explain "$(winpath "$profile")" 2>/dev/null |
+    tr -d '\r' >"$out"
+  grep -q '^Would run: \[予定\], against .*title "予定表"' "$out" ||
+    fail "explain in the Japanese code page said: $(tr '\n' '|' <"$out")"
+  sleep 0.3
+  expect_lines <(window_events "$window") ready "the window while explaining"
 }
 
 cases=(
