@@ -50,7 +50,7 @@ void exec(const std::wstring& value, const Selection& selection) {
 
 }  // namespace
 
-Selection selectSection(Profile& profile) {
+Selection selectSection(Profile& profile, const RuleObserver& observe) {
   const std::wstring noName;
   const std::wstring execMode = L"exec";
   for (const ProfileSection& section : profile.sections()) {
@@ -62,10 +62,14 @@ Selection selectSection(Profile& profile) {
     if (className.empty() && title.empty()) continue;
     const std::wstring& mode = profile.getValueOr(section.name, L"mode", execMode, true);
     const HWND window = FindWindowW(orAny(className), orAny(title));
-    if (window == nullptr) continue;
-    if (mode == L"exec" || (mode == L"active" && window == GetForegroundWindow())) {
-      return {section.entries, window, className, title};
-    }
+    // The window in front is asked for only where it matters: an "active" rule
+    // whose window exists.
+    const HWND foreground =
+        window != nullptr && mode == L"active" ? GetForegroundWindow() : nullptr;
+    const bool fires =
+        window != nullptr && (mode == L"exec" || (mode == L"active" && window == foreground));
+    if (observe) observe({section, className, title, mode, window, foreground, fires});
+    if (fires) return {section.entries, window, className, title};
   }
   return {profile.findSection(L"default", false), nullptr};
 }
@@ -97,10 +101,15 @@ DWORD sleepMilliseconds(const std::wstring& value) {
   return negative ? 0 : static_cast<DWORD>(magnitude);
 }
 
-HANDLE launchCommand(const std::wstring& value) {
+CommandParts splitCommand(const std::wstring& value) {
   const std::size_t bar = value.find(L'|');
-  if (bar == std::wstring::npos) return shellOpen(value, std::wstring());
-  return shellOpen(value.substr(0, bar), value.substr(bar + 1));
+  if (bar == std::wstring::npos) return {value, std::wstring()};
+  return {value.substr(0, bar), value.substr(bar + 1)};
+}
+
+HANDLE launchCommand(const std::wstring& value) {
+  const CommandParts parts = splitCommand(value);
+  return shellOpen(parts.file, parts.parameters);
 }
 
 HANDLE shellOpen(const std::wstring& file, const std::wstring& parameters) {

@@ -2,6 +2,7 @@
 #ifndef TARVEXEL_LAUNCHER_LAUNCHER_H
 #define TARVEXEL_LAUNCHER_LAUNCHER_H
 
+#include <functional>
 #include <string>
 
 #include "platform/services.h"
@@ -18,11 +19,26 @@ struct Selection {
   std::wstring title{};
 };
 
+// What the walk found for one window rule it looked at. The references last
+// only as long as the call that hands the check over.
+struct RuleCheck {
+  const ProfileSection& section;
+  const std::wstring& className;
+  const std::wstring& title;
+  const std::wstring& mode;
+  HWND window;      // the window found, or null
+  HWND foreground;  // the window in front, when the mode made the walk ask; else null
+  bool fires;
+};
+
+using RuleObserver = std::function<void(const RuleCheck&)>;
+
 // The first window rule that fires, with its window, or else the section
 // "default" with no window. Asks only about windows and changes none of
 // them. Raises ProfileLookupError when the fallback is needed and there is
-// no "default".
-Selection selectSection(Profile& profile);
+// no "default". `observe`, when given, hears of every rule the walk looks
+// at, in that order, as it decides; it changes nothing the walk does.
+Selection selectSection(Profile& profile, const RuleObserver& observe = nullptr);
 
 // Runs what selectSection chooses.
 void selectAndRun(Profile& profile);
@@ -31,8 +47,17 @@ void selectAndRun(Profile& profile);
 // order, against the rule's window if there is one.
 void runSection(const Selection& selection);
 
-// Starts what an "exec" value names: the file before the first "|", the
-// parameters after it. Null when nothing was started or no process is known.
+// An "exec" value's two parts: the file before the first "|", and the
+// parameters after it (empty when there is no "|").
+struct CommandParts {
+  std::wstring file;
+  std::wstring parameters;
+};
+
+CommandParts splitCommand(const std::wstring& value);
+
+// Starts what an "exec" value names, split as splitCommand does. Null when
+// nothing was started or no process is known.
 HANDLE launchCommand(const std::wstring& value);
 HANDLE shellOpen(const std::wstring& file, const std::wstring& parameters);
 

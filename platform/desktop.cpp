@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/posix/utf8.h"
@@ -20,6 +22,8 @@ const WindowSystem* choose() {
   if (const WindowSystem* system = wayland::kde()) return system;
   return x11::windowSystem();
 }
+// The name our GNOME Shell extension is installed and enabled under.
+constexpr wchar_t kGnomeExtensionUuid[] = L"tarvexel@tarvexel.org";
 
 // Chosen on the first window call, and kept for the run: a rule and the
 // section it runs must speak of the same windows.
@@ -28,7 +32,54 @@ const WindowSystem* windowSystem() {
   return chosen;
 }
 
+bool isSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+std::wstring environmentValue(const char* name) {
+  return utf8::widenLossless(isSet(name) ? std::getenv(name) : "");
+}
+
+// GNOME lists its windows to no one but our extension; without it only the
+// XWayland windows can be seen, through X11.
+bool onGnomeWithoutOurExtension() {
+  const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
+  return isSet("WAYLAND_DISPLAY") && desktops != nullptr && std::strstr(desktops, "GNOME") &&
+         (windowSystem() == nullptr || windowSystem() == x11::windowSystem());
+}
+
+std::wstring gnomeHint() {
+  return std::wstring(L"\nThis is GNOME, and its own windows stay hidden until Tarvexel's GNOME "
+                      L"Shell extension is enabled: gnome-extensions enable ") +
+         kGnomeExtensionUuid + L" (then log out and in once).";
+}
+
+std::wstring noSystem() {
+  if (!isSet("WAYLAND_DISPLAY") && !isSet("DISPLAY")) {
+    return L"none: neither WAYLAND_DISPLAY nor DISPLAY is set, so there is no desktop to ask";
+  }
+  if (!isSet("DISPLAY")) {
+    return L"none: the Wayland compositor at " + environmentValue("WAYLAND_DISPLAY") +
+           L" offers no way to list windows, and DISPLAY is not set";
+  }
+  return L"none: the X display " + environmentValue("DISPLAY") +
+         L" cannot be reached (or libX11 is missing)";
+}
+
 }  // namespace
+
+std::vector<WindowDescription> ListTopLevelWindows() {
+  const WindowSystem* system = windowSystem();
+  return system ? system->listWindows() : std::vector<WindowDescription>();
+}
+
+std::wstring DescribeWindowSystem() {
+  const WindowSystem* system = windowSystem();
+  std::wstring text = system ? system->describe() : noSystem();
+  if (onGnomeWithoutOurExtension()) text += gnomeHint();
+  return text;
+}
 
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
   const WindowSystem* system = windowSystem();

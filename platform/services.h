@@ -103,6 +103,32 @@ struct WindowDescription {
   bool front = false;
 };
 
+// For the companion program, tarvexel-inspect: the windows the search looks
+// at, in its order, the one in front marked; empty when there are none.
+std::vector<WindowDescription> ListTopLevelWindows();
+
+// The window system the window calls use, named for a person ("X11,
+// display :0, ..."), or "none" and why, with what to do about it.
+std::wstring DescribeWindowSystem();
+
+// What the shell's "Open" would do with a file and its parameters, found
+// out without starting anything. On Windows the shell decides at run time;
+// on Linux the decision is made here, by the same code that launches.
+struct OpenPlan {
+  enum class Outcome {
+    startsProgram,  // `program` starts with `arguments`, the first being its name
+    handsToOpener,  // `program` (xdg-open) opens the file; `arguments` as it gets them
+    shellDecides,   // the file and parameters go to the system's shell as they are
+    fails,          // nothing starts: `reason` says why
+  };
+  Outcome outcome = Outcome::fails;
+  std::wstring program;
+  std::vector<std::wstring> arguments;
+  std::wstring reason;
+};
+
+OpenPlan PlanOpen(const std::wstring& file, const std::wstring& parameters);
+
 // Reads a text file as wide characters, a block at a time. The file is open
 // from construction to destruction; isOpen() tells whether opening worked.
 // Decoding is the platform's: UTF-8 on POSIX systems (a byte-order mark
@@ -116,11 +142,14 @@ class WideTextFile {
   WideTextFile& operator=(const WideTextFile&) = delete;
 
   bool isOpen() const;
+  // Why opening failed, as an errno value; 0 when the file is open.
+  int error() const { return error_; }
   // Stores up to `capacity` characters in `out` and returns how many; 0 means
   // the end of the file, which a read error counts as.
   std::size_t read(wchar_t* out, std::size_t capacity);
 
  private:
+  int error_ = 0;
 #ifdef _WIN32
   std::FILE* file_ = nullptr;
 #else

@@ -49,6 +49,11 @@ class Profile {
 
   const std::wstring& path() const { return path_; }
   bool loadFailed() const { return loadFailed_; }
+  // Why loading failed, for the companion program to tell: the number of the
+  // line that was too long (counting from 1), or 0; and the error number of
+  // a failed open, or 0.
+  std::size_t refusedLine() const { return refusedLine_; }
+  int openError() const { return openError_; }
   const ProfileSections& sections() const { return sections_; }
 
   ProfileEntries& findSection(const std::wstring& name, bool create);
@@ -73,6 +78,8 @@ class Profile {
   std::wstring path_;
   ProfileSections sections_;
   bool loadFailed_ = false;
+  std::size_t refusedLine_ = 0;
+  int openError_ = 0;
   // Where the last section lookup ended: see sectionNamed().
   std::size_t lastFound_ = 0;
 };

@@ -58,6 +58,9 @@ class LineSplitter {
     return true;
   }
 
+  // The number of the line in progress, counting from 1.
+  std::size_t lineNumber() const { return finished_ + 1; }
+
   // Ends the last line; false if a line was too long.
   bool finish() {
     if (tooLong_) return false;
@@ -84,6 +87,7 @@ class LineSplitter {
   }
 
   void finishLine() {
+    ++finished_;
     take_(line_);
     line_.clear();
     length_ = 0;
@@ -95,6 +99,7 @@ class LineSplitter {
   std::size_t length_ = 0;
   bool cut_ = false;
   bool tooLong_ = false;
+  std::size_t finished_ = 0;
 };
 
 }  // namespace
@@ -103,6 +108,7 @@ void loadLines(Profile& profile, const LineSink& take) {
   WideTextFile file(profile.path());
   if (!file.isOpen()) {
     profile.loadFailed_ = true;
+    profile.openError_ = file.error();
     return;
   }
   LineSplitter splitter(take);
@@ -111,7 +117,10 @@ void loadLines(Profile& profile, const LineSink& take) {
   while ((got = file.read(block, sizeof block / sizeof block[0])) > 0) {
     if (!splitter.take(block, got)) break;
   }
-  if (!splitter.finish()) profile.loadFailed_ = true;
+  if (!splitter.finish()) {
+    profile.loadFailed_ = true;
+    profile.refusedLine_ = splitter.lineNumber();
+  }
 }
 
 bool parseLines(Profile& profile) {

@@ -2,6 +2,7 @@
 // against the scripted platform.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,55 @@ INSTANTIATE_TEST_SUITE_P(
                     L"ShellExecuteEx(minimise, )", L"CloseHandle(4099)"}}),
     [](const testing::TestParamInfo<SelectCase>& info) { return info.param.name; });
 
+// Watching the walk changes nothing of it: the same platform calls in the
+// same order, the same section and window.
+TEST_P(SelectTest, AnObserverChangesNothing) {
+  const SelectCase& c = GetParam();
+  const auto chooseWith = [&c](const RuleObserver& observe) {
+    resetScripted();
+    for (const ScriptedWindow& w : c.windows) scripted().addWindow(w.className, w.title);
+    scripted().foreground = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(c.foreground));
+    const TempFile file(c.profile);
+    Profile profile(file.widePath());
+    const Selection selection = selectSection(profile, observe);
+    std::vector<std::wstring> seen = scripted().calls;
+    seen.push_back(std::to_wstring(reinterpret_cast<std::uintptr_t>(selection.window)));
+    for (const ProfileEntry& entry : selection.entries) {
+      seen.push_back(entry.key + L"=" + entry.value);
+    }
+    return seen;
+  };
+  long heard = 0;
+  EXPECT_EQ(chooseWith(nullptr), chooseWith([&heard](const RuleCheck&) { ++heard; }));
+  const Calls& calls = scripted().calls;
+  EXPECT_EQ(heard, std::count_if(calls.begin(), calls.end(), [](const std::wstring& call) {
+              return call.rfind(L"FindWindowW", 0) == 0;
+            })) << "one check for each rule looked at";
+}
+
+TEST(SelectTest, TheObserverHearsEveryRuleAsTheWalkDecides) {
+  resetScripted();
+  scripted().addWindow(L"A", L"a");
+  const HWND b = scripted().addWindow(L"B", L"b");
+  scripted().foreground = b;
+  const TempFile file(
+      "[tools]\nexec=t\n[gone]\nclass=Z\n[behind]\nclass=A\nmode=active\n"
+      "[odd]\ntitle=a\nmode=Active\n[hit]\nclass=B\ntitle=b\n[later]\nclass=A\n"
+      "[default]\nexec=d\n");
+  Profile profile(file.widePath());
+  std::vector<std::wstring> heard;
+  const Selection selection = selectSection(profile, [&heard](const RuleCheck& check) {
+    heard.push_back(check.section.name + L" " + check.className + L"/" + check.title + L"/" +
+                    check.mode + L" " +
+                    std::to_wstring(reinterpret_cast<std::uintptr_t>(check.window)) + L" " +
+                    std::to_wstring(reinterpret_cast<std::uintptr_t>(check.foreground)) +
+                    (check.fires ? L" fires" : L""));
+  });
+  EXPECT_EQ(heard, (std::vector<std::wstring>{L"gone Z//exec 0 0", L"behind A//active 1 2",
+                                              L"odd /a/Active 1 0", L"hit B/b/exec 2 0 fires"}));
+  EXPECT_EQ(selection.window, b);
+}
+
 TEST(SelectTest, RecordsTheRuleDefaultsInTheWalkedSections) {
   resetScripted();
   const TempFile file("[r]\nclass=A\nexec=x\n[s]\nexec=y\n[default]\nexec=d\n");
@@ -147,6 +197,13 @@ struct LaunchCase {
   std::optional<std::wstring> file;  // nullopt: the shell is not asked
   std::wstring parameters;
 };
+
+TEST(LaunchTest, SplitCommandGivesWhatTheShellIsHanded) {
+  EXPECT_EQ(splitCommand(L"a.exe|b|c").file, L"a.exe");
+  EXPECT_EQ(splitCommand(L"a.exe|b|c").parameters, L"b|c");
+  EXPECT_EQ(splitCommand(L"a b").file, L"a b");
+  EXPECT_EQ(splitCommand(L"a b").parameters, L"");
+}
 
 TEST(LaunchTest, SplitsAtTheFirstBarAndFillsTheRequest) {
   const std::vector<LaunchCase> cases = {

@@ -138,3 +138,22 @@ BOOL CloseHandle(HANDLE handle) {
 void Sleep(DWORD milliseconds) {
   current->calls.push_back(L"Sleep(" + std::to_wstring(milliseconds) + L")");
 }
+
+// The companion program's calls only look: they are not written down.
+std::vector<WindowDescription> ListTopLevelWindows() {
+  std::vector<WindowDescription> list;
+  for (std::size_t i = 0; i < current->windows.size(); ++i) {
+    const HWND handle = reinterpret_cast<HWND>(i + 1);
+    list.push_back({handle, {current->windows[i].className}, current->windows[i].title,
+                    handle == current->foreground});
+  }
+  return list;
+}
+
+std::wstring DescribeWindowSystem() { return current->systemName; }
+
+OpenPlan PlanOpen(const std::wstring& file, const std::wstring& parameters) {
+  const auto plan = current->plans.find(file);
+  if (plan != current->plans.end()) return plan->second;
+  return {OpenPlan::Outcome::shellDecides, file, {parameters}, {}};
+}

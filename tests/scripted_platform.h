@@ -4,6 +4,7 @@
 #ifndef TARVEXEL_TESTS_SCRIPTED_PLATFORM_H
 #define TARVEXEL_TESTS_SCRIPTED_PLATFORM_H
 
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -39,6 +40,9 @@ struct ScriptedPlatform {
   HWND foreground = nullptr;
   std::set<std::wstring> failingFiles;    // the shell reports failure
   std::set<std::wstring> processlessFiles;  // success, but no process handle
+  std::wstring systemName = L"scripted desktop";
+  // What PlanOpen answers for a file; a file not here goes to the shell.
+  std::map<std::wstring, OpenPlan> plans;
   std::vector<std::wstring> calls;
   std::vector<RecordedRequest> requests;
   int processesStarted = 0;

@@ -3,18 +3,16 @@
 // No shell is ever involved, so nothing in a profile is expanded or run by
 // one.
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/posix/open_command.h"
 #include "platform/posix/utf8.h"
-#include "platform/posix/words.h"
+#include "platform/services.h"
 
 extern char** environ;
 
@@ -25,76 +23,6 @@ struct Process {
   pid_t pid;
   bool ended;
 };
-
-bool isExecutableFile(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-         ::access(path.c_str(), X_OK) == 0;
-}
-
-bool exists(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0;
-}
-
-std::string searchPath() {
-  if (const char* path = std::getenv("PATH")) return path;
-  std::string fallback(::confstr(_CS_PATH, nullptr, 0), '\0');
-  ::confstr(_CS_PATH, fallback.data(), fallback.size());
-  fallback.pop_back();
-  return fallback;
-}
-
-// The first executable of this name on PATH, or empty. An empty PATH
-// element means the current folder, as for the shell.
-std::string findOnPath(const std::string& name) {
-  const std::string path = searchPath();
-  std::size_t begin = 0;
-  while (true) {
-    const std::size_t end = path.find(':', begin);
-    const std::string folder = path.substr(begin, end == std::string::npos ? end : end - begin);
-    const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
-    if (isExecutableFile(candidate)) return candidate;
-    if (end == std::string::npos) return {};
-    begin = end + 1;
-  }
-}
-
-// scheme ":" something, the scheme being a letter and then letters, digits,
-// "+", "-" or ".".
-bool looksLikeUrl(const std::string& text) {
-  const auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-  if (text.empty() || !isAlpha(text[0])) return false;
-  std::size_t at = 1;
-  while (at < text.size() &&
-         (isAlpha(text[at]) || isDigit(text[at]) || text[at] == '+' || text[at] == '-' ||
-          text[at] == '.')) {
-    ++at;
-  }
-  return at + 1 < text.size() && text[at] == ':';
-}
-
-// The program to run and its arguments, or an empty list when the file
-// names nothing that can be opened.
-std::vector<std::string> commandFor(const std::string& file, const std::string& parameters) {
-  std::string program;
-  if (file.find('/') != std::string::npos) {
-    if (isExecutableFile(file)) program = file;
-  } else {
-    program = findOnPath(file);
-  }
-  if (!program.empty()) {
-    std::vector<std::string> command = splitWords(parameters);
-    command.insert(command.begin(), file);
-    command.insert(command.begin(), program);  // the path to run, then argv
-    return command;
-  }
-  if (!exists(file) && !looksLikeUrl(file)) return {};
-  const std::string opener = findOnPath("xdg-open");
-  if (opener.empty()) return {};
-  return {opener, "xdg-open", file};
-}
 
 // In a session of its own, the program outlives us and our terminal.
 pid_t spawn(const std::vector<std::string>& command) {
@@ -124,7 +52,7 @@ BOOL ShellExecuteEx(SHELLEXECUTEINFO* request) {
        !utf8::narrowLossless(request->lpParameters, parameters))) {
     return 0;
   }
-  const std::vector<std::string> command = commandFor(file, parameters);
+  const std::vector<std::string> command = posix::openCommand(file, parameters).command;
   if (command.empty()) return 0;
   const pid_t pid = spawn(command);
   if (pid < 0) return 0;

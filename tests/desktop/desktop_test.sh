@@ -7,15 +7,16 @@
 # give each system's way of starting it, opening a window and telling which
 # window is in front.
 #
-# Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL, X11_WINDOW_HELPER and
-# WAYLAND_WINDOW_HELPER naming the programs, and TARVEXEL_DESKTOP_FILE the
-# desktop file the build made for KWin.
+# Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL, TARVEXEL_INSPECT,
+# X11_WINDOW_HELPER and WAYLAND_WINDOW_HELPER naming the programs, and
+# TARVEXEL_DESKTOP_FILE the desktop file the build made for KWin.
 # SYSTEM: openbox or twm (X11), sway or kwin (Wayland).
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing; in CI,
 # where .ci/install installs every tool, a missing one fails instead).
 set -u
 
 tarvexel=$TARVEXEL
+inspect=$TARVEXEL_INSPECT
 system=$1
 case_name=$2
 
@@ -35,7 +36,7 @@ fail() {
 is_x11() { [[ $system == openbox || $system == twm ]]; }
 
 if is_x11; then
-  tools=(Xvfb openbox twm xprop xdotool xauth)
+  tools=(Xvfb openbox twm xprop xdotool xauth xmessage /usr/bin/python3)
   helper=$X11_WINDOW_HELPER
 elif [[ $system == sway ]]; then
   tools=(sway swaymsg setpriv setsid python3)
@@ -52,6 +53,7 @@ done
 
 work=$(mktemp -d)
 pids=()
+sockets=()
 
 # Helpers first, then the window manager, then the display: in reverse. A
 # negative pid stands for a process group: a compositor and what it started.
@@ -61,6 +63,7 @@ cleanup() {
     kill -- "${pids[i]}" 2>/dev/null
     wait "${pids[i]#-}" 2>/dev/null
   done
+  rm -f "${sockets[@]}"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -79,8 +82,12 @@ wait_until() {
 
 has_line() { grep -q "$2" "$1" 2>/dev/null; }
 
+# start_display: a new virtual display, which DISPLAY then names; its
+# server's process id is xvfb_pid.
 start_display() {
+  rm -f "$work/display"
   Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
   pids+=($!)
   wait_until 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   DISPLAY=":$(head -n1 "$work/display")"
@@ -530,6 +537,44 @@ case_words_in_default() {
   ! minimizes || ! is_minimized term || fail "a window was minimised"
 }
 
+# listed FRONT TITLE CLASS: `windows --tsv` has a line for the window with
+# that title, FRONT (1 or 0) telling whether it is in front, CLASS among
+# its class names.
+listed() {
+  awk -F'\t' -v front="$1" -v title="$2" -v class="$3" '
+    $1 == front && $3 == title { for (i = 4; i <= NF; i++) if ($i == class) found = 1 }
+    END { exit !found }' "$work/windows.tsv"
+}
+
+# The companion program sees the windows the launcher sees, picks out the
+# rule that fires, and touches nothing while it explains.
+case_inspect() {
+  start_desktop
+  start_window mail --class Mailer --instance mailer --title Inbox
+  start_window term --class Term --instance term --title 'Shell – 1'
+  wait_until 5 is_front term || fail "the terminal did not come to the front on its own"
+  "$inspect" windows --tsv >"$work/windows.tsv" || fail "windows --tsv failed"
+  listed 1 'Shell – 1' Term || fail "the terminal is not listed in front: $(cat "$work/windows.tsv")"
+  listed 0 Inbox Mailer || fail "the mail window is not listed: $(cat "$work/windows.tsv")"
+  "$inspect" windows >"$work/windows.txt" || fail "windows failed"
+  head -n1 "$work/windows.txt" | grep -q '^Window system: ' || fail "no system line"
+  ! grep -q '^Window system: none' "$work/windows.txt" || fail "$(head -n1 "$work/windows.txt")"
+  "$inspect" front 0 >"$work/front.txt" 2>/dev/null || fail "front found no window in front"
+  grep -q '^\* .*Shell – 1$' "$work/front.txt" || fail "front showed: $(cat "$work/front.txt")"
+  printf '%s\n' '[mail-front]' 'class=Mailer' 'mode=active' 'exec=close' \
+    '[term]' 'class=Term' 'exec=close' '[default]' 'exec=true' >"$work/explain.ini"
+  "$inspect" explain "$work/explain.ini" >"$work/explain.txt"
+  status=$?
+  [[ $status == 0 ]] || fail "explain ended with $status: $(cat "$work/explain.txt")"
+  grep -q 'another window is in front: .*Shell – 1' "$work/explain.txt" &&
+    grep -q '^Would run: \[term\], against .*Shell – 1' "$work/explain.txt" ||
+    fail "explain said: $(cat "$work/explain.txt")"
+  sleep 0.3
+  expect_not_closed term
+  expect_not_closed mail
+  is_front term || fail "explaining changed the window in front"
+}
+
 # The notice box: found by its title, it holds the run until dismissed, and
 # every way of dismissing it ends the run with 0.
 dismiss_by() {
@@ -807,6 +852,171 @@ case_xwayland_fallback() {
   expect_fired legacy
   expect_closed legacy
   expect_silent "falling back to X11"
+}
+
+# The hostile desktops. Each is something any client, or a broken or
+# stopped server, can do to a run; none may make it hang, crash, print or
+# end with another status, and what remains of the run still runs.
+hostile=$(dirname "$0")/hostile_x11.py
+
+# start_hostile NAME COMMAND...: the hostile helper, once it is in place.
+start_hostile() {
+  local name=$1
+  shift
+  "$hostile" "$@" >"$work/$name.out" 2>"$work/$name.err" &
+  pids+=($!)
+  wait_until 20 has_line "$work/$name.out" '^ready' || fail "$name: $(cat "$work/$name.err")"
+}
+
+# free_display: a display number no server or lock file uses.
+free_display() {
+  local n
+  for n in $(shuf -i 500-999 -n 50); do
+    [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]] && { echo "$n"; return; }
+  done
+  fail "no free display number"
+}
+
+# A tree thousands deep where no window manager keeps a list: the windows
+# are found by walking the tree, and the walk stays shallow.
+case_hostile_deep_tree() {
+  start_twm
+  start_window alpha --class Alpha
+  start_hostile tree deep-tree 5000
+  # A walk whose stack grew with the depth would overflow one of 256 KiB
+  # here (as it would the usual 8 MiB a hundred thousand windows down).
+  (ulimit -s 256 && run_profile '[none]' 'class=Nowhere' 'fired none' '[a]' 'class=Alpha' \
+    'fired a' '[default]' 'fired default') || exit 1
+  expect_fired a
+  expect_silent "with a deep tree"
+}
+
+# A client list of 65536 made-up windows, with a real one on top: every
+# rule is answered from one reading, and the found window is still found.
+case_hostile_client_list() {
+  start_openbox
+  start_window alpha --class Alpha
+  start_hostile list client-list 65536 "$(window_id alpha)"
+  local rules=() i
+  for i in 1 2 3 4 5 6 7 8 9; do rules+=("[r$i]" "class=Absent$i" "fired r$i"); done
+  run_profile "${rules[@]}" '[a]' 'class=Alpha' 'fired a' '[default]' 'fired default'
+  expect_fired a
+  expect_silent "with a huge client list"
+}
+
+# Displays that never answer, answer garbage, are stopped, or hang up in
+# the middle of the search: each counts as no display.
+case_hostile_displays() {
+  start_openbox
+  local real=$DISPLAY real_pid=$xvfb_pid kind n
+  local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
+  for kind in silent garbage hang-up stopped; do
+    n=$(free_display)
+    sockets+=("/tmp/.X11-unix/X$n")
+    case $kind in
+      hang-up) start_hostile "$kind" "$kind" "/tmp/.X11-unix/X$n" "/tmp/.X11-unix/X${real#:}" ;;
+      stopped) n=${real#:}; kill -STOP "$real_pid" ;;
+      *) start_hostile "$kind" "$kind" "/tmp/.X11-unix/X$n" ;;
+    esac
+    DISPLAY=:$n run_profile "${rule[@]}"
+    [[ $kind != stopped ]] || kill -CONT "$real_pid"
+    expect_fired default
+    expect_silent "for a display that is $kind"
+  done
+}
+
+# The server ends in the middle of a run: during a "sleep" after a request,
+# or during an "execSync", with a request after it. The rest of the section
+# still runs; nothing is printed; the status is 0.
+case_hostile_server_ends() {
+  local when
+  for when in sleep execSync; do
+    start_openbox
+    start_window "alpha_$when" --class Alpha
+    local ends=("execSync=sh|-c 'kill -KILL $xvfb_pid; sleep 0.3'" 'exec=active')
+    [[ $when == execSync ]] || ends=('sleep=1500' 'exec=close')
+    rm -rf "$work/fired" && mkdir "$work/fired"
+    printf '%s\n' '[a]' 'class=Alpha' 'exec=active' "${ends[@]}" \
+      "execSync=touch|$work/fired/a" '[default]' "execSync=touch|$work/fired/default" \
+      >"$work/profile.ini"
+    timeout 10 "$tarvexel" "$work/profile.ini" >"$work/out" 2>"$work/err" &
+    local run=$!
+    if [[ $when == sleep ]]; then
+      wait_until 5 is_front "alpha_$when" || fail "alpha did not come to the front"
+      kill -KILL "$xvfb_pid"
+    fi
+    wait "$run"
+    status=$?
+    [[ $status == 0 ]] || fail "exit status $status when the server ended during $when"
+    expect_fired a
+    expect_silent "when the server ended during $when"
+  done
+}
+
+# The notice with standard error closed still shows its box, though a
+# library warns on standard error meanwhile (fontconfig, of a user's
+# configuration it does not understand); and a server that ends while the
+# box is up ends the run with 0, printing nothing more.
+case_hostile_notice() {
+  start_openbox
+  local id status
+  printf '%s\n' '<?xml version="1.0"?>' '<fontconfig>' '<include>/etc/fonts/fonts.conf</include>' \
+    '<not-understood/>' '</fontconfig>' >"$work/fonts.conf"
+  FONTCONFIG_FILE=$work/fonts.conf "$tarvexel" >"$work/notice.out" 2>&- &
+  notice=$!
+  pids+=("$notice")
+  id=$(timeout 10 xdotool search --sync --name '^Tarvexel$' | head -n1)
+  [[ -n $id ]] || fail "no notice window appeared with standard error closed"
+  wait_until 5 is_active_id "$id" || fail "the notice has no focus"
+  xdotool key Return
+  wait_until 5 has_ended "$notice" || fail "dismissing did not end the run"
+  wait "$notice"
+  status=$?
+  [[ $status == 0 ]] || fail "exit status $status with standard error closed"
+  "$tarvexel" >"$work/notice.out" 2>"$work/notice.err" &
+  notice=$!
+  pids+=("$notice")
+  timeout 10 xdotool search --sync --name '^Tarvexel$' >/dev/null || fail "no notice window"
+  kill -KILL "$xvfb_pid"
+  wait_until 5 has_ended "$notice" || fail "the run did not end with the server"
+  wait "$notice"
+  status=$?
+  [[ $status == 0 ]] || fail "exit status $status when the server ended under the notice"
+  [[ $(cat "$work/notice.err") == "$kNotice" ]] ||
+    fail "standard error held: $(cat "$work/notice.err")"
+}
+
+# Titles as Xt programs store them outside Latin-1: COMPOUND_TEXT in
+# WM_NAME, from xmessage itself and from Xlib's own encoder.
+case_compound_titles() {
+  start_openbox
+  LC_ALL=ja_JP.UTF-8 xmessage -title '日本語のタイトル' 'Tarvexel' >/dev/null 2>&1 &
+  pids+=($!)
+  timeout 10 xdotool search --sync --class xmessage >/dev/null || fail "no xmessage window"
+  local i title titles=('受信箱 – ｱｲｳ' 'Grüße, Ωmega' '한국어 中文' 'emoji 😀 end')
+  for i in "${!titles[@]}"; do
+    LC_ALL=ja_JP.UTF-8 start_window "titled$i" --class Titled --compound-name "${titles[i]}"
+  done
+  for title in '日本語のタイトル' "${titles[@]}"; do
+    run_profile '[t]' "title=$title" 'fired t' '[default]' 'fired default'
+    [[ $(fired) == t ]] || fail "the title '$title' did not match"
+  done
+  run_profile '[t]' 'title=日本語のタイトルX' 'fired t' '[default]' 'fired default'
+  expect_fired default
+}
+
+# A title whose bytes are not UTF-8 equals no other text: not the same
+# title with another stray byte, nor one with U+FFFD in its place.
+case_title_bytes() {
+  start_openbox
+  start_window odd --class Odd --title $'Caf\xff'
+  local near
+  for near in $'Caf\xfe' $'Caf\xef\xbf\xbd' $'Caf\xff'; do
+    run_profile '[odd]' "title=$near" 'fired odd' '[default]' 'fired default'
+    expect_fired default
+  done
+  run_profile '[odd]' 'class=Odd' 'fired odd' '[default]' 'fired default'
+  expect_fired odd
 }
 
 declare -F "case_$case_name" >/dev/null || fail "no such case"

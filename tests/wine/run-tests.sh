@@ -5,8 +5,8 @@
 #   run-tests.sh ARCH BUILD PREFIX WORK    run every case
 #   run-tests.sh --missing REASON          report the tests as not runnable
 #
-# BUILD is a MinGW-w64 build tree (tarvexel.exe, and the helper programs in
-# tests/wine/), PREFIX the Wine prefix to use (made on first use), WORK a
+# BUILD is a MinGW-w64 build tree (tarvexel.exe, tarvexel-inspect.exe, and
+# the helper programs in tests/wine/), PREFIX the Wine prefix to use (made on first use), WORK a
 # scratch folder for profiles and records. Exit status 77 means skipped;
 # under CI a missing tool is a failure instead, as nothing may be skipped
 # there.
@@ -26,7 +26,8 @@ cannot_run() {
 [[ $1 == --missing ]] && cannot_run "$2"
 
 readonly arch=$1 build=$2 prefix=$3 work=$4
-readonly tarvexel=$build/tarvexel.exe helpers=$build/tests/wine
+readonly tarvexel=$build/tarvexel.exe inspect=$build/tarvexel-inspect.exe
+readonly helpers=$build/tests/wine
 
 for tool in wine wineserver wineboot Xvfb iconv; do
   command -v "$tool" >/dev/null || cannot_run "$tool is not installed (bash .ci/install installs it)"
@@ -465,10 +466,40 @@ case_code_pages() {
   wait_for_line "$log" "ユニコード start .*" 10 || fail "the UTF-8 profile: $(tr '\n' ' ' <"$log")"
 }
 
+# The companion program lists the helper's window, in front, and names the
+# rule that fires; explaining closes nothing.
+case_inspect() {
+  local window out=$work/inspect.txt profile=$work/inspect.ini
+  start_window window TvxInspect "Inspect me"
+  wine "$inspect" windows 2>/dev/null | tr -d '\r' >"$out"
+  grep -q '^Window system: Windows' "$out" || fail "windows began: $(head -n1 "$out")"
+  grep -q '^\* .*"TvxInspect" *Inspect me$' "$out" ||
+    fail "the window is not listed in front: $(tr '\n' '|' <"$out")"
+  printf '%s\n' "[miss]" "class=TvxNowhere" "exec=close" \
+    "[hit]" "class=TvxInspect" "exec=close" >"$profile"
+  wine "$inspect" explain "$(winpath "$profile")" 2>/dev/null | tr -d '\r' >"$out"
+  status=${PIPESTATUS[0]}
+  expect_status 0 "explain"
+  grep -q '^Would run: \[hit\], against .*"TvxInspect", title "Inspect me"' "$out" ||
+    fail "explain said: $(tr '\n' '|' <"$out")"
+  grep -q '^  exec=close: asks .* to close' "$out" || fail "explain said: $(tr '\n' '|' <"$out")"
+  sleep 0.3
+  expect_lines <(window_events "$window") ready "the window while explaining"
+  # Read in the Japanese code page, as the launcher reads it; written as UTF-8.
+  start_window window TvxJapanese "予定表"
+  printf '%s\r\n' "[予定]" "title=予定表" "exec=active" | iconv -f UTF-8 -t CP932 >"$profile"
+  LANG=ja_JP.UTF-8 wine "$inspect" explain "$(winpath "$profile")" 2>/dev/null |
+    tr -d '\r' >"$out"
+  grep -q '^Would run: \[予定\], against .*title "予定表"' "$out" ||
+    fail "explain in the Japanese code page said: $(tr '\n' '|' <"$out")"
+  sleep 0.3
+  expect_lines <(window_events "$window") ready "the window while explaining"
+}
+
 cases=(
   close_by_class title_only_rule active_mode exec_active exec_sync_waits exec_does_not_wait
   failed_launch_goes_on notice exit_status_one profile_paths code_pages next_cycles
-  minimize_then_active words_in_default
+  minimize_then_active words_in_default inspect
 )
 
 # --- Run ---------------------------------------------------------------------
