@@ -1,5 +1,6 @@
 #include "profile/reader.h"
 
+#include <cstdint>
 #include <cwchar>
 #include <string>
 
@@ -36,6 +37,13 @@ class LineFiler {
   std::wstring current_;  // the section that entries go to
 };
 
+// A line's length is counted in UTF-16 code units, as Windows counts it, so
+// that a profile accepted on one system is accepted on the other: where a
+// wchar_t holds a whole code point, one beyond U+FFFF counts two.
+constexpr std::size_t unitsOf(wchar_t c) {
+  return sizeof(wchar_t) > 2 && static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
+}
+
 // Splits a character stream into lines and hands each on as it ends.
 class LineSplitter {
  public:
@@ -48,8 +56,9 @@ class LineSplitter {
     const wchar_t* const end = text + size;
     while (text != end) {
       const wchar_t* stop = text;
-      while (stop != end && *stop != L'\n' && *stop != kEndOfText) ++stop;
-      if (!extend(text, stop)) return false;
+      std::size_t units = 0;
+      while (stop != end && *stop != L'\n' && *stop != kEndOfText) units += unitsOf(*stop++);
+      if (!extend(text, stop, units)) return false;
       if (stop == end) break;
       if (*stop == kEndOfText) return false;
       finishLine();
@@ -66,15 +75,15 @@ class LineSplitter {
   }
 
  private:
-  // Adds characters to the line in progress; the characters after a NUL
-  // count towards its length but are not kept.
-  bool extend(const wchar_t* from, const wchar_t* to) {
-    const auto count = static_cast<std::size_t>(to - from);
-    if (length_ + count > kMaxLineChars - 1) {
+  // Adds characters, `units` long, to the line in progress; the characters
+  // after a NUL count towards its length but are not kept.
+  bool extend(const wchar_t* from, const wchar_t* to, std::size_t units) {
+    if (length_ + units > kMaxLineChars - 1) {
       tooLong_ = true;
       return false;
     }
-    length_ += count;
+    length_ += units;
+    const auto count = static_cast<std::size_t>(to - from);
     if (!cut_ && count > 0) {
       const wchar_t* nul = std::wmemchr(from, L'\0', count);
       line_.append(from, nul != nullptr ? nul : to);
