@@ -12,7 +12,7 @@ bool isRunTimeSpace(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
 }
 
-const wchar_t* orAny(const std::wstring& name) { return name.empty() ? nullptr : name.c_str(); }
+const wchar_t* orAny(const ProfileString& name) { return name.empty() ? nullptr : name.c_str(); }
 
 void launchAndForget(const std::wstring& value) {
   if (const HANDLE process = launchCommand(value)) CloseHandle(process);
@@ -25,29 +25,29 @@ void launchAndWait(const std::wstring& value) {
   }
 }
 
-void exec(const std::wstring& value, HWND window) {
+void exec(const ProfileString& value, HWND window) {
   if (window != nullptr && value == L"close") {
     SendMessageW(window, WM_CLOSE, 0, 0);
   } else if (window != nullptr && value == L"active") {
     SetForegroundWindow(window);
   } else {
-    launchAndForget(value);
+    launchAndForget(std::wstring(value));
   }
 }
 
 }  // namespace
 
 void selectAndRun(Profile& profile) {
-  const std::wstring noName;
-  const std::wstring execMode = L"exec";
+  const ProfileString noName;
+  const ProfileString execMode = L"exec";
   for (const ProfileSection& section : profile.sections()) {
     if (section.name == L"default") continue;
     // Asking with storeDefault records the missing keys in the section; the
     // runner passes over them, so they change nothing that runs.
-    const std::wstring& className = profile.getValueOr(section.name, L"class", noName, true);
-    const std::wstring& title = profile.getValueOr(section.name, L"title", noName, true);
+    const ProfileString& className = profile.getValueOr(section.name, L"class", noName, true);
+    const ProfileString& title = profile.getValueOr(section.name, L"title", noName, true);
     if (className.empty() && title.empty()) continue;
-    const std::wstring& mode = profile.getValueOr(section.name, L"mode", execMode, true);
+    const ProfileString& mode = profile.getValueOr(section.name, L"mode", execMode, true);
     const HWND window = FindWindowW(orAny(className), orAny(title));
     if (window == nullptr) continue;
     if (mode == L"exec" || (mode == L"active" && window == GetForegroundWindow())) {
@@ -63,14 +63,14 @@ void runSection(const ProfileEntries& entries, HWND window) {
     if (entry.key == L"exec") {
       exec(entry.value, window);
     } else if (entry.key == L"execSync") {
-      launchAndWait(entry.value);
+      launchAndWait(std::wstring(entry.value));
     } else if (entry.key == L"sleep") {
       Sleep(sleepMilliseconds(entry.value));
     }
   }
 }
 
-DWORD sleepMilliseconds(const std::wstring& value) {
+DWORD sleepMilliseconds(std::wstring_view value) {
   auto at = value.begin();
   while (at != value.end() && isRunTimeSpace(*at)) ++at;
   bool negative = false;

@@ -3,6 +3,7 @@
 #define TARVEXEL_LAUNCHER_LAUNCHER_H
 
 #include <string>
+#include <string_view>
 
 #include "platform/services.h"
 #include "profile/profile.h"
@@ -23,6 +24,6 @@ HANDLE shellOpen(const std::wstring& file, const std::wstring& parameters);
 
 // The milliseconds a "sleep" value asks for: a leading decimal number, as
 // the C run-time's _wtol reads it, held between 0 and the longest finite wait.
-DWORD sleepMilliseconds(const std::wstring& value);
+DWORD sleepMilliseconds(std::wstring_view value);
 
 #endif

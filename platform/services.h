@@ -8,6 +8,7 @@
 #define TARVEXEL_PLATFORM_SERVICES_H
 
 #include <cstddef>
+#include <memory_resource>
 #include <string>
 
 #ifdef _WIN32
@@ -76,6 +77,11 @@ void Sleep(DWORD milliseconds);
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);
 
 #endif
+
+// Where a profile's arena takes its blocks from. A large profile's cost is
+// mostly memory touched for the first time, so on Linux large blocks come
+// in huge pages where the system offers them.
+std::pmr::memory_resource* arenaBlocks();
 
 // Reads a text file as wide characters, a block at a time. The file is open
 // from construction to destruction; isOpen() tells whether opening worked.

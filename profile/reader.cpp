@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <string>
+#include <string_view>
 
 #include "platform/services.h"
 #include "profile/profile.h"
@@ -24,11 +25,12 @@ class LineFiler {
       current_.assign(line, 1, line.size() - 2);
       return;
     }
-    const std::size_t equals = line.find(L'=');
-    if (equals == std::wstring::npos) {
-      profile_.addEntry(current_, line, line);
+    const std::wstring_view text = line;
+    const std::size_t equals = text.find(L'=');
+    if (equals == std::wstring_view::npos) {
+      profile_.addEntry(current_, text, text);
     } else {
-      profile_.addEntry(current_, line.substr(0, equals), line.substr(equals + 1));
+      profile_.addEntry(current_, text.substr(0, equals), text.substr(equals + 1));
     }
   }
 
@@ -124,11 +126,11 @@ void loadLines(Profile& profile, const LineSink& take) {
 }
 
 bool parseLines(Profile& profile) {
-  profile.sections_.clear();
+  profile.clear();
   LineFiler filer(profile);
   loadLines(profile, [&filer](const std::wstring& line) { filer.file(line); });
   // Whatever was filed before an overlong line goes too: a profile that is
   // refused is refused whole.
-  if (profile.loadFailed_) profile.sections_.clear();
+  if (profile.loadFailed_) profile.clear();
   return profile.loadFailed_;
 }

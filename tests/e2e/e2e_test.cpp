@@ -191,8 +191,8 @@ TEST(EndToEndTest, ExitStatusAndNotice) {
   };
   for (const Case& c : cases) {
     const RunResult run = sandbox.run(c.arguments, {c.error});
-    const std::string what =
-        testing::PrintToString(c.arguments) + " error stream " + std::to_string(static_cast<int>(c.error));
+    const std::string what = testing::PrintToString(c.arguments) + " error stream " +
+                             std::to_string(static_cast<int>(c.error));
     EXPECT_EQ(run.status, c.status) << what;
     EXPECT_EQ(run.standardError, c.standardError) << what;
     EXPECT_LT(run.endMilliseconds - run.startMilliseconds, 5000) << what;
