@@ -40,10 +40,10 @@ class LineFiler {
 };
 
 // A line's length is counted in UTF-16 code units, as Windows counts it, so
-// that a profile accepted on one system is accepted on the other: where a
-// wchar_t holds a whole code point, one beyond U+FFFF counts two.
+// that a profile accepted on one system is accepted on the other: a code
+// point beyond U+FFFF, which only a 32-bit wchar_t holds whole, counts two.
 constexpr std::size_t unitsOf(wchar_t c) {
-  return sizeof(wchar_t) > 2 && static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
+  return (static_cast<std::uint32_t>(c) >> 16) != 0 ? 2 : 1;
 }
 
 // Splits a character stream into lines and hands each on as it ends.
