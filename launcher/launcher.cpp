@@ -12,7 +12,7 @@ bool isRunTimeSpace(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
 }
 
-const wchar_t* orAny(const std::wstring& name) { return name.empty() ? nullptr : name.c_str(); }
+const wchar_t* orAny(const ProfileString& name) { return name.empty() ? nullptr : name.c_str(); }
 
 void launchAndForget(const std::wstring& value) {
   if (const HANDLE process = launchCommand(value)) CloseHandle(process);
@@ -33,7 +33,7 @@ void activateLeastRecent(const Selection& rule) {
   ActivateWindow(least != nullptr ? least : rule.window);
 }
 
-void exec(const std::wstring& value, const Selection& selection) {
+void exec(const ProfileString& value, const Selection& selection) {
   const HWND window = selection.window;
   if (window != nullptr && value == L"close") {
     SendMessageW(window, WM_CLOSE, 0, 0);
@@ -44,23 +44,23 @@ void exec(const std::wstring& value, const Selection& selection) {
   } else if (window != nullptr && value == L"minimize") {
     ShowWindow(window, SW_MINIMIZE);
   } else {
-    launchAndForget(value);
+    launchAndForget(std::wstring(value));
   }
 }
 
 }  // namespace
 
 Selection selectSection(Profile& profile, const RuleObserver& observe) {
-  const std::wstring noName;
-  const std::wstring execMode = L"exec";
+  const ProfileString noName;
+  const ProfileString execMode = L"exec";
   for (const ProfileSection& section : profile.sections()) {
     if (section.name == L"default") continue;
     // Asking with storeDefault records the missing keys in the section; the
     // runner passes over them, so they change nothing that runs.
-    const std::wstring& className = profile.getValueOr(section.name, L"class", noName, true);
-    const std::wstring& title = profile.getValueOr(section.name, L"title", noName, true);
+    const ProfileString& className = profile.getValueOr(section.name, L"class", noName, true);
+    const ProfileString& title = profile.getValueOr(section.name, L"title", noName, true);
     if (className.empty() && title.empty()) continue;
-    const std::wstring& mode = profile.getValueOr(section.name, L"mode", execMode, true);
+    const ProfileString& mode = profile.getValueOr(section.name, L"mode", execMode, true);
     const HWND window = FindWindowW(orAny(className), orAny(title));
     // The window in front is asked for only where it matters: an "active" rule
     // whose window exists.
@@ -81,14 +81,14 @@ void runSection(const Selection& selection) {
     if (entry.key == L"exec") {
       exec(entry.value, selection);
     } else if (entry.key == L"execSync") {
-      launchAndWait(entry.value);
+      launchAndWait(std::wstring(entry.value));
     } else if (entry.key == L"sleep") {
       Sleep(sleepMilliseconds(entry.value));
     }
   }
 }
 
-DWORD sleepMilliseconds(const std::wstring& value) {
+DWORD sleepMilliseconds(std::wstring_view value) {
   auto at = value.begin();
   while (at != value.end() && isRunTimeSpace(*at)) ++at;
   bool negative = false;

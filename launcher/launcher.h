@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/services.h"
 #include "profile/profile.h"
@@ -15,17 +16,17 @@ struct Selection {
   // The rule's "class" and "title" as the profile gives them (empty when a
   // key is missing, and for "default"): "next" looks for the rule's windows
   // again when its entry is reached.
-  std::wstring className{};
-  std::wstring title{};
+  ProfileString className{};
+  ProfileString title{};
 };
 
 // What the walk found for one window rule it looked at. The references last
 // only as long as the call that hands the check over.
 struct RuleCheck {
   const ProfileSection& section;
-  const std::wstring& className;
-  const std::wstring& title;
-  const std::wstring& mode;
+  const ProfileString& className;
+  const ProfileString& title;
+  const ProfileString& mode;
   HWND window;      // the window found, or null
   HWND foreground;  // the window in front, when the mode made the walk ask; else null
   bool fires;
@@ -63,6 +64,6 @@ HANDLE shellOpen(const std::wstring& file, const std::wstring& parameters);
 
 // The milliseconds a "sleep" value asks for: a leading decimal number, as
 // the C run-time's _wtol reads it, held between 0 and the longest finite wait.
-DWORD sleepMilliseconds(const std::wstring& value);
+DWORD sleepMilliseconds(std::wstring_view value);
 
 #endif

@@ -8,6 +8,7 @@
 #define TARVEXEL_PLATFORM_SERVICES_H
 
 #include <cstddef>
+#include <memory_resource>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,10 @@ struct OpenPlan {
 };
 
 OpenPlan PlanOpen(const std::wstring& file, const std::wstring& parameters);
+// Where a profile's arena takes its blocks from. A large profile's cost is
+// mostly memory touched for the first time, so on Linux large blocks come
+// in huge pages where the system offers them.
+std::pmr::memory_resource* arenaBlocks();
 
 // Reads a text file as wide characters, a block at a time. The file is open
 // from construction to destruction; isOpen() tells whether opening worked.

@@ -136,7 +136,7 @@ TEST_P(SelectTest, AnObserverChangesNothing) {
     std::vector<std::wstring> seen = scripted().calls;
     seen.push_back(std::to_wstring(reinterpret_cast<std::uintptr_t>(selection.window)));
     for (const ProfileEntry& entry : selection.entries) {
-      seen.push_back(entry.key + L"=" + entry.value);
+      seen.push_back(std::wstring(entry.key + L"=" + entry.value));
     }
     return seen;
   };
@@ -160,8 +160,9 @@ TEST(SelectTest, TheObserverHearsEveryRuleAsTheWalkDecides) {
   Profile profile(file.widePath());
   std::vector<std::wstring> heard;
   const Selection selection = selectSection(profile, [&heard](const RuleCheck& check) {
-    heard.push_back(check.section.name + L" " + check.className + L"/" + check.title + L"/" +
-                    check.mode + L" " +
+    heard.push_back(std::wstring(check.section.name + L" " + check.className + L"/" +
+                                 check.title + L"/" + check.mode) +
+                    L" " +
                     std::to_wstring(reinterpret_cast<std::uintptr_t>(check.window)) + L" " +
                     std::to_wstring(reinterpret_cast<std::uintptr_t>(check.foreground)) +
                     (check.fires ? L" fires" : L""));

@@ -60,6 +60,14 @@ TEST_P(ReaderTest, ReadsSectionsAndEntries) {
 
 const std::string kLine1023(1023, 'x');
 
+// Characters beyond U+FFFF, each two UTF-16 code units as Windows counts them.
+std::string emoji(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "\xF0\x9F\x98\x80";
+  return text;
+}
+const std::string kEmoji510 = emoji(510);
+
 INSTANTIATE_TEST_SUITE_P(
     Format, ReaderTest,
     testing::Values(
@@ -100,6 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {{L"", {{L"a", L"b"}, {L"c", L"d"}}}}},
         ReadCase{"LineOf1023CharactersIsRead", "[s]\n" + kLine1023 + "\r\n",
                  {{L"s", {{std::wstring(1023, L'x'), std::wstring(1023, L'x')}}}}},
+        ReadCase{"LineOf1023Utf16UnitsIsRead", "[s]\nk=" + kEmoji510 + "x\n",
+                 {{L"s", {{L"k", std::wstring(510, L'\U0001F600') + L"x"}}}}},
         ReadCase{"CarriageReturnAndLineFeedInTwoBlocks", padding(kBlock - 4) + "k=v\r\nn=w",
                  {{L"", {{L"k", L"v"}, {L"n", L"w"}}}}},
         ReadCase{"CharacterInTwoBlocks", padding(kBlock - 3) + "k=\xC3\xA9\n",
@@ -139,6 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"LongAfterNul",
                                 std::string("[default]\nk=\0", 13) + std::string(2000, 'x'), 2},
                     RefusedCase{"HugeLine", "\n\n[default]\n" + std::string(100000, 'e'), 4},
+                    RefusedCase{"Line1024Utf16Units", "[default]\nk=" + kEmoji510 + "xy\n", 2},
                     RefusedCase{"Line1024AcrossCharacterBlocks",
                                 "[default]\nexec=a\n" + kPadding + kLine1023 + "y\n",
                                 3 + static_cast<std::size_t>(

@@ -77,14 +77,15 @@ std::wstring describeOther(const std::wstring& key) {
 
 std::wstring describeEntry(const ProfileEntry& entry, HWND window,
                            const std::vector<WindowDescription>& windows) {
+  const std::wstring value(entry.value);
   if (entry.key == L"exec") {
     const std::wstring action =
-        window != nullptr ? windowAction(entry.value, windowInWords(window, windows)) : L"";
-    return action.empty() ? describeLaunch(entry.value, false) : action;
+        window != nullptr ? windowAction(value, windowInWords(window, windows)) : L"";
+    return action.empty() ? describeLaunch(value, false) : action;
   }
-  if (entry.key == L"execSync") return describeLaunch(entry.value, true);
-  if (entry.key == L"sleep") return describeSleep(entry.value);
-  return describeOther(entry.key);
+  if (entry.key == L"execSync") return describeLaunch(value, true);
+  if (entry.key == L"sleep") return describeSleep(value);
+  return describeOther(std::wstring(entry.key));
 }
 
 }  // namespace
@@ -107,8 +108,8 @@ std::wstring describeEntries(const ProfileEntries& entries, HWND window,
                              const std::vector<WindowDescription>& windows) {
   std::wstring text;
   for (const ProfileEntry& entry : entries) {
-    text += L"  " + entry.key + L"=" + entry.value + L": " + describeEntry(entry, window, windows) +
-            L"\n";
+    text += L"  " + std::wstring(entry.key) + L"=" + std::wstring(entry.value) + L": " +
+            describeEntry(entry, window, windows) + L"\n";
   }
   return text;
 }

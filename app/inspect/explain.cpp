@@ -127,9 +127,10 @@ Choice choose(Profile& profile) {
   Choice choice;
   try {
     choice.window = selectSection(profile, [&choice](const RuleCheck& check) {
-                      choice.rules.push_back({check.section.name, check.className, check.title,
-                                              check.mode, check.window, check.foreground,
-                                              check.fires});
+                      choice.rules.push_back(
+                          {std::wstring(check.section.name), std::wstring(check.className),
+                           std::wstring(check.title), std::wstring(check.mode), check.window,
+                           check.foreground, check.fires});
                     }).window;
   } catch (const ProfileLookupError&) {
     choice.runs = false;
@@ -146,8 +147,8 @@ Explanation explainProfile(const std::wstring& path) {
     return {report + L"Would run: nothing; the launcher ends with exit status 1\n", kNothingRuns};
   }
   // The selection records defaults in the profile it walks; the report
-  // speaks of the profile as written.
-  const Profile asWritten = profile;
+  // speaks of the profile as written, read a second time.
+  const Profile asWritten(path);
   report += L"Window system: " + DescribeWindowSystem() + L"\n\n";
   const Choice choice = choose(profile);
   const std::vector<WindowDescription> windows = ListTopLevelWindows();

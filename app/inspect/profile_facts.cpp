@@ -2,14 +2,14 @@
 
 #include <cstdint>
 
-const std::wstring* firstValue(const ProfileEntries& entries, const std::wstring& key) {
+const ProfileString* firstValue(const ProfileEntries& entries, std::wstring_view key) {
   for (const ProfileEntry& entry : entries) {
     if (entry.key == key) return &entry.value;
   }
   return nullptr;
 }
 
-const ProfileSection* sectionNamed(const Profile& profile, const std::wstring& name) {
+const ProfileSection* sectionNamed(const Profile& profile, std::wstring_view name) {
   for (const ProfileSection& section : profile.sections()) {
     if (section.name == name) return &section;
   }
@@ -18,16 +18,17 @@ const ProfileSection* sectionNamed(const Profile& profile, const std::wstring& n
 
 bool isWindowRule(const ProfileSection& section) {
   if (section.name == L"default") return false;
-  const std::wstring* className = firstValue(section.entries, L"class");
-  const std::wstring* title = firstValue(section.entries, L"title");
+  const ProfileString* className = firstValue(section.entries, L"class");
+  const ProfileString* title = firstValue(section.entries, L"title");
   return (className != nullptr && !className->empty()) || (title != nullptr && !title->empty());
 }
 
-std::wstring sectionLabel(const std::wstring& name) {
-  return L"[" + name + L"]" + (name.empty() ? L" (the lines above the first header)" : L"");
+std::wstring sectionLabel(std::wstring_view name) {
+  return L"[" + std::wstring(name) + L"]" +
+         (name.empty() ? L" (the lines above the first header)" : L"");
 }
 
-std::wstring quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+std::wstring quoted(std::wstring_view text) { return L"\"" + std::wstring(text) + L"\""; }
 
 std::wstring handleText(HWND window) {
   auto value = reinterpret_cast<std::uintptr_t>(window);

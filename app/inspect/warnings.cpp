@@ -1,6 +1,7 @@
 #include "app/inspect/warnings.h"
 
 #include <cwctype>
+#include <string_view>
 
 #include "app/inspect/profile_facts.h"
 
@@ -13,11 +14,11 @@ const wchar_t* const kKeys[] = {L"class", L"title", L"mode", L"exec", L"execSync
 const wchar_t* const kWindowWords[] = {L"close", L"active", L"next", L"minimize"};
 
 // Lower case, without the blanks, tabs and carriage returns around it.
-std::wstring loosened(const std::wstring& text) {
+std::wstring loosened(std::wstring_view text) {
   const std::size_t begin = text.find_first_not_of(L" \t\r");
   if (begin == std::wstring::npos) return {};
   const std::size_t end = text.find_last_not_of(L" \t\r");
-  std::wstring result = text.substr(begin, end - begin + 1);
+  std::wstring result(text.substr(begin, end - begin + 1));
   for (wchar_t& c : result) c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
   return result;
 }
@@ -25,7 +26,7 @@ std::wstring loosened(const std::wstring& text) {
 // The known word that `text` differs from only in case or surrounding
 // blanks, or null.
 template <std::size_t N>
-const wchar_t* nearMiss(const std::wstring& text, const wchar_t* const (&words)[N]) {
+const wchar_t* nearMiss(std::wstring_view text, const wchar_t* const (&words)[N]) {
   for (const wchar_t* word : words) {
     if (text != word && loosened(text) == loosened(word)) return word;
   }
@@ -33,7 +34,7 @@ const wchar_t* nearMiss(const std::wstring& text, const wchar_t* const (&words)[
 }
 
 template <std::size_t N>
-bool isOneOf(const std::wstring& text, const wchar_t* const (&words)[N]) {
+bool isOneOf(std::wstring_view text, const wchar_t* const (&words)[N]) {
   for (const wchar_t* word : words) {
     if (text == word) return true;
   }
@@ -41,8 +42,8 @@ bool isOneOf(const std::wstring& text, const wchar_t* const (&words)[N]) {
 }
 
 std::wstring valueOr(const ProfileEntries& entries, const wchar_t* key, const wchar_t* fallback) {
-  const std::wstring* value = firstValue(entries, key);
-  return value != nullptr ? *value : fallback;
+  const ProfileString* value = firstValue(entries, key);
+  return value != nullptr ? std::wstring(*value) : fallback;
 }
 
 // True when the name looks meant as "default".
@@ -79,9 +80,10 @@ void checkWindowWords(const ProfileSection& section, bool rule, Warnings& out) {
     const bool startsProgram =
         (entry.key == L"exec" && !rule) || entry.key == L"execSync";
     if (!startsProgram || !isOneOf(entry.value, kWindowWords)) continue;
-    out.push_back(sectionLabel(section.name) + L" " + entry.key + L"=" + entry.value +
-                  L" starts a program named " + quoted(entry.value) + L": the word acts on a "
-                  L"window only as exec=" + entry.value + L" in a window rule");
+    const std::wstring value(entry.value);
+    out.push_back(sectionLabel(section.name) + L" " + std::wstring(entry.key) + L"=" + value +
+                  L" starts a program named " + quoted(value) + L": the word acts on a "
+                  L"window only as exec=" + value + L" in a window rule");
   }
 }
 
