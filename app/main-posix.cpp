@@ -4,9 +4,11 @@
 #include <string>
 
 #include "platform/services.h"
+#include "platform/posix/standard_streams.h"
 #include "platform/posix/utf8.h"
 
 int main(int argc, char** argv) {
+  posix::openStandardStreams();
   std::string line;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) line += ' ';

@@ -1,19 +1,23 @@
 // How long Tarvexel takes from start to exit:
-//  (a) on a desktop, deciding among 10 window rules with 30 windows open;
-//  (b) without a display, on a small profile.
-//  (c) in a GNOME session named by WAYLAND_DISPLAY, with Tarvexel's
-//      extension enabled: (a) among 30 native Wayland windows.
+//  (a) on an X11 desktop, deciding among 10 window rules with 30 windows
+//      open;
+//  (b) the same on headless sway and headless KWin, Wayland compositors,
+//      with 30 windows of the desktop tests' Wayland helper;
+//  (c) without a display, on a small profile;
+//  (d) the same as (b) in a headless GNOME Shell session, through
+//      Tarvexel's extension.
 // Each figure is the median of many runs of the real binary, timed from
 // spawn to exit. Without DISPLAY the benchmark starts its own Xvfb and
-// openbox for (a) and stops them at the end. For (c), the desktop tests
-// give it a session of its own (one line):
-//   GNOME_EXTENSION=build/gnome-extension/43/tarvexel@tarvexel.org
-//   bash tests/desktop/desktop_test.sh gnome --run build/bench/tarvexel_bench build/tarvexel
+// openbox for (a); it always starts its own sway (as nobody: sway refuses
+// root) and KWin for (b), which takes root. It stops them all at the end.
+// For (d) the desktop tests' driver starts the session (its --run form)
+// and runs this program once more inside it, with --in-gnome-session.
 //
 // Usage: tarvexel_bench PATH_TO_TARVEXEL [RUNS]
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,7 +27,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -36,22 +42,31 @@ namespace {
 
 constexpr int kWindows = 30;
 constexpr int kRules = 10;
+constexpr int kNobody = 65534;
 
 using Clock = std::chrono::steady_clock;
 
-// Ours, with DISPLAY and WAYLAND_DISPLAY as given (none when empty), so
-// that each figure is taken on the one desktop it names.
-std::vector<std::string> environmentWith(const std::string& display,
-                                         const std::string& wayland = "") {
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// This environment without a display of either kind, plus `added`.
+std::vector<std::string> environmentWith(const std::vector<std::string>& added) {
   std::vector<std::string> variables;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string variable = *entry;
-    if (variable.rfind("DISPLAY=", 0) != 0 && variable.rfind("WAYLAND_DISPLAY=", 0) != 0)
+    if (!startsWith(variable, "DISPLAY=") && !startsWith(variable, "WAYLAND_DISPLAY=") &&
+        !startsWith(variable, "XDG_RUNTIME_DIR=")) {
       variables.push_back(variable);
+    }
   }
-  if (!display.empty()) variables.push_back("DISPLAY=" + display);
-  if (!wayland.empty()) variables.push_back("WAYLAND_DISPLAY=" + wayland);
+  variables.insert(variables.end(), added.begin(), added.end());
   return variables;
+}
+
+std::vector<std::string> environmentWith(const std::string& display) {
+  return display.empty() ? environmentWith(std::vector<std::string>{})
+                         : environmentWith(std::vector<std::string>{"DISPLAY=" + display});
 }
 
 std::vector<char*> pointers(std::vector<std::string>& strings) {
@@ -184,8 +199,9 @@ bool openWindows(Display* display, std::vector<Window>& windows) {
 }
 
 // Nine rules that match none of the windows, so each one looks at all 30,
-// and a tenth that matches only the window at the bottom of the stack.
-std::string tenRules() {
+// and a tenth that matches only one window: on X11 the one at the bottom of
+// the stack; on Wayland the first the helper opened.
+std::string tenRules(const std::string& lastClass) {
   std::string profile;
   for (int i = 0; i < kRules - 1; ++i) {
     profile += "[rule" + std::to_string(i) + "]\n";
@@ -193,7 +209,7 @@ std::string tenRules() {
                           : "title=Absent window " + std::to_string(i) + "\n";
     profile += "exec=close\n";
   }
-  profile += "[last]\nclass=Bench0\ntitle=Window 0\n";
+  profile += "[last]\nclass=" + lastClass + "\ntitle=Window 0\n";
   profile += "[default]\nsleep=0\n";
   return profile;
 }
@@ -232,55 +248,158 @@ std::string startXvfb(std::vector<std::unique_ptr<Child>>& children) {
   return number.empty() ? std::string() : ":" + number;
 }
 
-bool hasReadyLine(const std::string& path) {
-  std::ifstream record(path);
-  std::string line;
-  while (std::getline(record, line)) {
-    if (line == "ready") return true;
+bool waitForFile(const std::string& path, const std::string& holding) {
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    std::ifstream file(path);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (text.find(holding) != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return false;
 }
 
-// The same 30 windows as native Wayland windows in the GNOME session
-// `wayland` names: the desktop tests' GTK window, app id BenchN, title
-// "Window N", each on screen before the next opens so that the first is the
-// lowest.
-bool openGnomeWindows(const std::string& wayland, const std::string& folder,
-                      std::vector<std::unique_ptr<Child>>& children) {
-  std::vector<std::string> environment = environmentWith("", wayland);
-  environment.push_back("GDK_BACKEND=wayland");
-  for (int i = 0; i < kWindows; ++i) {
-    const std::string record = folder + "/window" + std::to_string(i) + ".log";
-    children.push_back(std::make_unique<Child>(
-        std::vector<std::string>{"gjs", TARVEXEL_GTK_WINDOW, record, "--class",
-                                 "Bench" + std::to_string(i), "--title",
-                                 "Window " + std::to_string(i)},
-        environment));
-    int waited = 0;
-    for (; waited < 200 && !hasReadyLine(record); ++waited) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    std::remove(record.c_str());
-    if (waited == 200) return false;
+// A compositor run from `home` by `owner`, with its runtime folder there,
+// that runs home/ready.sh once it is up: the script writes the socket's
+// name. The variables its clients need, or none when it did not start.
+std::vector<std::string> startCompositor(const std::string& home, uid_t owner,
+                                         const std::vector<std::string>& command,
+                                         const std::vector<std::string>& variables,
+                                         std::vector<std::unique_ptr<Child>>& children) {
+  const std::string runtime = home + "/run";
+  const std::string ready = home + "/ready";
+  writeFile(home + "/ready.sh", "#!/bin/sh\necho \"$WAYLAND_DISPLAY\" >" + ready +
+                                    ".part && mv " + ready + ".part " + ready + "\n");
+  if (chmod((home + "/ready.sh").c_str(), 0755) != 0 || mkdir(runtime.c_str(), 0700) != 0) {
+    return {};
   }
-  return true;
+  for (const std::string& path : {home, runtime, home + "/ready.sh"}) {
+    if (chown(path.c_str(), owner, owner) != 0) return {};
+  }
+  const char* path = std::getenv("PATH");
+  std::vector<std::string> environment{std::string("PATH=") + (path ? path : "/usr/bin:/bin"),
+                                       "HOME=" + home, "XDG_RUNTIME_DIR=" + runtime};
+  environment.insert(environment.end(), variables.begin(), variables.end());
+  children.push_back(std::make_unique<Child>(command, environment));
+  if (!waitForFile(ready, "\n")) return {};
+  std::ifstream file(ready);
+  std::string name;
+  std::getline(file, name);
+  return {"WAYLAND_DISPLAY=" + name, "XDG_RUNTIME_DIR=" + runtime};
 }
 
-// (c), when WAYLAND_DISPLAY names a session. A profile whose one rule needs
-// the lowest window ends with status 1 unless the extension's list was
-// used, so a figure is never taken on a fallback that sees no windows.
-bool measureGnome(const std::string& program, const std::string& rules, const std::string& folder,
-                  int runs, Figures& figures) {
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  std::vector<std::unique_ptr<Child>> windows;
-  const std::string check = folder + "/lowest-only.ini";
-  writeFile(check, "[last]\nclass=Bench0\ntitle=Window 0\nsleep=0\n");
-  const std::vector<std::string> environment = environmentWith("", wayland);
-  const bool ok = openGnomeWindows(wayland, folder, windows) &&
-                  runOnce(program, check, environment) >= 0 &&
+// Headless sway runs as nobody: it refuses root.
+std::vector<std::string> startSway(const std::string& home,
+                                   std::vector<std::unique_ptr<Child>>& children) {
+  const std::string config = home + "/config";
+  writeFile(config, "xwayland disable\nexec " + home + "/ready.sh\n");
+  return startCompositor(
+      home, kNobody,
+      {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "sway", "-c", config},
+      {"WLR_BACKENDS=headless", "WLR_RENDERER=pixman"}, children);
+}
+
+// Headless KWin, from a copy of its binary: the installed one carries a
+// file capability that a sandbox may refuse. Any client may use its window
+// management here, without a desktop file.
+std::vector<std::string> startKwin(const std::string& home,
+                                   std::vector<std::unique_ptr<Child>>& children) {
+  std::error_code failed;
+  std::filesystem::create_directory(home + "/bin", failed);
+  std::filesystem::copy_file("/usr/bin/kwin_wayland", home + "/bin/kwin_wayland", failed);
+  if (failed) return {};
+  return startCompositor(
+      home, 0,
+      {home + "/bin/kwin_wayland", "--virtual", "--socket", "tarvexel-bench", "--no-lockscreen",
+       "--no-global-shortcuts", "--no-kactivities", "--width", "1280", "--height", "720",
+       home + "/ready.sh"},
+      {"KWIN_COMPOSE=Q", "KWIN_WAYLAND_NO_PERMISSION_CHECKS=1"}, children);
+}
+
+// 30 windows of the tests' helper, app id "Bench", titled "Window 0" to
+// "Window 29"; true once the compositor lists them.
+bool openWaylandWindows(const std::string& home, const std::vector<std::string>& environment,
+                        std::vector<std::unique_ptr<Child>>& children) {
+  const std::string record = home + "/windows.log";
+  children.push_back(std::make_unique<Child>(
+      std::vector<std::string>{WAYLAND_WINDOW_HELPER, record, "--class", "Bench", "--title",
+                               "Window", "--count", std::to_string(kWindows)},
+      environment));
+  return waitForFile(record, "ready");
+}
+
+// Starts a compositor in `home` with `start`, opens 30 windows there and
+// measures; then stops the windows and the compositor.
+bool measureWayland(const std::string& program, const std::string& rules, const std::string& home,
+                    std::vector<std::string> (*start)(const std::string&,
+                                                      std::vector<std::unique_ptr<Child>>&),
+                    int runs, Figures& figures) {
+  std::vector<std::unique_ptr<Child>> children;  // stopped in reverse on the way out
+  if (mkdir(home.c_str(), 0755) != 0) return false;
+  const std::vector<std::string> variables = start(home, children);
+  const std::vector<std::string> environment = environmentWith(variables);
+  const bool ok = !variables.empty() && openWaylandWindows(home, environment, children) &&
                   measure(program, rules, environment, runs, figures);
-  std::remove(check.c_str());
+  while (!children.empty()) children.pop_back();
   return ok;
+}
+
+// True once a run on `profile` ends with status 0, within ten seconds.
+bool succeedsSoon(const std::string& program, const std::string& profile,
+                  const std::vector<std::string>& environment) {
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    if (runOnce(program, profile, environment) >= 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+// (d), inside the session: the same 30 windows and rules as (b). A profile
+// whose one rule needs the lowest window and that has no "default" ends
+// with status 1 until the extension lists that window, so no figure is
+// taken on a fallback that sees none. The figures go to `record`.
+int measureInGnomeSession(const std::string& program, const std::string& record, int runs) {
+  const char* display = std::getenv("WAYLAND_DISPLAY");
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  char folder[] = "/tmp/tarvexel-bench-gnome-XXXXXX";
+  if (!display || !runtime || mkdtemp(folder) == nullptr) return 1;
+  const std::string rules = std::string(folder) + "/rules.ini";
+  const std::string check = std::string(folder) + "/lowest-only.ini";
+  writeFile(rules, tenRules("Bench"));
+  writeFile(check, "[last]\nclass=Bench\ntitle=Window 0\nsleep=0\n");
+  const std::vector<std::string> environment = environmentWith(
+      std::vector<std::string>{std::string("WAYLAND_DISPLAY=") + display,
+                               std::string("XDG_RUNTIME_DIR=") + runtime});
+  std::vector<std::unique_ptr<Child>> windows;
+  Figures figures{};
+  const bool ok = openWaylandWindows(folder, environment, windows) &&
+                  succeedsSoon(program, check, environment) &&
+                  measure(program, rules, environment, runs, figures);
+  windows.clear();
+  std::filesystem::remove_all(folder);
+  if (!ok) return 1;
+  std::ofstream(record) << figures.median << ' ' << figures.low << ' ' << figures.high << '\n';
+  return 0;
+}
+
+// (d): the desktop tests' driver starts a GNOME Shell session of its own,
+// runs this program inside it and stops it again.
+bool measureGnome(const std::string& program, const std::string& folder,
+                  int runs, Figures& figures) {
+  const std::string record = folder + "/gnome-figures";
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe");
+  std::vector<std::string> command{"bash", TARVEXEL_DESKTOP_TEST, "gnome", "--run", self,
+                                   "--in-gnome-session", record, program, std::to_string(runs)};
+  std::vector<std::string> environment = environmentWith("");
+  environment.push_back(std::string("GNOME_EXTENSION=") + TARVEXEL_GNOME_EXTENSION);
+  std::vector<char*> argv = pointers(command);
+  std::vector<char*> envp = pointers(environment);
+  pid_t pid;
+  int status = 0;
+  if (posix_spawnp(&pid, "bash", nullptr, nullptr, argv.data(), envp.data()) != 0 ||
+      waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    return false;
+  std::ifstream figuresFile(record);
+  return static_cast<bool>(figuresFile >> figures.median >> figures.low >> figures.high);
 }
 
 void print(const char* what, const Figures& f, int runs) {
@@ -291,6 +410,8 @@ void print(const char* what, const Figures& f, int runs) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 5 && std::string(argv[1]) == "--in-gnome-session")
+    return measureInGnomeSession(argv[3], argv[2], std::max(1, std::atoi(argv[4])));
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s PATH_TO_TARVEXEL [RUNS]\n", argv[0]);
     return 2;
@@ -298,10 +419,12 @@ int main(int argc, char** argv) {
   const std::string program = argv[1];
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 200;
   char folder[] = "/tmp/tarvexel-bench-XXXXXX";
-  if (mkdtemp(folder) == nullptr) return 1;
-  const std::string rules = std::string(folder) + "/ten-rules.ini";
+  if (mkdtemp(folder) == nullptr || chmod(folder, 0755) != 0) return 1;
+  const std::string x11Rules = std::string(folder) + "/x11-rules.ini";
+  const std::string waylandRules = std::string(folder) + "/wayland-rules.ini";
   const std::string small = std::string(folder) + "/small.ini";
-  writeFile(rules, tenRules());
+  writeFile(x11Rules, tenRules("Bench0"));
+  writeFile(waylandRules, tenRules("Bench"));
   writeFile(small, "[mail]\nclass=Mailer\nexec=close\n[default]\nsleep=0\n");
 
   std::vector<std::unique_ptr<Child>> children;  // stopped in reverse on the way out
@@ -318,29 +441,29 @@ int main(int argc, char** argv) {
   }
   Display* connection = XOpenDisplay(display.c_str());
   std::vector<Window> windows;
-  Figures desktop{}, headless{}, gnome{};
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  const bool onGnome = wayland && *wayland;
-  const bool ok = connection && waitForWindowManager(connection) &&
-                  openWindows(connection, windows) &&
-                  measure(program, rules, environmentWith(display), runs, desktop) &&
-                  measure(program, small, environmentWith(""), runs, headless) &&
-                  (!onGnome || measureGnome(program, rules, folder, runs, gnome));
+  Figures x11{}, sway{}, kwin{}, headless{}, gnome{};
+  bool ok = connection && waitForWindowManager(connection) && openWindows(connection, windows) &&
+            measure(program, x11Rules, environmentWith(display), runs, x11) &&
+            measure(program, small, environmentWith(""), runs, headless);
   if (connection) XCloseDisplay(connection);
+  ok = ok && measureWayland(program, waylandRules, std::string(folder) + "/sway", startSway, runs,
+                            sway);
+  ok = ok && measureWayland(program, waylandRules, std::string(folder) + "/kwin", startKwin, runs,
+                            kwin);
+  ok = ok && measureGnome(program, folder, runs, gnome);
   while (!children.empty()) children.pop_back();
-  std::remove(rules.c_str());
-  std::remove(small.c_str());
-  rmdir(folder);
+  std::filesystem::remove_all(folder);
   if (!ok) {
     std::fprintf(stderr, "the benchmark could not be set up or a run failed\n");
     return 1;
   }
   std::printf("Tarvexel start to exit, %s\n", program.c_str());
-  print("with a display: 10 rules, 30 windows", desktop, runs);
+  print("X11 (openbox): 10 rules, 30 windows", x11, runs);
+  print("Wayland (headless sway): 10 rules, 30 windows", sway, runs);
+  print("Wayland (headless KWin): 10 rules, 30 windows", kwin, runs);
+  print("GNOME Shell (headless): 10 rules, 30 windows", gnome, runs);
   print("without a display: small profile", headless, runs);
-  if (onGnome) print("GNOME Shell: 10 rules, 30 windows", gnome, runs);
-  std::printf("reproduce: %s %s %d   (DISPLAY %s%s)\n", argv[0], program.c_str(), runs,
-              given && *given ? "given: that desktop is used" : "unset: own Xvfb and openbox",
-              onGnome ? "; in the GNOME session WAYLAND_DISPLAY names" : "");
+  std::printf("reproduce: %s %s %d   (DISPLAY %s)\n", argv[0], program.c_str(), runs,
+              given && *given ? "given: that desktop is used" : "unset: own Xvfb and openbox");
   return 0;
 }

@@ -17,6 +17,7 @@ endif()
 # the C run-time, which the GNU linker reaches after the libraries.
 add_executable(tarvexel WIN32
   platform/win32/shell_request.cpp
+  platform/win32/windows.cpp
   $<TARGET_OBJECTS:tarvexel_core>
 )
 target_link_libraries(tarvexel PRIVATE tarvexel_profile user32 shell32)

@@ -1,6 +1,7 @@
-# Windows and the notice box on X11 desktops. libX11 and libXft are opened
-# at run time, when a display is named (platform/x11/library.h); building
-# needs only their headers (Debian: libx11-dev, libxft-dev).
+# Windows and the notice box on X11 desktops. libxcb (the window search and
+# requests), libX11 and libXft (the notice box) are opened at run time, when
+# a display is named; building needs only their headers (Debian: libxcb1-dev,
+# libx11-dev, libxft-dev).
 find_package(X11 REQUIRED)
 find_package(Freetype REQUIRED)
 if(NOT X11_Xft_INCLUDE_PATH)
@@ -8,13 +9,16 @@ if(NOT X11_Xft_INCLUDE_PATH)
 endif()
 
 target_sources(tarvexel_platform PRIVATE
-  ${PROJECT_SOURCE_DIR}/platform/x11/display.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/connection.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/deadline.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/dialog.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11/library.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11/property.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11/search.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/display.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/snapshot.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/text.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/windows.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/xcb.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/xft.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/xlib.cpp
 )
 target_include_directories(tarvexel_platform SYSTEM PRIVATE
   ${X11_INCLUDE_DIR} ${X11_Xft_INCLUDE_PATH} ${FREETYPE_INCLUDE_DIRS})

@@ -56,7 +56,7 @@ std::uint64_t hashOf(const std::uint8_t* data, std::size_t size) {
   return hash;
 }
 
-const std::wstring* firstValue(const ProfileEntries& entries, const wchar_t* key) {
+const ProfileString* firstValue(const ProfileEntries& entries, const wchar_t* key) {
   for (const ProfileEntry& entry : entries) {
     if (entry.key == key) return &entry.value;
   }
@@ -70,15 +70,14 @@ void scriptWindows(const Profile& profile, std::uint64_t choice) {
   resetScripted();
   for (const ProfileSection& section : profile.sections()) {
     if (scripted().windows.size() == 16) break;
-    const std::wstring* className = firstValue(section.entries, L"class");
-    const std::wstring* title = firstValue(section.entries, L"title");
+    const ProfileString* className = firstValue(section.entries, L"class");
+    const ProfileString* title = firstValue(section.entries, L"title");
     if (className == nullptr && title == nullptr) continue;
     const unsigned pick = choice & 3;
     choice = (choice >> 2) | (choice << 62);
     if (pick == 0) continue;
-    const std::wstring none;
-    scripted().addWindow(className ? *className : none,
-                         pick == 2 || title == nullptr ? L"other" : *title);
+    scripted().addWindow(className ? std::wstring(*className) : std::wstring(),
+                         pick == 2 || title == nullptr ? L"other" : std::wstring(*title));
   }
   const std::size_t front = choice % (scripted().windows.size() + 1);
   scripted().foreground = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(front));
@@ -88,7 +87,7 @@ void scriptWindows(const Profile& profile, std::uint64_t choice) {
 void checkStore(const Profile& profile) {
   std::set<std::wstring> names;
   for (const ProfileSection& section : profile.sections()) {
-    require(names.insert(section.name).second);
+    require(names.insert(std::wstring(section.name)).second);
     require(!section.entries.empty());
   }
 }

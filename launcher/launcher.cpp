@@ -12,7 +12,7 @@ bool isRunTimeSpace(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
 }
 
-const wchar_t* orAny(const std::wstring& name) { return name.empty() ? nullptr : name.c_str(); }
+const wchar_t* orAny(const ProfileString& name) { return name.empty() ? nullptr : name.c_str(); }
 
 void launchAndForget(const std::wstring& value) {
   if (const HANDLE process = launchCommand(value)) CloseHandle(process);
@@ -25,52 +25,70 @@ void launchAndWait(const std::wstring& value) {
   }
 }
 
-void exec(const std::wstring& value, HWND window) {
+// Pressed again and again, "next" visits every window of the rule: the one
+// it brings forward goes to the top, and the next press takes the lowest.
+void activateLeastRecent(const Selection& rule) {
+  const HWND least = FindLeastRecentWindow(orAny(rule.className), orAny(rule.title));
+  // Gone since the rule fired: the rule's own window is all there is.
+  ActivateWindow(least != nullptr ? least : rule.window);
+}
+
+void exec(const ProfileString& value, const Selection& selection) {
+  const HWND window = selection.window;
   if (window != nullptr && value == L"close") {
     SendMessageW(window, WM_CLOSE, 0, 0);
   } else if (window != nullptr && value == L"active") {
-    SetForegroundWindow(window);
+    ActivateWindow(window);
+  } else if (window != nullptr && value == L"next") {
+    activateLeastRecent(selection);
+  } else if (window != nullptr && value == L"minimize") {
+    ShowWindow(window, SW_MINIMIZE);
   } else {
-    launchAndForget(value);
+    launchAndForget(std::wstring(value));
   }
 }
 
 }  // namespace
 
-void selectAndRun(Profile& profile) {
-  const std::wstring noName;
-  const std::wstring execMode = L"exec";
+Selection selectSection(Profile& profile, const RuleObserver& observe) {
+  const ProfileString noName;
+  const ProfileString execMode = L"exec";
   for (const ProfileSection& section : profile.sections()) {
     if (section.name == L"default") continue;
     // Asking with storeDefault records the missing keys in the section; the
     // runner passes over them, so they change nothing that runs.
-    const std::wstring& className = profile.getValueOr(section.name, L"class", noName, true);
-    const std::wstring& title = profile.getValueOr(section.name, L"title", noName, true);
+    const ProfileString& className = profile.getValueOr(section.name, L"class", noName, true);
+    const ProfileString& title = profile.getValueOr(section.name, L"title", noName, true);
     if (className.empty() && title.empty()) continue;
-    const std::wstring& mode = profile.getValueOr(section.name, L"mode", execMode, true);
+    const ProfileString& mode = profile.getValueOr(section.name, L"mode", execMode, true);
     const HWND window = FindWindowW(orAny(className), orAny(title));
-    if (window == nullptr) continue;
-    if (mode == L"exec" || (mode == L"active" && window == GetForegroundWindow())) {
-      runSection(section.entries, window);
-      return;
-    }
+    // The window in front is asked for only where it matters: an "active" rule
+    // whose window exists.
+    const HWND foreground =
+        window != nullptr && mode == L"active" ? GetForegroundWindow() : nullptr;
+    const bool fires =
+        window != nullptr && (mode == L"exec" || (mode == L"active" && window == foreground));
+    if (observe) observe({section, className, title, mode, window, foreground, fires});
+    if (fires) return {section.entries, window, className, title};
   }
-  runSection(profile.findSection(L"default", false), nullptr);
+  return {profile.findSection(L"default", false), nullptr};
 }
 
-void runSection(const ProfileEntries& entries, HWND window) {
-  for (const ProfileEntry& entry : entries) {
+void selectAndRun(Profile& profile) { runSection(selectSection(profile)); }
+
+void runSection(const Selection& selection) {
+  for (const ProfileEntry& entry : selection.entries) {
     if (entry.key == L"exec") {
-      exec(entry.value, window);
+      exec(entry.value, selection);
     } else if (entry.key == L"execSync") {
-      launchAndWait(entry.value);
+      launchAndWait(std::wstring(entry.value));
     } else if (entry.key == L"sleep") {
       Sleep(sleepMilliseconds(entry.value));
     }
   }
 }
 
-DWORD sleepMilliseconds(const std::wstring& value) {
+DWORD sleepMilliseconds(std::wstring_view value) {
   auto at = value.begin();
   while (at != value.end() && isRunTimeSpace(*at)) ++at;
   bool negative = false;
@@ -83,10 +101,15 @@ DWORD sleepMilliseconds(const std::wstring& value) {
   return negative ? 0 : static_cast<DWORD>(magnitude);
 }
 
-HANDLE launchCommand(const std::wstring& value) {
+CommandParts splitCommand(const std::wstring& value) {
   const std::size_t bar = value.find(L'|');
-  if (bar == std::wstring::npos) return shellOpen(value, std::wstring());
-  return shellOpen(value.substr(0, bar), value.substr(bar + 1));
+  if (bar == std::wstring::npos) return {value, std::wstring()};
+  return {value.substr(0, bar), value.substr(bar + 1)};
+}
+
+HANDLE launchCommand(const std::wstring& value) {
+  const CommandParts parts = splitCommand(value);
+  return shellOpen(parts.file, parts.parameters);
 }
 
 HANDLE shellOpen(const std::wstring& file, const std::wstring& parameters) {

@@ -1,8 +1,12 @@
 // Linux: the window calls of platform/services.h, answered by the window
 // system chosen for the run, and the notice.
+#include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/posix/utf8.h"
@@ -12,24 +16,130 @@
 
 namespace {
 
-// The first system that answers, in this order: the native services of a
-// Wayland session first, then X11 (on a Wayland desktop, its XWayland
-// windows only).
-const WindowSystem* chooseWindowSystem() {
-  for (const WindowSystem* (*offered)() : {gnome::windowSystem, x11::windowSystem}) {
+// The first system that answers, in this order: the Wayland compositors
+// that list their windows to other programs, then GNOME Shell through our
+// own extension, then X11 (on a Wayland desktop without any of these, the
+// windows of programs that run through XWayland).
+const WindowSystem* choose() {
+  for (const WindowSystem* (*offered)() :
+       {wayland::wlroots, wayland::kde, gnome::windowSystem, x11::windowSystem}) {
     if (const WindowSystem* system = offered()) return system;
   }
   return nullptr;
 }
+// The name our GNOME Shell extension is installed and enabled under.
+constexpr wchar_t kGnomeExtensionUuid[] = L"tarvexel@tarvexel.org";
 
 // Chosen on the first window call, and kept for the run: a rule and the
 // section it runs must speak of the same windows.
 const WindowSystem* windowSystem() {
-  static const WindowSystem* const chosen = chooseWindowSystem();
+  static const WindowSystem* const chosen = choose();
   return chosen;
 }
 
+bool isSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+std::wstring environmentValue(const char* name) {
+  return utf8::widenLossless(isSet(name) ? std::getenv(name) : "");
+}
+
+// GNOME lists its windows to no one but our extension; without it only the
+// XWayland windows can be seen, through X11.
+bool onGnomeWithoutOurExtension() {
+  const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
+  return isSet("WAYLAND_DISPLAY") && desktops != nullptr && std::strstr(desktops, "GNOME") &&
+         (windowSystem() == nullptr || windowSystem() == x11::windowSystem());
+}
+
+std::wstring gnomeHint() {
+  return std::wstring(L"\nThis is GNOME, and its own windows stay hidden until Tarvexel's GNOME "
+                      L"Shell extension is enabled: gnome-extensions enable ") +
+         kGnomeExtensionUuid + L" (then log out and in once).";
+}
+
+std::wstring noSystem() {
+  if (!isSet("WAYLAND_DISPLAY") && !isSet("DISPLAY")) {
+    return L"none: neither WAYLAND_DISPLAY nor DISPLAY is set, so there is no desktop to ask";
+  }
+  if (!isSet("DISPLAY")) {
+    return L"none: the Wayland compositor at " + environmentValue("WAYLAND_DISPLAY") +
+           L" offers no way to list windows, and DISPLAY is not set";
+  }
+  return L"none: the X display " + environmentValue("DISPLAY") +
+         L" cannot be reached (or libX11 is missing)";
+}
+
+// How long the notice waits for room in standard error: a pipe that nobody
+// empties must not hold the run up for ever.
+constexpr int kRoomWaitMilliseconds = 1000;
+
+// A write to a pipe whose reader has gone raises SIGPIPE, which would end
+// the run with status 141. It is held back for the write, and taken out of
+// the pending set again if the write raised it, so that nothing of it
+// outlives the write: not the mask, and not a pending signal.
+class PipeSignalHeld {
+ public:
+  PipeSignalHeld() {
+    sigemptyset(&pipeSignal_);
+    sigaddset(&pipeSignal_, SIGPIPE);
+    wasPending_ = pending();
+    pthread_sigmask(SIG_BLOCK, &pipeSignal_, &previous_);
+  }
+  ~PipeSignalHeld() {
+    if (!wasPending_ && pending()) {
+      const timespec none{};
+      sigtimedwait(&pipeSignal_, nullptr, &none);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  }
+  PipeSignalHeld(const PipeSignalHeld&) = delete;
+  PipeSignalHeld& operator=(const PipeSignalHeld&) = delete;
+
+ private:
+  static bool pending() {
+    sigset_t set;
+    return sigpending(&set) == 0 && sigismember(&set, SIGPIPE) == 1;
+  }
+
+  sigset_t pipeSignal_;
+  sigset_t previous_;
+  bool wasPending_ = false;
+};
+
+// Writes what fits; gives up on a closed or broken stream, and on one that
+// has had no room for kRoomWaitMilliseconds. The notice is shorter than
+// PIPE_BUF, so once poll() reports room a pipe takes it whole, at once.
+void writeToStandardError(const std::string& bytes) {
+  const PipeSignalHeld held;
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    pollfd stream{STDERR_FILENO, POLLOUT, 0};
+    const int ready = ::poll(&stream, 1, kRoomWaitMilliseconds);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0 || (stream.revents & POLLOUT) == 0) return;
+    const ssize_t got = ::write(STDERR_FILENO, bytes.data() + written, bytes.size() - written);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return;
+    written += static_cast<std::size_t>(got);
+  }
+}
+
 }  // namespace
+
+std::vector<WindowDescription> ListTopLevelWindows() {
+  const WindowSystem* system = windowSystem();
+  return system ? system->listWindows() : std::vector<WindowDescription>();
+}
+
+std::wstring DescribeWindowSystem() {
+  const WindowSystem* system = windowSystem();
+  std::wstring text = system ? system->describe() : noSystem();
+  if (onGnomeWithoutOurExtension()) text += gnomeHint();
+  return text;
+}
 
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
   const WindowSystem* system = windowSystem();
@@ -48,6 +158,24 @@ BOOL SetForegroundWindow(HWND window) {
   return 1;
 }
 
+HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
+  const WindowSystem* system = windowSystem();
+  return system ? system->findLeastRecent(className, title) : nullptr;
+}
+
+// Each system's activate brings a minimised window back by itself, as a
+// click on a task bar would.
+BOOL ActivateWindow(HWND window) { return SetForegroundWindow(window); }
+
+// A request, as the others are. Minimising is the only command Tarvexel
+// gives; the result, which nothing reads, says whether a window was asked.
+BOOL ShowWindow(HWND window, int command) {
+  const WindowSystem* system = windowSystem();
+  if (system == nullptr || window == nullptr || command != SW_MINIMIZE) return 0;
+  system->minimize(window);
+  return 1;
+}
+
 // Only a close request: a window may turn it down, and is never killed.
 LRESULT SendMessageW(HWND window, UINT message, WPARAM, LPARAM) {
   const WindowSystem* system = windowSystem();
@@ -57,16 +185,10 @@ LRESULT SendMessageW(HWND window, UINT message, WPARAM, LPARAM) {
 
 // The notice goes to standard error, in UTF-8 whatever the locale so that
 // the Japanese text arrives intact, and then, where there is a desktop, into
-// a box that stays until it is dismissed.
+// a box that stays until it is dismissed. Whatever standard error is, the
+// run ends as a shown notice does.
 int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT) {
-  const std::string bytes = utf8::narrow(text) + "\n";
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t got = ::write(STDERR_FILENO, bytes.data() + written, bytes.size() - written);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    written += static_cast<std::size_t>(got);
-  }
+  writeToStandardError(utf8::narrow(text) + "\n");
   x11::showDialog(text, caption);
   return 1;  // IDOK
 }

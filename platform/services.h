@@ -8,6 +8,7 @@
 #define TARVEXEL_PLATFORM_SERVICES_H
 
 #include <cstddef>
+#include <memory_resource>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ constexpr UINT WM_CLOSE = 0x0010;
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr ULONG SEE_MASK_NOCLOSEPROCESS = 0x00000040;
 constexpr ULONG SEE_MASK_FLAG_NO_UI = 0x00000400;
+constexpr int SW_MINIMIZE = 6;
 
 // The shell request record, field for field as the Windows shell takes it;
 // the fields this port does not use stay in place so code that fills the
@@ -68,6 +70,8 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
 HWND GetForegroundWindow();
 BOOL SetForegroundWindow(HWND window);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Only SW_MINIMIZE is ever asked for here.
+BOOL ShowWindow(HWND window, int command);
 BOOL ShellExecuteEx(SHELLEXECUTEINFO* request);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL CloseHandle(HANDLE handle);
@@ -78,6 +82,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, i
 
 #endif
 
+// Two window calls of our own, answered on every platform, Windows included
+// (platform/win32/windows.cpp builds them from the calls above).
+
+// Of the top-level windows FindWindowW would match, the one the user has
+// gone longest without: the lowest in the stacking order where there is
+// one. Null when none matches.
+HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title);
+
+// SetForegroundWindow as a user means it: a minimised window comes back
+// too, which on Windows SetForegroundWindow alone does not do.
+BOOL ActivateWindow(HWND window);
+
 // A window as a person writing a rule needs to see it.
 struct WindowDescription {
   HWND handle = nullptr;
@@ -87,6 +103,36 @@ struct WindowDescription {
   std::wstring title;
   bool front = false;
 };
+
+// For the companion program, tarvexel-inspect: the windows the search looks
+// at, in its order, the one in front marked; empty when there are none.
+std::vector<WindowDescription> ListTopLevelWindows();
+
+// The window system the window calls use, named for a person ("X11,
+// display :0, ..."), or "none" and why, with what to do about it.
+std::wstring DescribeWindowSystem();
+
+// What the shell's "Open" would do with a file and its parameters, found
+// out without starting anything. On Windows the shell decides at run time;
+// on Linux the decision is made here, by the same code that launches.
+struct OpenPlan {
+  enum class Outcome {
+    startsProgram,  // `program` starts with `arguments`, the first being its name
+    handsToOpener,  // `program` (xdg-open) opens the file; `arguments` as it gets them
+    shellDecides,   // the file and parameters go to the system's shell as they are
+    fails,          // nothing starts: `reason` says why
+  };
+  Outcome outcome = Outcome::fails;
+  std::wstring program;
+  std::vector<std::wstring> arguments;
+  std::wstring reason;
+};
+
+OpenPlan PlanOpen(const std::wstring& file, const std::wstring& parameters);
+// Where a profile's arena takes its blocks from. A large profile's cost is
+// mostly memory touched for the first time, so on Linux large blocks come
+// in huge pages where the system offers them.
+std::pmr::memory_resource* arenaBlocks();
 
 // Reads a text file as wide characters, a block at a time. The file is open
 // from construction to destruction; isOpen() tells whether opening worked.
@@ -101,11 +147,14 @@ class WideTextFile {
   WideTextFile& operator=(const WideTextFile&) = delete;
 
   bool isOpen() const;
+  // Why opening failed, as an errno value; 0 when the file is open.
+  int error() const { return error_; }
   // Stores up to `capacity` characters in `out` and returns how many; 0 means
   // the end of the file, which a read error counts as.
   std::size_t read(wchar_t* out, std::size_t capacity);
 
  private:
+  int error_ = 0;
 #ifdef _WIN32
   std::FILE* file_ = nullptr;
 #else

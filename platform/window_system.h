@@ -37,6 +37,15 @@ namespace x11 {
 const WindowSystem* windowSystem();
 }  // namespace x11
 
+namespace wayland {
+// Null when no Wayland compositor is named, it cannot be reached or does
+// not answer, or it offers no wlroots foreign-toplevel management.
+const WindowSystem* wlroots();
+// The same for KDE Plasma's window management, which KWin offers only to
+// programs a desktop file declares.
+const WindowSystem* kde();
+}  // namespace wayland
+
 namespace gnome {
 // Null unless the session's shell answers through Tarvexel's own extension
 // (platform/gnome/extension); asked only in a Wayland session.

@@ -2,12 +2,17 @@
 
 #include <utility>
 
+#include "platform/services.h"
 #include "profile/reader.h"
 
 namespace {
 
+// The arena's first block: a usual profile fits in it; a large one gets
+// ever larger blocks.
+constexpr std::size_t kFirstBlockBytes = 16 * 1024;
+
 // Builds "<prefix>[name]<suffix>" cut to what the message buffer holds.
-std::wstring lookupMessage(const wchar_t* prefix, const std::wstring& name) {
+std::wstring lookupMessage(const wchar_t* prefix, std::wstring_view name) {
   std::wstring text = prefix;
   text += L'[';
   text += name;
@@ -17,7 +22,7 @@ std::wstring lookupMessage(const wchar_t* prefix, const std::wstring& name) {
 }
 
 template <typename Entries>
-auto firstWithKey(Entries& entries, const std::wstring& key) -> decltype(&entries.front()) {
+auto firstWithKey(Entries& entries, std::wstring_view key) -> decltype(&entries.front()) {
   for (auto& entry : entries) {
     if (entry.key == key) return &entry;
   }
@@ -26,48 +31,49 @@ auto firstWithKey(Entries& entries, const std::wstring& key) -> decltype(&entrie
 
 }  // namespace
 
-Profile::Profile(std::wstring path) : path_(std::move(path)) { parseLines(*this); }
-
-// Section names are unique, so the walk from the front has exactly one
-// section to find; looking first where the last lookup ended, and just
-// after it, finds that same section. It spares the walk to the two callers
-// that ask again and again: the reader filing line after line into the
-// section it is in, and rule selection asking for the keys of each section
-// in turn. Any other name still walks the whole list.
-ProfileSection* Profile::sectionNamed(const std::wstring& name) {
-  for (const std::size_t guess : {lastFound_, lastFound_ + 1}) {
-    if (guess < sections_.size() && sections_[guess].name == name) {
-      lastFound_ = guess;
-      return &sections_[guess];
-    }
-  }
-  for (auto at = sections_.begin(); at != sections_.end(); ++at) {
-    if (at->name == name) {
-      lastFound_ = static_cast<std::size_t>(at - sections_.begin());
-      return &*at;
-    }
-  }
-  return nullptr;
+Profile::Profile(std::wstring path)
+    : path_(std::move(path)),
+      arena_(kFirstBlockBytes, arenaBlocks()),
+      sections_(&arena_),
+      index_(&arena_) {
+  parseLines(*this);
 }
 
-ProfileEntries& Profile::appendSection(const std::wstring& name) {
-  sections_.push_back(ProfileSection{name, {}});
-  lastFound_ = sections_.size() - 1;
-  return sections_.back().entries;
+ProfileSection* Profile::sectionNamed(std::wstring_view name) {
+  const auto found = index_.find(name);
+  return found == index_.end() ? nullptr : found->second;
 }
 
-ProfileEntries& Profile::findSection(const std::wstring& name, bool create) {
+ProfileEntries& Profile::appendSection(std::wstring_view name) {
+  ProfileSection& section = sections_.emplace_back(
+      ProfileSection{ProfileString(name.data(), name.size(), &arena_), ProfileEntries(&arena_)});
+  index_.emplace(section.name, &section);
+  return section.entries;
+}
+
+void Profile::appendEntry(ProfileEntries& entries, std::wstring_view key,
+                          std::wstring_view value) {
+  entries.emplace_back(ProfileEntry{ProfileString(key.data(), key.size(), &arena_),
+                                    ProfileString(value.data(), value.size(), &arena_)});
+}
+
+void Profile::clear() {
+  index_.clear();
+  sections_.clear();
+}
+
+ProfileEntries& Profile::findSection(std::wstring_view name, bool create) {
   if (ProfileSection* section = sectionNamed(name)) return section->entries;
   if (!create) throw ProfileLookupError(lookupMessage(L"セクション", name));
   return appendSection(name);
 }
 
-const ProfileEntry& Profile::findEntry(const ProfileEntries& entries, const std::wstring& key) {
+const ProfileEntry& Profile::findEntry(const ProfileEntries& entries, std::wstring_view key) {
   if (const ProfileEntry* entry = firstWithKey(entries, key)) return *entry;
   throw ProfileLookupError(lookupMessage(L"キー", key));
 }
 
-const std::wstring& Profile::getValue(const std::wstring& sectionName, const std::wstring& key) {
+const ProfileString& Profile::getValue(std::wstring_view sectionName, std::wstring_view key) {
   return findEntry(findSection(sectionName, false), key).value;
 }
 
@@ -75,31 +81,32 @@ const std::wstring& Profile::getValue(const std::wstring& sectionName, const std
 // setValue(..., false) called, without raising: rule selection asks for
 // keys most sections lack, and an exception for each would be most of the
 // cost of a large profile.
-const std::wstring& Profile::getValueOr(const std::wstring& sectionName, const std::wstring& key,
-                                        const std::wstring& fallback, bool storeDefault) {
+const ProfileString& Profile::getValueOr(std::wstring_view sectionName, std::wstring_view key,
+                                         const ProfileString& fallback, bool storeDefault) {
   ProfileSection* section = sectionNamed(sectionName);
   if (section != nullptr) {
     if (const ProfileEntry* entry = firstWithKey(section->entries, key)) return entry->value;
   }
   if (storeDefault) {
-    ProfileEntries& entries = section != nullptr ? section->entries : appendSection(sectionName);
-    entries.push_back(ProfileEntry{key, fallback});
+    appendEntry(section != nullptr ? section->entries : appendSection(sectionName), key,
+                fallback);
   }
   return fallback;
 }
 
-bool Profile::setValue(const std::wstring& sectionName, const std::wstring& key,
-                       const std::wstring& value, bool keepExisting) {
+bool Profile::setValue(std::wstring_view sectionName, std::wstring_view key,
+                       std::wstring_view value, bool keepExisting) {
   ProfileEntries& entries = findSection(sectionName, true);
   if (ProfileEntry* existing = firstWithKey(entries, key)) {
     if (keepExisting) return false;
-    existing->value = value;
+    existing->value.assign(value.data(), value.size());
     return true;
   }
-  entries.push_back(ProfileEntry{key, value});
+  appendEntry(entries, key, value);
   return true;
 }
 
-void Profile::addEntry(const std::wstring& sectionName, std::wstring key, std::wstring value) {
-  findSection(sectionName, true).push_back(ProfileEntry{std::move(key), std::move(value)});
+void Profile::addEntry(std::wstring_view sectionName, std::wstring_view key,
+                       std::wstring_view value) {
+  appendEntry(findSection(sectionName, true), key, value);
 }

@@ -6,29 +6,37 @@
 
 #include <cstddef>
 #include <deque>
+#include <memory_resource>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "profile/reader.h"
 
 // Room for a lookup error's text and its terminator, as the original buffer had.
 constexpr std::size_t kMessageChars = 512;
 
+// The names, keys and values of a profile live in the profile's own arena:
+// a large profile is a hundred thousand strings, and allocating and freeing
+// each on its own costs more than reading the file.
+using ProfileString = std::pmr::wstring;
+
 struct ProfileEntry {
-  std::wstring key;
-  std::wstring value;
+  ProfileString key;
+  ProfileString value;
 };
 
 // Deques, because lookups hand out references into them that must survive
 // later appends: a default recorded in one section, or a new section, never
 // moves an entry that someone already holds.
-using ProfileEntries = std::deque<ProfileEntry>;
+using ProfileEntries = std::pmr::deque<ProfileEntry>;
 
 struct ProfileSection {
-  std::wstring name;
+  ProfileString name;
   ProfileEntries entries;
 };
 
-using ProfileSections = std::deque<ProfileSection>;
+using ProfileSections = std::pmr::deque<ProfileSection>;
 
 // Raised when a section or key is missing. Callers only tell it from success;
 // the text is built for completeness and shown nowhere.
@@ -46,35 +54,50 @@ class Profile {
   // Loads the file at `path`. Never raises for a missing or unreadable file:
   // loadFailed() tells.
   explicit Profile(std::wstring path);
+  Profile(const Profile&) = delete;
+  Profile& operator=(const Profile&) = delete;
 
   const std::wstring& path() const { return path_; }
   bool loadFailed() const { return loadFailed_; }
+  // Why loading failed, for the companion program to tell: the number of the
+  // line that was too long (counting from 1), or 0; and the error number of
+  // a failed open, or 0.
+  std::size_t refusedLine() const { return refusedLine_; }
+  int openError() const { return openError_; }
   const ProfileSections& sections() const { return sections_; }
 
-  ProfileEntries& findSection(const std::wstring& name, bool create);
-  static const ProfileEntry& findEntry(const ProfileEntries& entries, const std::wstring& key);
-  const std::wstring& getValue(const std::wstring& sectionName, const std::wstring& key);
+  ProfileEntries& findSection(std::wstring_view name, bool create);
+  static const ProfileEntry& findEntry(const ProfileEntries& entries, std::wstring_view key);
+  const ProfileString& getValue(std::wstring_view sectionName, std::wstring_view key);
   // The stored value, or `fallback` itself (not a copy) when the section or
   // key is missing; with storeDefault the fallback is recorded first.
-  const std::wstring& getValueOr(const std::wstring& sectionName, const std::wstring& key,
-                                 const std::wstring& fallback, bool storeDefault);
-  bool setValue(const std::wstring& sectionName, const std::wstring& key,
-                const std::wstring& value, bool keepExisting);
-  void addEntry(const std::wstring& sectionName, std::wstring key, std::wstring value);
+  const ProfileString& getValueOr(std::wstring_view sectionName, std::wstring_view key,
+                                  const ProfileString& fallback, bool storeDefault);
+  bool setValue(std::wstring_view sectionName, std::wstring_view key, std::wstring_view value,
+                bool keepExisting);
+  void addEntry(std::wstring_view sectionName, std::wstring_view key, std::wstring_view value);
 
  private:
   friend void loadLines(Profile& profile, const LineSink& take);
   friend bool parseLines(Profile& profile);
 
   // The section of that name, or null; raises nothing.
-  ProfileSection* sectionNamed(const std::wstring& name);
-  ProfileEntries& appendSection(const std::wstring& name);
+  ProfileSection* sectionNamed(std::wstring_view name);
+  ProfileEntries& appendSection(std::wstring_view name);
+  void appendEntry(ProfileEntries& entries, std::wstring_view key, std::wstring_view value);
+  void clear();
 
   std::wstring path_;
-  ProfileSections sections_;
   bool loadFailed_ = false;
-  // Where the last section lookup ended: see sectionNamed().
-  std::size_t lastFound_ = 0;
+  std::size_t refusedLine_ = 0;
+  int openError_ = 0;
+  // Declared before what it holds, so that it goes last.
+  std::pmr::monotonic_buffer_resource arena_;
+  ProfileSections sections_;
+  // Each section by its name (the name as the section holds it). Names are
+  // unique, so a new header is told from a known one at once, however many
+  // sections came before.
+  std::pmr::unordered_map<std::wstring_view, ProfileSection*> index_;
 };
 
 #endif

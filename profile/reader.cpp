@@ -1,7 +1,9 @@
 #include "profile/reader.h"
 
+#include <cstdint>
 #include <cwchar>
 #include <string>
+#include <string_view>
 
 #include "platform/services.h"
 #include "profile/profile.h"
@@ -23,11 +25,12 @@ class LineFiler {
       current_.assign(line, 1, line.size() - 2);
       return;
     }
-    const std::size_t equals = line.find(L'=');
-    if (equals == std::wstring::npos) {
-      profile_.addEntry(current_, line, line);
+    const std::wstring_view text = line;
+    const std::size_t equals = text.find(L'=');
+    if (equals == std::wstring_view::npos) {
+      profile_.addEntry(current_, text, text);
     } else {
-      profile_.addEntry(current_, line.substr(0, equals), line.substr(equals + 1));
+      profile_.addEntry(current_, text.substr(0, equals), text.substr(equals + 1));
     }
   }
 
@@ -35,6 +38,13 @@ class LineFiler {
   Profile& profile_;
   std::wstring current_;  // the section that entries go to
 };
+
+// A line's length is counted in UTF-16 code units, as Windows counts it, so
+// that a profile accepted on one system is accepted on the other: a code
+// point beyond U+FFFF, which only a 32-bit wchar_t holds whole, counts two.
+constexpr std::size_t unitsOf(wchar_t c) {
+  return (static_cast<std::uint32_t>(c) >> 16) != 0 ? 2 : 1;
+}
 
 // Splits a character stream into lines and hands each on as it ends.
 class LineSplitter {
@@ -48,8 +58,9 @@ class LineSplitter {
     const wchar_t* const end = text + size;
     while (text != end) {
       const wchar_t* stop = text;
-      while (stop != end && *stop != L'\n' && *stop != kEndOfText) ++stop;
-      if (!extend(text, stop)) return false;
+      std::size_t units = 0;
+      while (stop != end && *stop != L'\n' && *stop != kEndOfText) units += unitsOf(*stop++);
+      if (!extend(text, stop, units)) return false;
       if (stop == end) break;
       if (*stop == kEndOfText) return false;
       finishLine();
@@ -57,6 +68,9 @@ class LineSplitter {
     }
     return true;
   }
+
+  // The number of the line in progress, counting from 1.
+  std::size_t lineNumber() const { return finished_ + 1; }
 
   // Ends the last line; false if a line was too long.
   bool finish() {
@@ -66,15 +80,15 @@ class LineSplitter {
   }
 
  private:
-  // Adds characters to the line in progress; the characters after a NUL
-  // count towards its length but are not kept.
-  bool extend(const wchar_t* from, const wchar_t* to) {
-    const auto count = static_cast<std::size_t>(to - from);
-    if (length_ + count > kMaxLineChars - 1) {
+  // Adds characters, `units` long, to the line in progress; the characters
+  // after a NUL count towards its length but are not kept.
+  bool extend(const wchar_t* from, const wchar_t* to, std::size_t units) {
+    if (length_ + units > kMaxLineChars - 1) {
       tooLong_ = true;
       return false;
     }
-    length_ += count;
+    length_ += units;
+    const auto count = static_cast<std::size_t>(to - from);
     if (!cut_ && count > 0) {
       const wchar_t* nul = std::wmemchr(from, L'\0', count);
       line_.append(from, nul != nullptr ? nul : to);
@@ -84,6 +98,7 @@ class LineSplitter {
   }
 
   void finishLine() {
+    ++finished_;
     take_(line_);
     line_.clear();
     length_ = 0;
@@ -95,6 +110,7 @@ class LineSplitter {
   std::size_t length_ = 0;
   bool cut_ = false;
   bool tooLong_ = false;
+  std::size_t finished_ = 0;
 };
 
 }  // namespace
@@ -103,6 +119,7 @@ void loadLines(Profile& profile, const LineSink& take) {
   WideTextFile file(profile.path());
   if (!file.isOpen()) {
     profile.loadFailed_ = true;
+    profile.openError_ = file.error();
     return;
   }
   LineSplitter splitter(take);
@@ -111,15 +128,18 @@ void loadLines(Profile& profile, const LineSink& take) {
   while ((got = file.read(block, sizeof block / sizeof block[0])) > 0) {
     if (!splitter.take(block, got)) break;
   }
-  if (!splitter.finish()) profile.loadFailed_ = true;
+  if (!splitter.finish()) {
+    profile.loadFailed_ = true;
+    profile.refusedLine_ = splitter.lineNumber();
+  }
 }
 
 bool parseLines(Profile& profile) {
-  profile.sections_.clear();
+  profile.clear();
   LineFiler filer(profile);
   loadLines(profile, [&filer](const std::wstring& line) { filer.file(line); });
   // Whatever was filed before an overlong line goes too: a profile that is
   // refused is refused whole.
-  if (profile.loadFailed_) profile.sections_.clear();
+  if (profile.loadFailed_) profile.clear();
   return profile.loadFailed_;
 }

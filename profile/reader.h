@@ -15,7 +15,8 @@
 // first header go to the section with the empty name. A NUL ends a line's
 // text; U+FFFF ends the file. A line longer than kMaxLineChars - 1 characters
 // makes the whole profile unusable (loadFailed), so that nothing read from a
-// cut line can ever run.
+// cut line can ever run. Lengths are counted as Windows counts them, in
+// UTF-16 code units: a character beyond U+FFFF (an emoji) counts two.
 #ifndef TARVEXEL_PROFILE_READER_H
 #define TARVEXEL_PROFILE_READER_H
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -27,18 +28,33 @@ std::vector<char*> pointers(const std::vector<std::string>& strings) {
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
                            const std::vector<std::string>& environment, const std::string& folder,
-                           const std::string& outputFile) {
+                           const std::string& outputFile, int errorStream) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  if (errorStream == kErrorClosed) {
+    posix_spawn_file_actions_addclose(&actions, STDERR_FILENO);
+  } else {
+    posix_spawn_file_actions_adddup2(
+        &actions, errorStream == kErrorToOutput ? STDOUT_FILENO : errorStream, STDERR_FILENO);
+  }
   posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none;
+  sigset_t all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   const std::vector<char*> args = pointers(argv);
   const std::vector<char*> env = pointers(environment);
   const int failed =
-      posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, args.data(), env.data());
+      posix_spawn(&pid_, argv[0].c_str(), &actions, &attributes, args.data(), env.data());
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) {
     throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(failed));
@@ -77,13 +93,24 @@ ProcessState stateOf(pid_t pid) {
   std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   // The name in parentheses may hold anything; the fields follow the last ")".
   std::istringstream fields(text.substr(text.rfind(')') + 1));
-  ProcessState result{'?', 0};
-  fields >> result.state;
+  ProcessState result{'?', 0, 0};
+  fields >> result.state >> result.parent;
   std::string skipped;
-  for (int field = 4; field <= 13; ++field) fields >> skipped;
+  for (int field = 5; field <= 13; ++field) fields >> skipped;
   long userTicks = 0;
   long systemTicks = 0;
   fields >> userTicks >> systemTicks;
   result.cpuSeconds = static_cast<double>(userTicks + systemTicks) / ::sysconf(_SC_CLK_TCK);
   return result;
+}
+
+int zombieChildrenOf(pid_t parent) {
+  int zombies = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const ProcessState state = stateOf(std::stoi(name));
+    if (state.parent == parent && state.state == 'Z') ++zombies;
+  }
+  return zombies;
 }

@@ -10,10 +10,18 @@
 
 class ChildProcess {
  public:
+  // What standard error is, when not `outputFile`: a descriptor of ours, or
+  // none at all.
+  static constexpr int kErrorToOutput = -1;
+  static constexpr int kErrorClosed = -2;
+
   // Starts argv[0] (a path) in `folder`, with only `environment`, reading
-  // from /dev/null and writing both output streams to `outputFile`.
+  // from /dev/null and writing standard output, and standard error unless
+  // told otherwise, to `outputFile`. It starts with no signal blocked and
+  // every signal at its default, whatever the test runner left us with.
   ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-               const std::string& folder, const std::string& outputFile);
+               const std::string& folder, const std::string& outputFile,
+               int errorStream = kErrorToOutput);
   // Kills it if it is still running, and collects it.
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
@@ -35,8 +43,12 @@ class ChildProcess {
 // sleeping, 'R' for running) and the processor time it has used.
 struct ProcessState {
   char state;
+  pid_t parent;
   double cpuSeconds;
 };
 ProcessState stateOf(pid_t pid);
+
+// How many children of `parent` have ended without being collected.
+int zombieChildrenOf(pid_t parent);
 
 #endif

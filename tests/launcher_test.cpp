@@ -2,6 +2,7 @@
 // against the scripted platform.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         SelectCase{"ClassAndTitleMustBothMatch",
                    "[r]\nclass=A\ntitle=T\nexec=active\n[default]\nexec=d\n",
                    {{L"A", L"other"}, {L"B", L"T"}, {L"A", L"T"}}, 0,
-                   {L"FindWindowW(A, T)", L"SetForegroundWindow(3)"}},
+                   {L"FindWindowW(A, T)", L"ActivateWindow(3)"}},
         SelectCase{"ModesAreExact",
                    "[a]\nclass=A\nmode=Active\nexec=a\n[b]\nclass=A\nmode=\nexec=b\n"
                    "[c]\nclass=A\nmode=exec \nexec=c\n[default]\nexec=d\n",
@@ -83,11 +84,93 @@ INSTANTIATE_TEST_SUITE_P(
                    {{L"A", L"a"}}, 0,
                    {L"FindWindowW(A, null)", L"ShellExecuteEx(Close, )", L"CloseHandle(4097)",
                     L"ShellExecuteEx(close, )", L"WaitForSingleObject(4098, 4294967295)",
-                    L"CloseHandle(4098)", L"SetForegroundWindow(1)"}},
+                    L"CloseHandle(4098)", L"ActivateWindow(1)"}},
         SelectCase{"FiringRuleWithNoCommandsStillStopsTheWalk",
                    "[r]\nclass=A\nmode=exec\n[default]\nexec=d\n", {{L"A", L"a"}}, 0,
-                   {L"FindWindowW(A, null)"}}),
+                   {L"FindWindowW(A, null)"}},
+        SelectCase{"NextWithOneMatchActivatesIt", "[r]\nclass=A\nexec=next\n",
+                   {{L"B", L"b"}, {L"A", L"a"}, {L"C", L"c"}}, 0,
+                   {L"FindWindowW(A, null)", L"FindLeastRecentWindow(A, null)",
+                    L"ActivateWindow(2)"}},
+        SelectCase{"NextTakesTheLowestOfTheRulesWindows",
+                   "[r]\nclass=A\nmode=active\nexec=next\n[default]\nexec=d\n",
+                   {{L"A", L"1"}, {L"A", L"2"}, {L"B", L"b"}, {L"A", L"3"}, {L"C", L"c"}}, 1,
+                   {L"FindWindowW(A, null)", L"GetForegroundWindow()",
+                    L"FindLeastRecentWindow(A, null)", L"ActivateWindow(4)"}},
+        SelectCase{"NextByTitleAloneMatchesAnyClass", "[r]\ntitle=T\nexec=next\n",
+                   {{L"A", L"T"}, {L"B", L"T"}, {L"C", L"U"}}, 0,
+                   {L"FindWindowW(null, T)", L"FindLeastRecentWindow(null, T)",
+                    L"ActivateWindow(2)"}},
+        SelectCase{"NextWithClassAndTitleMatchesBoth", "[r]\nclass=A\ntitle=T\nexec=next\n",
+                   {{L"A", L"T"}, {L"A", L"T"}, {L"A", L"U"}, {L"B", L"T"}}, 0,
+                   {L"FindWindowW(A, T)", L"FindLeastRecentWindow(A, T)", L"ActivateWindow(2)"}},
+        SelectCase{"MinimizeAsksForTheRulesWindow",
+                   "[r]\nclass=A\nmode=active\nexec=minimize\n[default]\nexec=d\n",
+                   {{L"B", L"b"}, {L"A", L"a"}}, 2,
+                   {L"FindWindowW(A, null)", L"GetForegroundWindow()", L"ShowWindow(2, 6)"}},
+        SelectCase{"InDefaultTheWordsArePrograms",
+                   "[r]\nclass=Z\nexec=next\n[default]\nexec=next\nexec=minimize\n",
+                   {{L"A", L"a"}}, 1,
+                   {L"FindWindowW(Z, null)", L"ShellExecuteEx(next, )", L"CloseHandle(4097)",
+                    L"ShellExecuteEx(minimize, )", L"CloseHandle(4098)"}},
+        SelectCase{"ExecSyncNextAndNearMissesArePrograms",
+                   "[r]\nclass=A\nexecSync=next\nexec=Next\nexec=minimise\n",
+                   {{L"A", L"a"}, {L"A", L"b"}}, 0,
+                   {L"FindWindowW(A, null)", L"ShellExecuteEx(next, )",
+                    L"WaitForSingleObject(4097, 4294967295)", L"CloseHandle(4097)",
+                    L"ShellExecuteEx(Next, )", L"CloseHandle(4098)",
+                    L"ShellExecuteEx(minimise, )", L"CloseHandle(4099)"}}),
     [](const testing::TestParamInfo<SelectCase>& info) { return info.param.name; });
+
+// Watching the walk changes nothing of it: the same platform calls in the
+// same order, the same section and window.
+TEST_P(SelectTest, AnObserverChangesNothing) {
+  const SelectCase& c = GetParam();
+  const auto chooseWith = [&c](const RuleObserver& observe) {
+    resetScripted();
+    for (const ScriptedWindow& w : c.windows) scripted().addWindow(w.className, w.title);
+    scripted().foreground = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(c.foreground));
+    const TempFile file(c.profile);
+    Profile profile(file.widePath());
+    const Selection selection = selectSection(profile, observe);
+    std::vector<std::wstring> seen = scripted().calls;
+    seen.push_back(std::to_wstring(reinterpret_cast<std::uintptr_t>(selection.window)));
+    for (const ProfileEntry& entry : selection.entries) {
+      seen.push_back(std::wstring(entry.key + L"=" + entry.value));
+    }
+    return seen;
+  };
+  long heard = 0;
+  EXPECT_EQ(chooseWith(nullptr), chooseWith([&heard](const RuleCheck&) { ++heard; }));
+  const Calls& calls = scripted().calls;
+  EXPECT_EQ(heard, std::count_if(calls.begin(), calls.end(), [](const std::wstring& call) {
+              return call.rfind(L"FindWindowW", 0) == 0;
+            })) << "one check for each rule looked at";
+}
+
+TEST(SelectTest, TheObserverHearsEveryRuleAsTheWalkDecides) {
+  resetScripted();
+  scripted().addWindow(L"A", L"a");
+  const HWND b = scripted().addWindow(L"B", L"b");
+  scripted().foreground = b;
+  const TempFile file(
+      "[tools]\nexec=t\n[gone]\nclass=Z\n[behind]\nclass=A\nmode=active\n"
+      "[odd]\ntitle=a\nmode=Active\n[hit]\nclass=B\ntitle=b\n[later]\nclass=A\n"
+      "[default]\nexec=d\n");
+  Profile profile(file.widePath());
+  std::vector<std::wstring> heard;
+  const Selection selection = selectSection(profile, [&heard](const RuleCheck& check) {
+    heard.push_back(std::wstring(check.section.name + L" " + check.className + L"/" +
+                                 check.title + L"/" + check.mode) +
+                    L" " +
+                    std::to_wstring(reinterpret_cast<std::uintptr_t>(check.window)) + L" " +
+                    std::to_wstring(reinterpret_cast<std::uintptr_t>(check.foreground)) +
+                    (check.fires ? L" fires" : L""));
+  });
+  EXPECT_EQ(heard, (std::vector<std::wstring>{L"gone Z//exec 0 0", L"behind A//active 1 2",
+                                              L"odd /a/Active 1 0", L"hit B/b/exec 2 0 fires"}));
+  EXPECT_EQ(selection.window, b);
+}
 
 TEST(SelectTest, RecordsTheRuleDefaultsInTheWalkedSections) {
   resetScripted();
@@ -115,6 +198,13 @@ struct LaunchCase {
   std::optional<std::wstring> file;  // nullopt: the shell is not asked
   std::wstring parameters;
 };
+
+TEST(LaunchTest, SplitCommandGivesWhatTheShellIsHanded) {
+  EXPECT_EQ(splitCommand(L"a.exe|b|c").file, L"a.exe");
+  EXPECT_EQ(splitCommand(L"a.exe|b|c").parameters, L"b|c");
+  EXPECT_EQ(splitCommand(L"a b").file, L"a b");
+  EXPECT_EQ(splitCommand(L"a b").parameters, L"");
+}
 
 TEST(LaunchTest, SplitsAtTheFirstBarAndFillsTheRequest) {
   const std::vector<LaunchCase> cases = {
@@ -152,7 +242,7 @@ TEST(RunSectionTest, WaitsOnlyForAProcessThatWasStarted) {
   const ProfileEntries entries = {{L"execSync", L"missing"}, {L"execSync", L"doc"},
                                   {L"exec", L"missing"},     {L"execSync", L"|x"},
                                   {L"execSync", L"b"},       {L"exec", L"c"}};
-  runSection(entries, nullptr);
+  runSection({entries, nullptr});
   EXPECT_EQ(scripted().calls,
             (Calls{L"ShellExecuteEx(missing, )", L"ShellExecuteEx(doc, )",
                    L"ShellExecuteEx(missing, )", L"ShellExecuteEx(b, )",
@@ -162,9 +252,54 @@ TEST(RunSectionTest, WaitsOnlyForAProcessThatWasStarted) {
 
 TEST(RunSectionTest, OtherKeysDoNothing) {
   resetScripted();
-  runSection({{L"class", L"A"}, {L"title", L"T"}, {L"mode", L"active"}, {L"EXEC", L"x"}},
-             reinterpret_cast<HWND>(1));
+  const ProfileEntries entries = {
+      {L"class", L"A"}, {L"title", L"T"}, {L"mode", L"active"}, {L"EXEC", L"x"}};
+  runSection({entries, reinterpret_cast<HWND>(1)});
   EXPECT_TRUE(scripted().calls.empty());
+}
+
+TEST(RunSectionTest, NextFallsBackToTheRulesWindowWhenNoneMatchesAnyMore) {
+  resetScripted();
+  const HWND window = scripted().addWindow(L"A", L"a");
+  const ProfileEntries entries = {{L"exec", L"next"}};
+  runSection({entries, window, L"Gone", L""});
+  EXPECT_EQ(scripted().calls, (Calls{L"FindLeastRecentWindow(Gone, null)", L"ActivateWindow(1)"}));
+}
+
+// One key pressed again and again, the profile read afresh each time.
+std::vector<HWND> pressRepeatedly(const std::string& profileText, int presses) {
+  const TempFile file(profileText);
+  std::vector<HWND> inFront;
+  for (int press = 0; press < presses; ++press) {
+    Profile profile(file.widePath());
+    selectAndRun(profile);
+    inFront.push_back(scripted().foreground);
+  }
+  return inFront;
+}
+
+TEST(WindowWordsTest, NextVisitsEveryWindowOfTheRuleLowestFirst) {
+  resetScripted();
+  const HWND one = scripted().addWindow(L"A", L"1");
+  scripted().addWindow(L"B", L"b");
+  const HWND two = scripted().addWindow(L"A", L"2");
+  const HWND three = scripted().addWindow(L"A", L"3");
+  EXPECT_EQ(pressRepeatedly("[r]\nclass=A\nexec=next\n", 4),
+            (std::vector<HWND>{three, two, one, three}));
+}
+
+TEST(WindowWordsTest, AMinimisedWindowStillFiresAndActiveBringsItBack) {
+  resetScripted();
+  const HWND window = scripted().addWindow(L"A", L"a");
+  scripted().addWindow(L"B", L"b");
+  pressRepeatedly("[r]\nclass=A\nexec=minimize\n", 1);
+  EXPECT_TRUE(scripted().window(window).minimized);
+  EXPECT_EQ(pressRepeatedly("[r]\nclass=A\nexec=active\n[default]\nexec=d\n", 1),
+            std::vector<HWND>{window});
+  EXPECT_FALSE(scripted().window(window).minimized);
+  EXPECT_EQ(scripted().calls,
+            (Calls{L"FindWindowW(A, null)", L"ShowWindow(1, 6)", L"FindWindowW(A, null)",
+                   L"ActivateWindow(1)"}));
 }
 
 TEST(SleepTest, ReadsTheLeadingNumberAndNeverWaitsForEver) {

@@ -54,17 +54,17 @@ TEST_F(ProfileTest, LookupMessagesAreCutToTheBuffer) {
 }
 
 TEST_F(ProfileTest, GetValueOrReturnsTheStoredValueOrTheCallersOwnDefault) {
-  const std::wstring fallback = L"exec";
+  const ProfileString fallback = L"exec";
   EXPECT_EQ(&profile_.getValueOr(L"app", L"mode", fallback, false), &fallback);
   EXPECT_THROW(profile_.getValue(L"app", L"mode"), ProfileLookupError) << "nothing stored";
 
-  const std::wstring& stored = profile_.getValueOr(L"app", L"class", fallback, true);
+  const ProfileString& stored = profile_.getValueOr(L"app", L"class", fallback, true);
   EXPECT_EQ(stored, L"");
   EXPECT_NE(&stored, &fallback);
 }
 
 TEST_F(ProfileTest, GetValueOrStoresTheDefaultAsTheLastEntry) {
-  const std::wstring empty;
+  const ProfileString empty;
   EXPECT_EQ(&profile_.getValueOr(L"app", L"title", empty, true), &empty);
   const ProfileEntries& app = profile_.findSection(L"app", false);
   EXPECT_EQ(app.back().key, L"title");
@@ -73,7 +73,7 @@ TEST_F(ProfileTest, GetValueOrStoresTheDefaultAsTheLastEntry) {
 }
 
 TEST_F(ProfileTest, GetValueOrCreatesAMissingSectionAtTheEnd) {
-  const std::wstring fallback = L"exec";
+  const ProfileString fallback = L"exec";
   profile_.getValueOr(L"new", L"mode", fallback, true);
   ASSERT_EQ(profile_.sections().size(), 3u);
   EXPECT_EQ(profile_.sections().back().name, L"new");
@@ -104,9 +104,9 @@ TEST_F(ProfileTest, AddEntryAppendsDuplicates) {
 }
 
 TEST_F(ProfileTest, ReferencesSurviveLaterAppends) {
-  const std::wstring empty;
-  const std::wstring& k = profile_.getValueOr(L"app", L"k", empty, true);
-  const std::wstring& exec = profile_.getValue(L"default", L"exec");
+  const ProfileString empty;
+  const ProfileString& k = profile_.getValueOr(L"app", L"k", empty, true);
+  const ProfileString& exec = profile_.getValue(L"default", L"exec");
   for (int i = 0; i < 1000; ++i) {
     const std::wstring n = std::to_wstring(i);
     profile_.getValueOr(L"app", L"key" + n, empty, true);
@@ -125,18 +125,49 @@ TEST(ProfileLookupOrderTest, EveryLookupFindsItsSectionWhateverCameBefore) {
   const std::vector<std::wstring> names = {L"a", L"b", L"c", L"ab", L"", L"missing"};
   for (const std::wstring& first : names) {
     for (const std::wstring& second : names) {
-      const std::wstring fallback = L"none";
+      const ProfileString fallback = L"none";
       profile.getValueOr(first, L"k", fallback, false);
-      const std::wstring& found = profile.getValueOr(second, L"k", fallback, false);
+      const std::wstring_view found = profile.getValueOr(second, L"k", fallback, false);
       EXPECT_EQ(found, second == L"missing" ? L"none" : second) << "after " << first.size();
       if (second == L"missing") {
         EXPECT_THROW(profile.findSection(second, false), ProfileLookupError);
       } else {
-        EXPECT_EQ(profile.findSection(second, false).front().value, second);
+        EXPECT_EQ(std::wstring_view(profile.findSection(second, false).front().value), second);
       }
     }
   }
   EXPECT_EQ(profile.sections().size(), 5u) << "lookups without storeDefault add nothing";
+}
+
+// Enough sections and entries to fill arena blocks of several megabytes:
+// every section is found by its name, in file order, a repeated header
+// still continues its section, and what was handed out early stays put.
+TEST(ProfileLookupOrderTest, LargeProfilesKeepOrderNamesAndReferences) {
+  constexpr int kSections = 20000;
+  std::string text = "[s0]\nk=first\n";
+  for (int i = 1; i < kSections; ++i) {
+    text += "[s" + std::to_string(i) + "]\nk=" + std::to_string(i) + " " + std::string(40, 'v') +
+            "\n";
+  }
+  text += "[s0]\nk=again\n";
+  const TempFile file(text);
+  Profile profile(file.widePath());
+  ASSERT_EQ(profile.sections().size(), static_cast<std::size_t>(kSections));
+  const ProfileString& first = profile.getValue(L"s0", L"k");
+  const ProfileString empty;
+  for (int i = 0; i < kSections; ++i) {
+    profile.getValueOr(L"s" + std::to_wstring(i), L"class", empty, true);
+  }
+  int at = 0;
+  for (const ProfileSection& section : profile.sections()) {
+    const std::wstring name = L"s" + std::to_wstring(at++);
+    EXPECT_EQ(std::wstring_view(section.name), name);
+    EXPECT_EQ(&profile.findSection(name, false), &section.entries);
+  }
+  EXPECT_EQ(&first, &profile.getValue(L"s0", L"k"));
+  EXPECT_EQ(first, L"first");
+  EXPECT_EQ(profile.findSection(L"s0", false).size(), 3u) << "k, k again, class";
+  EXPECT_THROW(profile.findSection(L"s" + std::to_wstring(kSections), false), ProfileLookupError);
 }
 
 TEST(ProfileLoadTest, ProfileKeepsItsPathAndNeverRaisesForAMissingFile) {

@@ -1,6 +1,8 @@
 // The file format, fed whole files and compared section by section.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,6 +60,14 @@ TEST_P(ReaderTest, ReadsSectionsAndEntries) {
 
 const std::string kLine1023(1023, 'x');
 
+// Characters beyond U+FFFF, each two UTF-16 code units as Windows counts them.
+std::string emoji(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "\xF0\x9F\x98\x80";
+  return text;
+}
+const std::string kEmoji510 = emoji(510);
+
 INSTANTIATE_TEST_SUITE_P(
     Format, ReaderTest,
     testing::Values(
@@ -98,6 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {{L"", {{L"a", L"b"}, {L"c", L"d"}}}}},
         ReadCase{"LineOf1023CharactersIsRead", "[s]\n" + kLine1023 + "\r\n",
                  {{L"s", {{std::wstring(1023, L'x'), std::wstring(1023, L'x')}}}}},
+        ReadCase{"LineOf1023Utf16UnitsIsRead", "[s]\nk=" + kEmoji510 + "x\n",
+                 {{L"s", {{L"k", std::wstring(510, L'\U0001F600') + L"x"}}}}},
         ReadCase{"CarriageReturnAndLineFeedInTwoBlocks", padding(kBlock - 4) + "k=v\r\nn=w",
                  {{L"", {{L"k", L"v"}, {L"n", L"w"}}}}},
         ReadCase{"CharacterInTwoBlocks", padding(kBlock - 3) + "k=\xC3\xA9\n",
@@ -112,6 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct RefusedCase {
   const char* name;
   std::string bytes;
+  std::size_t line;  // the number of the overlong line
 };
 
 void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
@@ -123,32 +136,41 @@ TEST_P(RefusedTest, OverlongLineRefusesTheWholeProfile) {
   const Profile profile(file.widePath());
   EXPECT_TRUE(profile.loadFailed());
   EXPECT_TRUE(profile.sections().empty());
+  EXPECT_EQ(profile.refusedLine(), GetParam().line);
+  EXPECT_EQ(profile.openError(), 0);
 }
+
+const std::string kPadding = padding(kCharacterBlock - 600);
 
 INSTANTIATE_TEST_SUITE_P(
     Format, RefusedTest,
-    testing::Values(RefusedCase{"Line1024", "[default]\nexec=a\n" + kLine1023 + "y\n"},
-                    RefusedCase{"Line1024AtTheEnd", "[default]\nexec=a\n" + kLine1023 + "y"},
-                    RefusedCase{"LongAfterNul", std::string("[default]\nk=\0", 13) + std::string(2000, 'x')},
-                    RefusedCase{"HugeLine", "[default]\n" + std::string(100000, 'e')},
+    testing::Values(RefusedCase{"Line1024", "[default]\nexec=a\n" + kLine1023 + "y\n", 3},
+                    RefusedCase{"Line1024AtTheEnd", "[default]\nexec=a\n" + kLine1023 + "y", 3},
+                    RefusedCase{"LongAfterNul",
+                                std::string("[default]\nk=\0", 13) + std::string(2000, 'x'), 2},
+                    RefusedCase{"HugeLine", "\n\n[default]\n" + std::string(100000, 'e'), 4},
+                    RefusedCase{"Line1024Utf16Units", "[default]\nk=" + kEmoji510 + "xy\n", 2},
                     RefusedCase{"Line1024AcrossCharacterBlocks",
-                                "[default]\nexec=a\n" + padding(kCharacterBlock - 600) +
-                                    kLine1023 + "y\n"}),
+                                "[default]\nexec=a\n" + kPadding + kLine1023 + "y\n",
+                                3 + static_cast<std::size_t>(
+                                        std::count(kPadding.begin(), kPadding.end(), '\n'))}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
 
 TEST(ReaderOpenTest, UnopenablePathsSetLoadFailed) {
   const TempFile file("[default]\nexec=a\n");
-  const std::vector<std::wstring> paths = {
-      file.widePath() + L".missing",
-      L"",
-      utf8::widenLossless(file.folder()),
-      std::wstring(5000, L'a'),
-      file.widePath() + L'\0',
+  const std::vector<std::pair<std::wstring, int>> paths = {
+      {file.widePath() + L".missing", ENOENT},
+      {L"", ENOENT},
+      {utf8::widenLossless(file.folder()), EISDIR},
+      {std::wstring(5000, L'a'), ENAMETOOLONG},
+      {file.widePath() + L'\0', EILSEQ},
   };
-  for (const std::wstring& path : paths) {
+  for (const auto& [path, error] : paths) {
     const Profile profile(path);
     EXPECT_TRUE(profile.loadFailed()) << utf8::narrow(path);
     EXPECT_TRUE(profile.sections().empty());
+    EXPECT_EQ(profile.openError(), error) << "the reason is kept for the companion program";
+    EXPECT_EQ(profile.refusedLine(), 0u);
   }
 }
 

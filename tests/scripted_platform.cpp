@@ -1,5 +1,6 @@
 #include "tests/scripted_platform.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -19,11 +20,27 @@ std::optional<std::wstring> copy(LPCWSTR value) {
 
 bool matches(LPCWSTR wanted, const std::wstring& actual) { return !wanted || actual == wanted; }
 
+bool matches(HWND handle, LPCWSTR className, LPCWSTR title) {
+  const ScriptedWindow& window = current->window(handle);
+  return matches(className, window.className) && matches(title, window.title);
+}
+
 }  // namespace
 
 HWND ScriptedPlatform::addWindow(std::wstring className, std::wstring title) {
   windows.push_back({std::move(className), std::move(title)});
-  return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(windows.size()));
+  const HWND handle = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(windows.size()));
+  stack.push_back(handle);
+  return handle;
+}
+
+ScriptedWindow& ScriptedPlatform::window(HWND handle) {
+  return windows.at(reinterpret_cast<std::uintptr_t>(handle) - 1);
+}
+
+void ScriptedPlatform::moveTo(HWND handle, bool top) {
+  stack.erase(std::find(stack.begin(), stack.end(), handle));
+  stack.insert(top ? stack.begin() : stack.end(), handle);
 }
 
 ScriptedPlatform& scripted() { return *current; }
@@ -38,13 +55,19 @@ int MessageBoxW(HWND owner, LPCWSTR body, LPCWSTR caption, UINT type) {
 
 HWND FindWindowW(LPCWSTR className, LPCWSTR title) {
   current->calls.push_back(L"FindWindowW(" + text(className) + L", " + text(title) + L")");
-  for (std::size_t i = 0; i < current->windows.size(); ++i) {
-    const ScriptedWindow& window = current->windows[i];
-    if (matches(className, window.className) && matches(title, window.title)) {
-      return reinterpret_cast<HWND>(i + 1);
-    }
-  }
-  return nullptr;
+  const auto& stack = current->stack;
+  const auto found = std::find_if(stack.begin(), stack.end(),
+                                  [&](HWND window) { return matches(window, className, title); });
+  return found == stack.end() ? nullptr : *found;
+}
+
+HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
+  current->calls.push_back(L"FindLeastRecentWindow(" + text(className) + L", " + text(title) +
+                           L")");
+  const auto& stack = current->stack;
+  const auto found = std::find_if(stack.rbegin(), stack.rend(),
+                                  [&](HWND window) { return matches(window, className, title); });
+  return found == stack.rend() ? nullptr : *found;
 }
 
 HWND GetForegroundWindow() {
@@ -56,6 +79,26 @@ BOOL SetForegroundWindow(HWND window) {
   current->calls.push_back(L"SetForegroundWindow(" + number(window) + L")");
   current->foreground = window;
   return 1;
+}
+
+BOOL ActivateWindow(HWND window) {
+  current->calls.push_back(L"ActivateWindow(" + number(window) + L")");
+  current->foreground = window;
+  current->window(window).minimized = false;
+  current->moveTo(window, true);
+  return 1;
+}
+
+BOOL ShowWindow(HWND window, int command) {
+  current->calls.push_back(L"ShowWindow(" + number(window) + L", " + std::to_wstring(command) +
+                           L")");
+  const bool wasVisible = !current->window(window).minimized;
+  if (command == SW_MINIMIZE) {
+    current->window(window).minimized = true;
+    if (current->foreground == window) current->foreground = nullptr;
+    current->moveTo(window, false);
+  }
+  return wasVisible;
 }
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -94,4 +137,23 @@ BOOL CloseHandle(HANDLE handle) {
 
 void Sleep(DWORD milliseconds) {
   current->calls.push_back(L"Sleep(" + std::to_wstring(milliseconds) + L")");
+}
+
+// The companion program's calls only look: they are not written down.
+std::vector<WindowDescription> ListTopLevelWindows() {
+  std::vector<WindowDescription> list;
+  for (std::size_t i = 0; i < current->windows.size(); ++i) {
+    const HWND handle = reinterpret_cast<HWND>(i + 1);
+    list.push_back({handle, {current->windows[i].className}, current->windows[i].title,
+                    handle == current->foreground});
+  }
+  return list;
+}
+
+std::wstring DescribeWindowSystem() { return current->systemName; }
+
+OpenPlan PlanOpen(const std::wstring& file, const std::wstring& parameters) {
+  const auto plan = current->plans.find(file);
+  if (plan != current->plans.end()) return plan->second;
+  return {OpenPlan::Outcome::shellDecides, file, {parameters}, {}};
 }

@@ -4,6 +4,7 @@
 #ifndef TARVEXEL_TESTS_SCRIPTED_PLATFORM_H
 #define TARVEXEL_TESTS_SCRIPTED_PLATFORM_H
 
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -26,19 +27,29 @@ struct RecordedRequest {
 struct ScriptedWindow {
   std::wstring className;
   std::wstring title;
+  bool minimized = false;
 };
 
 struct ScriptedPlatform {
-  // Windows in stacking order, topmost first; handle n is windows[n - 1].
+  // Handle n is windows[n - 1], in the order they were added.
   std::vector<ScriptedWindow> windows;
+  // The stacking order, topmost first: windows are added at the bottom,
+  // activating one puts it on top and minimising it at the bottom, as
+  // Windows does.
+  std::vector<HWND> stack;
   HWND foreground = nullptr;
   std::set<std::wstring> failingFiles;    // the shell reports failure
   std::set<std::wstring> processlessFiles;  // success, but no process handle
+  std::wstring systemName = L"scripted desktop";
+  // What PlanOpen answers for a file; a file not here goes to the shell.
+  std::map<std::wstring, OpenPlan> plans;
   std::vector<std::wstring> calls;
   std::vector<RecordedRequest> requests;
   int processesStarted = 0;
 
   HWND addWindow(std::wstring className, std::wstring title);
+  ScriptedWindow& window(HWND handle);
+  void moveTo(HWND handle, bool top);
 };
 
 // The one platform the scripted services act on; reset by every test.

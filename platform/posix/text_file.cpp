@@ -18,15 +18,27 @@ namespace {
 
 constexpr wchar_t kByteOrderMark = 0xFEFF;
 
-int openRegularOrStream(const std::wstring& path) {
+// The file, or -1 with the reason in `error`.
+int openRegularOrStream(const std::wstring& path, int& error) {
   std::string bytes;
-  if (!utf8::narrowLossless(path, bytes) || bytes.empty() || bytes.size() >= PATH_MAX) return -1;
+  if (!utf8::narrowLossless(path, bytes)) {
+    error = EILSEQ;
+  } else if (bytes.empty()) {
+    error = ENOENT;
+  } else if (bytes.size() >= PATH_MAX) {
+    error = ENAMETOOLONG;
+  }
+  if (error != 0) return -1;
   const int fd = ::open(bytes.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    error = errno;
+    return -1;
+  }
   // A folder opens fine on POSIX systems but is no profile; refuse it as
   // Windows does.
   struct stat status {};
   if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+    error = EISDIR;
     ::close(fd);
     return -1;
   }
@@ -48,7 +60,7 @@ std::size_t copyPlain(const unsigned char* from, std::size_t available, wchar_t*
 
 }  // namespace
 
-WideTextFile::WideTextFile(const std::wstring& path) : fd_(openRegularOrStream(path)) {}
+WideTextFile::WideTextFile(const std::wstring& path) { fd_ = openRegularOrStream(path, error_); }
 
 WideTextFile::~WideTextFile() {
   if (fd_ >= 0) ::close(fd_);

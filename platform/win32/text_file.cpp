@@ -3,6 +3,7 @@
 // written in Notepad on a Japanese system reads as Japanese; CR LF as LF; a
 // Ctrl-Z ends the text. A file that begins with a UTF-8 byte-order mark is
 // read as UTF-8 instead, without the mark.
+#include <cerrno>
 #include <cstdio>
 #include <cwchar>
 #include <memory>
@@ -24,21 +25,29 @@ bool startsWithUtf8Mark(const std::wstring& path) {
          start[0] == 0xEF && start[1] == 0xBB && start[2] == 0xBF;
 }
 
-std::FILE* openText(const std::wstring& path) {
+// The file, or null with the reason in `error`.
+std::FILE* openText(const std::wstring& path, int& error) {
   // Paths go no further than the system's limit, and a NUL would silently
   // cut the path short: both are paths we cannot open as given.
-  if (path.empty() || path.size() >= MAX_PATH || path.find(L'\0') != std::wstring::npos) {
-    return nullptr;
+  if (path.empty()) {
+    error = ENOENT;
+  } else if (path.size() >= MAX_PATH) {
+    error = ENAMETOOLONG;
+  } else if (path.find(L'\0') != std::wstring::npos) {
+    error = EINVAL;
   }
+  if (error != 0) return nullptr;
   // Opened for UTF-8, a file without the mark would be read as UTF-8 too, so
   // the mark is looked for first; any other file gets text mode under the
   // locale.
-  return _wfopen(path.c_str(), startsWithUtf8Mark(path) ? L"rt, ccs=UTF-8" : L"rt");
+  std::FILE* file = _wfopen(path.c_str(), startsWithUtf8Mark(path) ? L"rt, ccs=UTF-8" : L"rt");
+  if (file == nullptr) error = errno;
+  return file;
 }
 
 }  // namespace
 
-WideTextFile::WideTextFile(const std::wstring& path) : file_(openText(path)) {}
+WideTextFile::WideTextFile(const std::wstring& path) { file_ = openText(path, error_); }
 
 WideTextFile::~WideTextFile() {
   if (file_ != nullptr) std::fclose(file_);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/posix/utf8.h"
+#include "platform/x11/deadline.h"
 #include "platform/x11/display.h"
 #include "platform/x11/xft.h"
 
@@ -138,14 +139,14 @@ void Dialog::createWindow(const std::wstring& caption) {
   window_ = desktop_.x.createSimpleWindow(display, desktop_.root, x, y, width_, height_, 0, 0,
                                           background_.pixel);
   const std::string title = utf8::narrow(caption);
-  const Atom utf8String = desktop_.atom(Name::utf8String);
-  setText(desktop_.atom(Name::netWmName), utf8String, title);
+  const Atom utf8String = desktop_.atom(BoxName::utf8String);
+  setText(desktop_.atom(BoxName::netWmName), utf8String, title);
   setText(XA_WM_NAME, utf8String, title);
   setText(XA_WM_CLASS, XA_STRING, std::string("tarvexel\0Tarvexel\0", 18));
-  const Atom dialog = desktop_.atom(Name::windowTypeDialog);
-  desktop_.x.changeProperty(display, window_, desktop_.atom(Name::windowType), XA_ATOM, 32,
+  const Atom dialog = desktop_.atom(BoxName::windowTypeDialog);
+  desktop_.x.changeProperty(display, window_, desktop_.atom(BoxName::windowType), XA_ATOM, 32,
                             PropModeReplace, reinterpret_cast<const unsigned char*>(&dialog), 1);
-  Atom deleteWindow = desktop_.atom(Name::wmDeleteWindow);
+  Atom deleteWindow = desktop_.atom(BoxName::wmDeleteWindow);
   desktop_.x.setWMProtocols(display, window_, &deleteWindow, 1);
   XSizeHints size{};
   size.flags = PPosition | PMinSize | PMaxSize;
@@ -193,8 +194,8 @@ bool Dialog::dismisses(const XEvent& event) const {
     case ButtonRelease:
       return event.xbutton.button == Button1 && button_.holds(event.xbutton.x, event.xbutton.y);
     case ClientMessage:
-      return event.xclient.message_type == desktop_.atom(Name::wmProtocols) &&
-             static_cast<Atom>(event.xclient.data.l[0]) == desktop_.atom(Name::wmDeleteWindow);
+      return event.xclient.message_type == desktop_.atom(BoxName::wmProtocols) &&
+             static_cast<Atom>(event.xclient.data.l[0]) == desktop_.atom(BoxName::wmDeleteWindow);
     case DestroyNotify:  // someone else took the window away
       return event.xdestroywindow.window == window_;
     default:
@@ -213,6 +214,9 @@ void Dialog::waitUntilDismissed() {
 }  // namespace
 
 void showDialog(const std::wstring& text, const std::wstring& caption) {
+  // Until the program ends: a server that goes away must not end it with
+  // SIGPIPE (see desktop()).
+  const BrokenPipeIgnored brokenPipe;
   const Desktop* desktop = x11::desktop();
   if (desktop == nullptr) return;
   const Xft* xft = x11::xft();

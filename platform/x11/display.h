@@ -1,28 +1,16 @@
-// The X11 desktop a run talks to: one connection, opened when a window
-// service is first needed and closed when the program ends.
-#ifndef TARVEXEL_PLATFORM_X11_DESKTOP_H
-#define TARVEXEL_PLATFORM_X11_DESKTOP_H
+// The X display the notice box is shown on, through Xlib (which Xft needs):
+// a connection of its own, opened only when the notice is shown.
+#ifndef TARVEXEL_PLATFORM_X11_DISPLAY_H
+#define TARVEXEL_PLATFORM_X11_DISPLAY_H
 
-#include <string>
-#include <vector>
-
-#include "platform/services.h"
-#include "platform/x11/library.h"
+#include "platform/x11/xlib.h"
 
 namespace x11 {
 
-// The atoms Tarvexel uses, interned together in one round trip.
-enum class Name {
-  supportingWmCheck,
-  supported,
-  clientListStacking,
-  clientList,
-  activeWindow,
-  closeWindow,
+// The atoms the box uses, interned together in one round trip.
+enum class BoxName {
   netWmName,
   utf8String,
-  compoundText,
-  wmState,
   wmProtocols,
   wmDeleteWindow,
   windowType,
@@ -34,26 +22,19 @@ struct Desktop {
   const Xlib& x;
   Display* display;
   Window root;
-  Atom atoms[static_cast<int>(Name::count)];
-  // What a running EWMH window manager says it handles; empty without one.
-  std::vector<Atom> supported;
+  Atom atoms[static_cast<int>(BoxName::count)];
 
-  Atom atom(Name name) const { return atoms[static_cast<int>(name)]; }
-  bool offers(Name feature) const;
+  Atom atom(BoxName name) const { return atoms[static_cast<int>(name)]; }
 };
 
 // Null when there is no display: DISPLAY is unset or empty, libX11 is
-// missing, or the display cannot be opened. libX11 is not even loaded
-// unless DISPLAY names a display.
+// missing, or the display cannot be opened or does not answer in time.
+//
+// Once open, the server's end can never make the program print or fail:
+// the box counts as dismissed. It is the last thing a run does, so the run
+// ends there, with status 0, without going back into Xlib, which holds only
+// a dead connection by then.
 const Desktop* desktop();
-
-// The first client window, topmost first, with the class and title given
-// (null matches any); the search behind the run's FindWindowW.
-HWND findWindow(LPCWSTR className, LPCWSTR windowName);
-
-// A window handle is the X window id itself; 0 is no window.
-inline HWND handleOf(Window window) { return reinterpret_cast<HWND>(window); }
-inline Window windowOf(HWND handle) { return reinterpret_cast<Window>(handle); }
 
 }  // namespace x11
 

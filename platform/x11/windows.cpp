@@ -1,145 +1,235 @@
-// The window in front, bringing a window there, and asking one to close.
-// With an EWMH window manager each is a question or a request to it, as a
-// pager or taskbar would put it; without one Tarvexel does what a window
-// manager would have done, but never more than asking a window to close.
-#include <X11/Xatom.h>
+// The X11 window system: the search answered from the run's snapshot, the
+// window in front, and the requests to windows. With an EWMH window manager
+// each request goes to it, as a pager or taskbar would put it; without one
+// Tarvexel does what a window manager would have done, but never more than
+// asking a window to close.
+#include <poll.h>
 
 #include <algorithm>
-#include <vector>
+#include <cerrno>
+#include <cstdlib>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <optional>
 
 #include "platform/window_system.h"
-#include "platform/x11/display.h"
-#include "platform/x11/property.h"
+#include "platform/x11/connection.h"
+#include "platform/x11/snapshot.h"
+#include "platform/x11/text.h"
 
+namespace x11 {
 namespace {
-
-using x11::Desktop;
-using x11::Name;
 
 // The request stands for a direct user action (a key bound to Tarvexel),
 // which window managers grant, unlike an application asking for attention.
-constexpr long kFromUser = 2;
+constexpr std::uint32_t kFromUser = 2;
+constexpr std::uint32_t kIconicState = 3;
+constexpr std::uint32_t kToWindowManager =
+    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+
+// The connection and the snapshot of the run, made on the first window
+// call: connecting, the set-up and the reading of the windows share one
+// deadline. A display that does not answer in time counts as none.
+class Session {
+ public:
+  Session() {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') return;
+    const auto end = std::chrono::steady_clock::now() + kAnswerTime;
+    Deadline deadline(-1);
+    connection_ = Connection::open(deadline);
+    if (connection_) snapshot_.emplace(*connection_, deadline, end);
+    if (connection_ && connection_->gone()) {
+      snapshot_.reset();
+      connection_.reset();
+    }
+  }
+
+  Connection* connection() const { return connection_.get(); }
+  Snapshot* snapshot() { return snapshot_ ? &*snapshot_ : nullptr; }
+
+ private:
+  std::unique_ptr<Connection> connection_;
+  std::optional<Snapshot> snapshot_;
+};
+
+Session& session() {
+  static Session run;
+  return run;
+}
+
+Connection& connection() { return *session().connection(); }
+Snapshot& snapshot() { return *session().snapshot(); }
+
+xcb_window_t windowOf(HWND handle) {
+  return static_cast<xcb_window_t>(reinterpret_cast<std::uintptr_t>(handle));
+}
+HWND handleOf(xcb_window_t window) {
+  return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+}
+
+bool matches(std::size_t i, LPCWSTR className, LPCWSTR title) {
+  if (className != nullptr) {
+    const std::vector<std::wstring>& names = snapshot().classes()[i];
+    if (std::find(names.begin(), names.end(), className) == names.end()) return false;
+  }
+  if (title != nullptr) {
+    const std::optional<std::wstring>& text = snapshot().titles()[i];
+    if (!text || *text != title) return false;
+  }
+  return true;
+}
+
+HWND findWindow(LPCWSTR className, LPCWSTR title) {
+  const std::vector<xcb_window_t>& windows = snapshot().windows();
+  for (std::size_t i = 0; i < windows.size(); ++i)
+    if (matches(i, className, title)) return handleOf(windows[i]);
+  return nullptr;
+}
+
+HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
+  const std::vector<xcb_window_t>& windows = snapshot().windows();
+  for (std::size_t i = windows.size(); i > 0; --i)
+    if (matches(i - 1, className, title)) return handleOf(windows[i - 1]);
+  return nullptr;
+}
+
+HWND foregroundWindow() { return handleOf(snapshot().front()); }
+
+std::vector<WindowDescription> listWindows() {
+  std::vector<WindowDescription> list;
+  Snapshot& windows = snapshot();
+  const xcb_window_t front = windows.front();
+  for (std::size_t i = 0; i < windows.windows().size(); ++i) {
+    WindowDescription window;
+    window.handle = handleOf(windows.windows()[i]);
+    window.classes = windows.classes()[i];
+    window.title = windows.titles()[i].value_or(std::wstring());
+    window.front = windows.windows()[i] == front;
+    list.push_back(std::move(window));
+  }
+  return list;
+}
+
+std::wstring widen(const std::string& text) { return decodeText(TextType::utf8, text); }
+
+std::wstring describe() {
+  Connection& c = connection();
+  std::wstring text = L"X11 on " + widen(c.display);
+  if (!snapshot().managed()) return text + L", no EWMH window manager";
+  std::wstring name;
+  if (!c.gone()) {
+    const Deadline deadline(c.socket());
+    const Property property = c.awaitProperty(
+        c.requestProperty(snapshot().checkWindow(), c.atom(Name::netWmName), 64), deadline);
+    name = textOf(c, property).value_or(std::wstring());
+  }
+  return text + L", window manager " + (name.empty() ? L"(unnamed)" : name) + L" (EWMH)";
+}
+
+// A client message of 32-bit items.
+void sendMessage(xcb_window_t to, std::uint32_t mask, xcb_window_t about, xcb_atom_t type,
+                 std::initializer_list<std::uint32_t> data) {
+  Connection& c = connection();
+  xcb_client_message_event_t event{};
+  event.response_type = XCB_CLIENT_MESSAGE;
+  event.format = 32;
+  event.window = about;
+  event.type = type;
+  std::copy(data.begin(), data.end(), event.data.data32);
+  c.x.sendEvent(c.c, 0, to, mask, reinterpret_cast<const char*>(&event));
+}
 
 // Requests carry the server's time. The only way to learn it is to have
 // the server stamp an event: an empty append to a property of a window of
-// our own, never shown.
-Time serverTime(const Desktop& desktop) {
-  const Window probe =
-      desktop.x.createSimpleWindow(desktop.display, desktop.root, 0, 0, 1, 1, 0, 0, 0);
-  desktop.x.selectInput(desktop.display, probe, PropertyChangeMask);
-  unsigned char nothing = 0;
-  desktop.x.changeProperty(desktop.display, probe, XA_WM_NAME, XA_STRING, 8, PropModeAppend,
-                           &nothing, 0);
-  XEvent event;
-  desktop.x.windowEvent(desktop.display, probe, PropertyChangeMask, &event);
-  desktop.x.destroyWindow(desktop.display, probe);
-  return event.xproperty.time;
-}
-
-void sendMessage(const Desktop& desktop, Window to, long mask, Window about, Atom type,
-                 const std::vector<long>& data) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = about;
-  event.xclient.message_type = type;
-  event.xclient.format = 32;
-  std::copy(data.begin(), data.end(), event.xclient.data.l);
-  desktop.x.sendEvent(desktop.display, to, False, mask, &event);
-}
-
-// Requests to the window manager go to the root, where it listens.
-void askWindowManager(const Desktop& desktop, Window about, Name request,
-                      const std::vector<long>& data) {
-  sendMessage(desktop, desktop.root, SubstructureRedirectMask | SubstructureNotifyMask, about,
-              desktop.atom(request), data);
-}
-
-bool takesDeleteWindow(const Desktop& desktop, Window window) {
-  const std::vector<unsigned long> protocols =
-      x11::readProperty(desktop, window, desktop.atom(Name::wmProtocols)).items;
-  return std::find(protocols.begin(), protocols.end(), desktop.atom(Name::wmDeleteWindow)) !=
-         protocols.end();
-}
-
-// Without a window manager's word the input focus tells: the client window
-// that holds it or one of its children.
-Window focusedClient(const Desktop& desktop) {
-  Window focus = None;
-  int revertTo = 0;
-  desktop.x.getInputFocus(desktop.display, &focus, &revertTo);
-  for (Window window = focus; window != None && window != PointerRoot && window != desktop.root;
-       window = x11::queryTree(desktop, window).parent) {
-    if (x11::isClientWindow(desktop, window)) return window;
+// our own, never shown. 0 when no event comes in time.
+xcb_timestamp_t serverTime(const Deadline& deadline) {
+  Connection& c = connection();
+  const xcb_window_t probe = c.x.generateId(c.c);
+  const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+  c.x.createWindow(c.c, XCB_COPY_FROM_PARENT, probe, c.root, 0, 0, 1, 1, 0,
+                   XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+  c.x.changeProperty(c.c, XCB_PROP_MODE_APPEND, probe, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
+                     nullptr);
+  c.flush();
+  xcb_timestamp_t time = 0;
+  while (time == 0 && !c.gone() && deadline.remaining() > 0) {
+    std::unique_ptr<xcb_generic_event_t, FreeReply> event(c.x.pollForEvent(c.c));
+    if (!event) {
+      if (c.x.hasError(c.c)) break;
+      pollfd ready{c.socket(), POLLIN, 0};
+      if (::poll(&ready, 1, deadline.remaining()) < 0 && errno != EINTR) break;
+    } else if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+      const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
+      if (change->window == probe) time = change->time;
+    }
   }
-  return None;
-}
-
-HWND foregroundWindow() {
-  const Desktop* desktop = x11::desktop();
-  if (desktop->offers(Name::activeWindow)) {
-    return x11::handleOf(
-        x11::windowProperty(*desktop, desktop->root, desktop->atom(Name::activeWindow)));
-  }
-  return x11::handleOf(focusedClient(*desktop));
+  c.x.destroyWindow(c.c, probe);
+  return time;
 }
 
 void activate(HWND handle) {
-  const Desktop* desktop = x11::desktop();
-  const Window window = x11::windowOf(handle);
-  if (desktop->offers(Name::activeWindow)) {
-    const long time = static_cast<long>(serverTime(*desktop));
-    askWindowManager(*desktop, window, Name::activeWindow, {kFromUser, time, None});
+  Connection& c = connection();
+  if (c.gone()) return;
+  const Deadline deadline(c.socket());
+  const xcb_window_t window = windowOf(handle);
+  if (snapshot().managed() && snapshot().offers(Name::activeWindow)) {
+    const xcb_timestamp_t time = serverTime(deadline);
+    sendMessage(c.root, kToWindowManager, window, c.atom(Name::activeWindow),
+                {kFromUser, time, XCB_NONE});
   } else {
-    desktop->x.raiseWindow(desktop->display, window);
-    desktop->x.setInputFocus(desktop->display, window, RevertToParent, CurrentTime);
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    c.x.configureWindow(c.c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    c.x.setInputFocus(c.c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
   }
   // Sent now, not when the run ends: a "sleep" or "execSync" may follow.
-  desktop->x.flush(desktop->display);
+  c.flush();
 }
 
 // Only ever a request the window may turn down. A window that takes no
 // WM_DELETE_WINDOW cannot be asked, only killed, and window managers kill
 // such a window on _NET_CLOSE_WINDOW: it is left alone.
 void close(HWND handle) {
-  const Desktop* desktop = x11::desktop();
-  const Window window = x11::windowOf(handle);
-  if (!takesDeleteWindow(*desktop, window)) return;
-  const long time = static_cast<long>(serverTime(*desktop));
-  if (desktop->offers(Name::closeWindow)) {
-    askWindowManager(*desktop, window, Name::closeWindow, {time, kFromUser});
-  } else {
-    sendMessage(*desktop, window, NoEventMask, window, desktop->atom(Name::wmProtocols),
-                {static_cast<long>(desktop->atom(Name::wmDeleteWindow)), time});
+  Connection& c = connection();
+  if (c.gone()) return;
+  const Deadline deadline(c.socket());
+  const xcb_window_t window = windowOf(handle);
+  const unsigned int asked = c.requestProperty(window, c.atom(Name::wmProtocols), 64);
+  const xcb_timestamp_t time = serverTime(deadline);
+  const std::vector<std::uint32_t> protocols = c.awaitProperty(asked, deadline).items;
+  const xcb_atom_t deleteWindow = c.atom(Name::wmDeleteWindow);
+  if (deleteWindow == XCB_NONE ||
+      std::find(protocols.begin(), protocols.end(), deleteWindow) == protocols.end()) {
+    c.flush();
+    return;
   }
-  desktop->x.flush(desktop->display);
+  if (snapshot().managed() && snapshot().offers(Name::closeWindow)) {
+    sendMessage(c.root, kToWindowManager, window, c.atom(Name::closeWindow), {time, kFromUser});
+  } else {
+    sendMessage(window, XCB_EVENT_MASK_NO_EVENT, window, c.atom(Name::wmProtocols),
+                {deleteWindow, time});
+  }
+  c.flush();
 }
 
-// The ICCCM request to iconify, which window managers take from anyone.
+// The ICCCM's request to iconify: the window manager, EWMH or not, listens
+// for it on the root.
 void minimize(HWND handle) {
-  const Desktop* desktop = x11::desktop();
-  char name[] = "WM_CHANGE_STATE";
-  char* names[] = {name};
-  Atom changeState = None;
-  desktop->x.internAtoms(desktop->display, names, 1, False, &changeState);
-  sendMessage(*desktop, desktop->root, SubstructureRedirectMask | SubstructureNotifyMask,
-              x11::windowOf(handle), changeState, {IconicState});
-  desktop->x.flush(desktop->display);
+  Connection& c = connection();
+  const xcb_atom_t changeState = c.atom(Name::wmChangeState);
+  if (c.gone() || changeState == XCB_NONE) return;
+  const Deadline deadline(c.socket());
+  sendMessage(c.root, kToWindowManager, windowOf(handle), changeState, {kIconicState});
+  c.flush();
 }
-
-// Interim until the X11 services read a snapshot of every window: the
-// table's other fields in their simplest honest form.
-std::wstring describe() { return L"X11"; }
-HWND findLeastRecent(LPCWSTR className, LPCWSTR title) { return x11::findWindow(className, title); }
-std::vector<WindowDescription> listWindows() { return {}; }
 
 }  // namespace
 
-namespace x11 {
-
 const WindowSystem* windowSystem() {
-  static const WindowSystem system{describe,    x11::findWindow, findLeastRecent, foregroundWindow,
-                                   listWindows, activate,        close,           minimize};
-  return desktop() ? &system : nullptr;
+  static const WindowSystem system{describe, findWindow, findLeastRecent, foregroundWindow,
+                                   listWindows, activate, close, minimize};
+  return session().connection() ? &system : nullptr;
 }
 
 }  // namespace x11

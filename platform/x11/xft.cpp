@@ -1,6 +1,6 @@
 #include "platform/x11/xft.h"
 
-#include "platform/x11/library.h"
+#include "platform/x11/xlib.h"
 
 namespace x11 {
 namespace {

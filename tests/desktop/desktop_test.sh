@@ -7,16 +7,20 @@
 # give each system's way of starting it, opening a window and telling which
 # window is in front.
 #
-# Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL and X11_WINDOW_HELPER
-# naming the programs, and GNOME_EXTENSION the built GNOME Shell extension.
-# SYSTEM: openbox or twm (X11); gnome (GNOME Shell 43 on Wayland).
+# Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL, TARVEXEL_INSPECT,
+# X11_WINDOW_HELPER and WAYLAND_WINDOW_HELPER naming the programs,
+# TARVEXEL_DESKTOP_FILE the desktop file the build made for KWin, and
+# GNOME_EXTENSION the built GNOME Shell extension.
+# SYSTEM: openbox or twm (X11), sway or kwin (Wayland), gnome (GNOME Shell
+# 43 on Wayland).
 # desktop_test.sh SYSTEM --run COMMAND...: runs COMMAND (a benchmark, say)
 # on a desktop of its own, in the desktop's environment, then stops it.
-# Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
+# Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing; in CI,
+# where .ci/install installs every tool, a missing one fails instead).
 set -u
 
 tarvexel=${TARVEXEL:-}
-helper=${X11_WINDOW_HELPER:-}
+inspect=${TARVEXEL_INSPECT:-}
 here=$(cd "$(dirname "$0")" && pwd)
 system=$1
 case_name=$2
@@ -33,32 +37,49 @@ fail() {
   exit 1
 }
 
-if [[ $system == gnome ]]; then
+# The X11 helper hears requests to the window manager about itself.
+is_x11() { [[ $system == openbox || $system == twm ]]; }
+
+# On GNOME the test's windows are GTK ones (gtk_window.js), and the shell is
+# asked about them through the extension (gnome_shell.js).
+if is_x11; then
+  tools=(Xvfb openbox twm xprop xdotool xauth xmessage /usr/bin/python3)
+  helper=${X11_WINDOW_HELPER:-}
+elif [[ $system == sway ]]; then
+  tools=(sway swaymsg setpriv setsid python3)
+  helper=${WAYLAND_WINDOW_HELPER:-}
+elif [[ $system == gnome ]]; then
   tools=(gnome-shell dbus-run-session dbus-daemon gsettings gjs unshare foot zenity)
 else
-  tools=(Xvfb openbox twm xprop xdotool xauth)
+  tools=(kwin_wayland Xwayland setsid)
+  helper=${WAYLAND_WINDOW_HELPER:-}
 fi
 for tool in "${tools[@]}"; do
-  command -v "$tool" >/dev/null || skip "$tool is not installed"
+  command -v "$tool" >/dev/null && continue
+  [[ ${CI:-} != true ]] || fail "$tool is not installed, and CI runs every desktop case"
+  skip "$tool is not installed"
 done
 
 work=$(mktemp -d)
 pids=()
+sockets=()
 sessions=()
 
-# Helpers first, then the window manager, then the display: in reverse.
+# Helpers first, then the window manager, then the display: in reverse. A
+# negative pid stands for a process group: a compositor and what it started.
 # A session in a PID namespace of its own ends as a whole when the process
 # that made the namespace is killed (unshare keeps SIGTERM for itself).
 cleanup() {
   local i
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null
-    wait "${pids[i]}" 2>/dev/null
+    kill -- "${pids[i]}" 2>/dev/null
+    wait "${pids[i]#-}" 2>/dev/null
   done
   for i in "${sessions[@]}"; do
     kill -KILL "$i" 2>/dev/null
     wait "$i" 2>/dev/null
   done
+  rm -f "${sockets[@]}"
   [[ -n ${KEEP_WORK:-} ]] || rm -rf "$work"
 }
 trap cleanup EXIT
@@ -77,12 +98,17 @@ wait_until() {
 
 has_line() { grep -q "$2" "$1" 2>/dev/null; }
 
+# start_display: a new virtual display, which DISPLAY then names; its
+# server's process id is xvfb_pid.
 start_display() {
+  rm -f "$work/display"
   Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
   pids+=($!)
   wait_until 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   DISPLAY=":$(head -n1 "$work/display")"
   export DISPLAY
+  unset WAYLAND_DISPLAY  # run from a Wayland session, the X11 cases still meet Xvfb
 }
 
 # A window manager that has only just started may still miss a window
@@ -119,6 +145,68 @@ start_twm() {
   twm -f "$work/twmrc" >"$work/wm.log" 2>&1 &
   pids+=($!)
   wait_for_window_manager
+}
+
+# Headless sway, as a user would run it: sway refuses to run as root, so it
+# runs as nobody, in a runtime folder of its own. Its config writes the
+# socket's name and sway's own once the compositor is up; Tarvexel and the
+# helper windows, run as root, connect to it there.
+start_sway() {
+  local home=$work/sway
+  chmod 711 "$work"
+  mkdir -p "$home/run"
+  printf '%s\n' '#!/bin/sh' \
+    "echo \"\$WAYLAND_DISPLAY \$SWAYSOCK\" >$home/ready.part && mv $home/ready.part $home/ready" \
+    >"$home/ready.sh"
+  chmod +x "$home/ready.sh"
+  printf '%s\n' 'xwayland disable' "exec $home/ready.sh" >"$home/config"
+  chown -R 65534:65534 "$home"
+  chmod 700 "$home/run"
+  env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$home/run" WLR_BACKENDS=headless \
+    WLR_RENDERER=pixman \
+    setsid setpriv --reuid=65534 --regid=65534 --clear-groups sway -c "$home/config" \
+    >"$work/wm.log" 2>&1 &
+  pids+=("-$!")
+  echo $! >"$work/compositor.pid"
+  wait_until 10 test -s "$home/ready" || fail "sway did not start: $(cat "$work/wm.log")"
+  read -r WAYLAND_DISPLAY SWAYSOCK <"$home/ready"
+  export WAYLAND_DISPLAY SWAYSOCK XDG_RUNTIME_DIR=$home/run
+  unset DISPLAY
+}
+
+# Headless KWin. The installed kwin_wayland carries a file capability that
+# a sandbox may refuse to grant: a copy of it (still named kwin_wayland,
+# which its plugins look for) runs without. It starts the readiness script
+# once it is up. KWin lends its window management only to programs a
+# desktop file declares, unless KWIN_WAYLAND_NO_PERMISSION_CHECKS says
+# otherwise: set kwin_checks_permissions to keep the check. Set
+# kwin_xwayland for an X display of its own (DISPLAY).
+start_kwin() {
+  local home=$work/kwin
+  mkdir -p "$home/bin" "$home/run" "$home/data/applications"
+  chmod 700 "$home/run"
+  cp "$(command -v kwin_wayland)" "$home/bin/kwin_wayland"
+  printf '%s\n' '#!/bin/sh' \
+    "echo \"\$WAYLAND_DISPLAY \$DISPLAY\" >$home/ready.part && mv $home/ready.part $home/ready" \
+    >"$home/ready.sh"
+  chmod +x "$home/ready.sh"
+  local xwayland=()
+  [[ -z ${kwin_xwayland:-} ]] || xwayland=(--xwayland)
+  local checks=KWIN_WAYLAND_NO_PERMISSION_CHECKS=1
+  [[ -z ${kwin_checks_permissions:-} ]] || checks=KWIN_WAYLAND_PERMISSION_CHECKS_KEPT=1
+  env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$home/run" XDG_DATA_HOME="$home/data" \
+    KWIN_COMPOSE=Q "$checks" \
+    setsid "$home/bin/kwin_wayland" --virtual --socket tarvexel-kwin --no-lockscreen \
+    --no-global-shortcuts --no-kactivities --width 1280 --height 720 "${xwayland[@]}" \
+    "$home/ready.sh" \
+    >"$work/wm.log" 2>&1 &
+  pids+=("-$!")
+  echo $! >"$work/compositor.pid"
+  wait_until 10 test -s "$home/ready" || fail "KWin did not start: $(cat "$work/wm.log")"
+  unset DISPLAY
+  read -r WAYLAND_DISPLAY DISPLAY <"$home/ready"
+  export WAYLAND_DISPLAY XDG_RUNTIME_DIR=$home/run
+  [[ -n $DISPLAY ]] && export DISPLAY || unset DISPLAY
 }
 
 # bus_config TYPE LISTEN [MORE]: a D-Bus daemon's configuration for a bus
@@ -208,6 +296,7 @@ start_window() {
   fi
   "$helper" "$work/$name.log" "$@" &
   pids+=($!)
+  echo $! >"$work/$name.pid"
   wait_until 10 has_line "$work/$name.log" '^ready' || fail "window $name was not taken in"
 }
 
@@ -238,35 +327,79 @@ gnome_window() {
 }
 
 # is_front NAME: window NAME is the one in front. bring_front NAME puts it
-# there the way a user would, and waits until it is.
+# there the way a user would, and waits until it is. On sway a window is
+# known by its program's pid. KWin has no such tool without D-Bus: there
+# the helper's record says whether the compositor has activated it, and it
+# comes to the front the way a newly shown window does. GNOME's shell is
+# asked through the extension.
 is_front() {
-  if [[ $system == gnome ]]; then
-    [[ $(gnome_window "$1" | cut -f 6) == true ]]
-  else
-    is_active "$1"
-  fi
+  case $system in
+    sway) sway_has "[pid=$(helper_pid "$1") con_id=__focused__]" ;;
+    kwin) [[ $(grep -E '^(un)?focus$' "$work/$1.log" | tail -n1) == focus ]] ;;
+    gnome) [[ $(gnome_window "$1" | cut -f 6) == true ]] ;;
+    *) is_active "$1" ;;
+  esac
 }
 
 bring_front() {
-  if [[ $system == gnome ]]; then
-    shell call Activate "$(gnome_window "$1" | cut -f 1)" >/dev/null
-  else
-    xdotool windowactivate --sync "$(window_id "$1")"
-  fi
-  wait_until 5 is_front "$1" || fail "$1 did not come to the front when asked"
+  case $system in
+    sway) swaymsg -q "[pid=$(helper_pid "$1")] focus" ;;
+    kwin) kill -USR1 "$(helper_pid "$1")" ;;
+    gnome) shell call Activate "$(gnome_window "$1" | cut -f 1)" >/dev/null ;;
+    *) xdotool windowactivate --sync "$(window_id "$1")" ;;
+  esac
+  wait_until 5 is_front "$1" || fail "could not bring $1 to the front"
 }
 
-# A window that ignores close requests is still there.
+# minimizes: the system has minimised windows at all. sway has none: it
+# passes over the wlroots request to minimise.
+minimizes() { [[ $system != sway ]]; }
+
+# is_minimized NAME: window NAME is minimised. On X11 the window manager
+# says so with _NET_WM_STATE_HIDDEN; each other system answers in a branch
+# of its own here.
+is_minimized() {
+  if is_x11; then
+    xprop -id "$(window_id "$1")" _NET_WM_STATE | grep -q '_NET_WM_STATE_HIDDEN'
+  elif [[ $system == gnome ]]; then
+    [[ $(shell call IsMinimized "$(gnome_window "$1" | cut -f 1)") == true ]]
+  else
+    fail "is_minimized: no way yet to tell a minimised window on $system"
+  fi
+}
+
+# next_order A B C: the order in which presses of a "next" key visit three
+# windows of one class opened as A, B, C, with C in front, and the press
+# after. With a stacking order the lowest comes first, the oldest here. A
+# wlroots compositor lists its windows newest first, and "next" takes the
+# one after the window in front, starting over at the top.
+next_order() {
+  case $system in
+    openbox | twm | gnome) echo "$1 $2 $3 $1" ;;
+    sway) echo "$2 $1 $3 $2" ;;
+    *) fail "next_order: the order of the windows on $system is not written down yet" ;;
+  esac
+}
+
+is_shown() { ! is_minimized "$1"; }
+
+is_not_front() { ! is_front "$1"; }
+
+# A window that ignores close requests is still there. The Wayland helper
+# ends when its window goes.
 window_exists() {
-  if [[ $system == gnome ]]; then
-    [[ -n $(gnome_window "$1") ]]
-  else
-    xprop -id "$(window_id "$1")" WM_CLASS >/dev/null 2>&1
-  fi
+  case $system in
+    sway) sway_has "[pid=$(helper_pid "$1")]" ;;
+    kwin) kill -0 "$(helper_pid "$1")" 2>/dev/null ;;
+    gnome) [[ -n $(gnome_window "$1") ]] ;;
+    *) xprop -id "$(window_id "$1")" WM_CLASS >/dev/null 2>&1 ;;
+  esac
 }
 
-# The X11 helper hears requests to the window manager about itself.
-is_x11() { [[ $system == openbox || $system == twm ]]; }
+helper_pid() { cat "$work/$1.pid"; }
+
+# sway_has CRITERIA: sway has a window that meets them.
+sway_has() { swaymsg -q "$1 nop" 2>/dev/null; }
 
 window_id() { awk '/^ready/ { print $2 }' "$work/$1.log"; }
 
@@ -471,6 +604,103 @@ case_exec_active() {
   ! is_x11 || asked_window_manager alpha activate
 }
 
+# Three windows of one class: each press of a "next" key brings forward the
+# one the user has gone longest without, so three presses visit all three,
+# in the system's order, and the fourth starts over.
+case_next_cycles() {
+  start_desktop
+  start_window first --class Term --title One
+  start_window other --class Other
+  start_window second --class Term --title Two
+  start_window third --class Term --title Three
+  bring_front third
+  local name rule=('[term]' 'class=Term' 'exec=next' 'fired term' '[default]' 'fired default')
+  for name in $(next_order first second third); do
+    run_profile "${rule[@]}"
+    expect_fired term
+    wait_until 5 is_front "$name" || fail "next did not bring $name to the front"
+  done
+  ! is_front other || fail "a window of another class came forward"
+}
+
+# "minimize" hides the rule's window, which still counts as there for the
+# rules; "active" brings it back in front.
+case_minimize_then_active() {
+  minimizes || skip "$system has no minimised windows"
+  start_desktop
+  start_window mail --class Mailer
+  start_window other --class Other
+  bring_front mail
+  run_profile '[mail]' 'class=Mailer' 'exec=minimize' 'fired mail' '[default]' 'fired default'
+  expect_fired mail
+  wait_until 5 is_minimized mail || fail "minimize did not minimise the window"
+  # The window manager hands the focus on once the window is hidden.
+  wait_until 5 is_not_front mail || fail "the minimised window is still in front"
+  expect_not_closed mail
+  run_profile '[mail]' 'class=Mailer' 'exec=active' 'fired mail' '[default]' 'fired default'
+  expect_fired mail
+  wait_until 5 is_front mail || fail "active did not bring the minimised window to the front"
+  wait_until 5 is_shown mail || fail "the window stayed minimised"
+}
+
+# Outside a rule the two words are programs, found on PATH like any other,
+# even with windows about.
+case_words_in_default() {
+  start_desktop
+  start_window term --class Term
+  mkdir "$work/bin"
+  local word
+  for word in next minimize; do
+    printf '#!/bin/sh\ntouch "%s"\n' "$work/ran-$word" >"$work/bin/$word"
+    chmod +x "$work/bin/$word"
+  done
+  PATH=$work/bin:$PATH run_profile '[none]' 'class=Nowhere' 'exec=next' 'fired none' \
+    '[default]' 'exec=next' 'exec=minimize' 'fired default'
+  expect_fired default
+  for word in next minimize; do
+    wait_until 5 test -e "$work/ran-$word" || fail "exec=$word in default did not start $word"
+  done
+  ! minimizes || ! is_minimized term || fail "a window was minimised"
+}
+
+# listed FRONT TITLE CLASS: `windows --tsv` has a line for the window with
+# that title, FRONT (1 or 0) telling whether it is in front, CLASS among
+# its class names.
+listed() {
+  awk -F'\t' -v front="$1" -v title="$2" -v class="$3" '
+    $1 == front && $3 == title { for (i = 4; i <= NF; i++) if ($i == class) found = 1 }
+    END { exit !found }' "$work/windows.tsv"
+}
+
+# The companion program sees the windows the launcher sees, picks out the
+# rule that fires, and touches nothing while it explains.
+case_inspect() {
+  start_desktop
+  start_window mail --class Mailer --instance mailer --title Inbox
+  start_window term --class Term --instance term --title 'Shell – 1'
+  wait_until 5 is_front term || fail "the terminal did not come to the front on its own"
+  "$inspect" windows --tsv >"$work/windows.tsv" || fail "windows --tsv failed"
+  listed 1 'Shell – 1' Term || fail "the terminal is not listed in front: $(cat "$work/windows.tsv")"
+  listed 0 Inbox Mailer || fail "the mail window is not listed: $(cat "$work/windows.tsv")"
+  "$inspect" windows >"$work/windows.txt" || fail "windows failed"
+  head -n1 "$work/windows.txt" | grep -q '^Window system: ' || fail "no system line"
+  ! grep -q '^Window system: none' "$work/windows.txt" || fail "$(head -n1 "$work/windows.txt")"
+  "$inspect" front 0 >"$work/front.txt" 2>/dev/null || fail "front found no window in front"
+  grep -q '^\* .*Shell – 1$' "$work/front.txt" || fail "front showed: $(cat "$work/front.txt")"
+  printf '%s\n' '[mail-front]' 'class=Mailer' 'mode=active' 'exec=close' \
+    '[term]' 'class=Term' 'exec=close' '[default]' 'exec=true' >"$work/explain.ini"
+  "$inspect" explain "$work/explain.ini" >"$work/explain.txt"
+  status=$?
+  [[ $status == 0 ]] || fail "explain ended with $status: $(cat "$work/explain.txt")"
+  grep -q 'another window is in front: .*Shell – 1' "$work/explain.txt" &&
+    grep -q '^Would run: \[term\], against .*Shell – 1' "$work/explain.txt" ||
+    fail "explain said: $(cat "$work/explain.txt")"
+  sleep 0.3
+  expect_not_closed term
+  expect_not_closed mail
+  is_front term || fail "explaining changed the window in front"
+}
+
 # The notice box: found by its title, it holds the run until dismissed, and
 # every way of dismissing it ends the run with 0.
 dismiss_by() {
@@ -518,26 +748,30 @@ case_notice() {
   done
 }
 
-loads_libx11() {
-  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q 'libX11\.so'
+# loads LIBRARY: Tarvexel maps the library on the run of the profile.
+loads() {
+  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q "$1"
 }
 
+loads_x_client() { loads 'libxcb\.so\|libX11\.so'; }
+
 # No display, or one that cannot be opened: no window, nothing printed,
-# "default" runs. libX11 is loaded only when a display is named and a rule
-# needs a window.
+# "default" runs. The X client library (libxcb; libX11 only for the notice
+# box) is loaded only when a display is named and a rule needs a window.
 case_no_display() {
   start_openbox
   start_window mail --class Mailer
   local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
   run_profile "${rule[@]}"
   expect_fired mail
-  loads_libx11 || fail "libX11 was not loaded for a rule with a display"
+  loads 'libxcb\.so' || fail "libxcb was not loaded for a rule with a display"
+  ! loads 'libX11\.so' || fail "libX11 was loaded for a search"
   local display=$DISPLAY
   unset DISPLAY
   run_profile "${rule[@]}"
   expect_fired default
   expect_silent "without a display"
-  ! loads_libx11 || fail "libX11 was loaded without a display"
+  ! loads_x_client || fail "an X library was loaded without a display"
   export DISPLAY=:$((${display#:} + 1000))
   run_profile "${rule[@]}"
   expect_fired default
@@ -557,7 +791,7 @@ case_no_display() {
   export DISPLAY=$display
   run_profile '[default]' 'fired default'
   expect_fired default
-  ! loads_libx11 || fail "libX11 was loaded though no rule needed a window"
+  ! loads_x_client || fail "an X library was loaded though no rule needed a window"
 }
 
 # Without an EWMH window manager: the windows are found in the tree, a
@@ -588,14 +822,338 @@ case_without_ewmh() {
     fail "a window without WM_DELETE_WINDOW was destroyed"
 }
 
+loads_libwayland() {
+  LD_DEBUG=libs "$tarvexel" "$work/profile.ini" 2>&1 >/dev/null | grep -q 'libwayland-client\.so'
+}
+
+# run_quickly SECONDS LINES...: run_profile, in less than SECONDS.
+run_quickly() {
+  local limit=$1 start=$EPOCHREALTIME
+  shift
+  run_profile "$@"
+  took=$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.2f", b - a }')
+  awk -v t="$took" -v l="$limit" 'BEGIN { exit !(t < l) }' || fail "the run took $took s"
+}
+
+# No compositor named, or one named that is not there: no window, nothing
+# printed, "default" runs at once (sooner than a silent compositor's
+# second). libwayland is loaded only when a
+# compositor is named and a rule needs a window.
+case_no_compositor() {
+  start_desktop
+  start_window mail --class Mailer
+  local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
+  run_profile "${rule[@]}"
+  expect_fired mail
+  loads_libwayland || fail "libwayland was not loaded for a rule with a compositor"
+  local display=$WAYLAND_DISPLAY runtime=$XDG_RUNTIME_DIR
+  unset WAYLAND_DISPLAY
+  run_quickly 0.9 "${rule[@]}"
+  expect_fired default
+  expect_silent "without a compositor"
+  ! loads_libwayland || fail "libwayland was loaded without a compositor"
+  # A socket that nobody listens on any more, as a compositor that ended
+  # leaves behind.
+  python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])' "$work/stale"
+  local name long_path
+  long_path="$work/$(printf 'x%.0s' {1..200})"  # longer than a socket's address holds
+  for name in wayland-absent "$work/absent/wayland-0" "$work/stale" "$long_path"; do
+    export WAYLAND_DISPLAY=$name
+    run_quickly 0.9 "${rule[@]}"
+    expect_fired default
+    expect_silent "for the compositor $name"
+  done
+  export WAYLAND_DISPLAY=$display
+  unset XDG_RUNTIME_DIR  # the socket's name means nothing without it
+  run_quickly 0.9 "${rule[@]}"
+  expect_fired default
+  expect_silent "without XDG_RUNTIME_DIR"
+  export XDG_RUNTIME_DIR=$runtime
+  run_profile '[default]' 'fired default'
+  expect_fired default
+  ! loads_libwayland || fail "libwayland was loaded though no rule needed a window"
+}
+
+# A compositor that takes the connection and never answers counts as none
+# once about a second has passed: "default" runs, nothing printed.
+case_silent_compositor() {
+  python3 -c '
+import socket, sys
+server = socket.socket(socket.AF_UNIX)
+server.bind(sys.argv[1])
+server.listen(8)
+open(sys.argv[2], "w").close()
+held = []
+while True:
+    held.append(server.accept()[0])
+' "$work/silent" "$work/silent.ready" &
+  pids+=($!)
+  wait_until 10 test -e "$work/silent.ready" || fail "the silent compositor did not start"
+  export WAYLAND_DISPLAY=$work/silent
+  unset DISPLAY
+  run_quickly 3 '[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default'
+  expect_fired default
+  expect_silent "for a compositor that does not answer"
+  awk -v t="$took" 'BEGIN { exit !(t >= 0.9) }' || fail "gave up after $took s, before the second"
+}
+
+# The compositor ends after the windows were read and before the section's
+# requests: they go nowhere, and the run goes on to its end in silence.
+case_compositor_ends() {
+  start_desktop
+  start_window mail --class Mailer
+  printf '%s\n' '#!/bin/sh' "kill -- -$(cat "$work/compositor.pid")" \
+    "while kill -0 $(cat "$work/compositor.pid") 2>/dev/null; do sleep 0.05; done" >"$work/end"
+  chmod +x "$work/end"
+  run_quickly 3 '[mail]' 'class=Mailer' "execSync=$work/end" 'exec=active' 'exec=close' \
+    'fired mail' '[default]' 'fired default'
+  expect_fired mail
+  expect_silent "after the compositor ended"
+}
+
+# A thousand windows from one program, and hostile names: a title or an
+# app id that is not UTF-8 never equals the text a profile can hold (whose
+# malformed bytes are read as U+FFFD), and a title of a thousand
+# characters is matched whole. sway hands names on as the program set
+# them; KWin reads them as UTF-8 itself and reports a malformed byte as
+# U+FFFD, which is then the name the whole desktop shows.
+case_many_windows() {
+  start_desktop
+  start_window many --class Many --title Many --count 1000
+  start_window bad --class Bad --title $'Inbox\xff'
+  start_window odd --class $'Bad\xc3' --title 'Odd class'
+  local long
+  long="$(printf 'x%.0s' {1..1000})é"
+  start_window long --class Long --title "$long"
+  local bad=default odd=default
+  [[ $system != kwin ]] || bad=bad odd=odd
+  run_quickly 2 '[bad]' 'title=Inbox�' 'fired bad' '[default]' 'fired default'
+  expect_fired $bad
+  run_profile '[odd]' 'class=Bad�' 'fired odd' '[default]' 'fired default'
+  expect_fired $odd
+  run_quickly 2 '[last]' 'title=Many 999' 'exec=close' 'fired last' '[default]' 'fired default'
+  expect_fired last
+  wait_until 5 has_line "$work/many.log" '^close 999$' || fail "window 999 was not asked to close"
+  run_profile '[short]' "title=${long%é}" 'fired short' '[long]' "title=$long" 'fired long' \
+    '[default]' 'fired default'
+  expect_fired long
+  # Both hostile windows are there to be found by their other name.
+  run_profile '[bad]' 'class=Bad' 'fired bad' '[default]' 'fired default'
+  expect_fired bad
+  run_profile '[odd]' 'title=Odd class' 'fired odd' '[default]' 'fired default'
+  expect_fired odd
+}
+
+# KWin lends its window management only to a program that a desktop file
+# names by its absolute path: the build's file names the build's program,
+# which finds the window; a copy of the program at another path is turned
+# away, and finds none, silently.
+case_desktop_file() {
+  kwin_checks_permissions=1
+  start_desktop
+  cp "$TARVEXEL_DESKTOP_FILE" "$work/kwin/data/applications/"
+  start_window mail --class Mailer
+  local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
+  run_profile "${rule[@]}"
+  expect_fired mail
+  mkdir "$work/elsewhere"
+  cp "$tarvexel" "$work/elsewhere/tarvexel"
+  tarvexel=$work/elsewhere/tarvexel
+  run_profile "${rule[@]}"
+  expect_fired default
+  expect_silent "for a program no desktop file names"
+}
+
+# A compositor that lends Tarvexel no window management (KWin without the
+# desktop file, like GNOME): the windows of programs that run through
+# XWayland are found through X11; native Wayland windows are not found.
+case_xwayland_fallback() {
+  kwin_checks_permissions=1 kwin_xwayland=1
+  start_desktop
+  [[ -n ${DISPLAY:-} ]] || fail "KWin named no X display"
+  start_window native --class Native
+  helper=$X11_WINDOW_HELPER start_window legacy --class Legacy
+  run_profile '[native]' 'class=Native' 'fired native' '[legacy]' 'class=Legacy' 'exec=close' \
+    'fired legacy' '[default]' 'fired default'
+  expect_fired legacy
+  expect_closed legacy
+  expect_silent "falling back to X11"
+}
+
+# The hostile desktops. Each is something any client, or a broken or
+# stopped server, can do to a run; none may make it hang, crash, print or
+# end with another status, and what remains of the run still runs.
+hostile=$(dirname "$0")/hostile_x11.py
+
+# start_hostile NAME COMMAND...: the hostile helper, once it is in place.
+start_hostile() {
+  local name=$1
+  shift
+  "$hostile" "$@" >"$work/$name.out" 2>"$work/$name.err" &
+  pids+=($!)
+  wait_until 20 has_line "$work/$name.out" '^ready' || fail "$name: $(cat "$work/$name.err")"
+}
+
+# free_display: a display number no server or lock file uses.
+free_display() {
+  local n
+  for n in $(shuf -i 500-999 -n 50); do
+    [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]] && { echo "$n"; return; }
+  done
+  fail "no free display number"
+}
+
+# A tree thousands deep where no window manager keeps a list: the windows
+# are found by walking the tree, and the walk stays shallow.
+case_hostile_deep_tree() {
+  start_twm
+  start_window alpha --class Alpha
+  start_hostile tree deep-tree 5000
+  # A walk whose stack grew with the depth would overflow one of 256 KiB
+  # here (as it would the usual 8 MiB a hundred thousand windows down).
+  (ulimit -s 256 && run_profile '[none]' 'class=Nowhere' 'fired none' '[a]' 'class=Alpha' \
+    'fired a' '[default]' 'fired default') || exit 1
+  expect_fired a
+  expect_silent "with a deep tree"
+}
+
+# A client list of 65536 made-up windows, with a real one on top: every
+# rule is answered from one reading, and the found window is still found.
+case_hostile_client_list() {
+  start_openbox
+  start_window alpha --class Alpha
+  start_hostile list client-list 65536 "$(window_id alpha)"
+  local rules=() i
+  for i in 1 2 3 4 5 6 7 8 9; do rules+=("[r$i]" "class=Absent$i" "fired r$i"); done
+  run_profile "${rules[@]}" '[a]' 'class=Alpha' 'fired a' '[default]' 'fired default'
+  expect_fired a
+  expect_silent "with a huge client list"
+}
+
+# Displays that never answer, answer garbage, are stopped, or hang up in
+# the middle of the search: each counts as no display.
+case_hostile_displays() {
+  start_openbox
+  local real=$DISPLAY real_pid=$xvfb_pid kind n
+  local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
+  for kind in silent garbage hang-up stopped; do
+    n=$(free_display)
+    sockets+=("/tmp/.X11-unix/X$n")
+    case $kind in
+      hang-up) start_hostile "$kind" "$kind" "/tmp/.X11-unix/X$n" "/tmp/.X11-unix/X${real#:}" ;;
+      stopped) n=${real#:}; kill -STOP "$real_pid" ;;
+      *) start_hostile "$kind" "$kind" "/tmp/.X11-unix/X$n" ;;
+    esac
+    DISPLAY=:$n run_profile "${rule[@]}"
+    [[ $kind != stopped ]] || kill -CONT "$real_pid"
+    expect_fired default
+    expect_silent "for a display that is $kind"
+  done
+}
+
+# The server ends in the middle of a run: during a "sleep" after a request,
+# or during an "execSync", with a request after it. The rest of the section
+# still runs; nothing is printed; the status is 0.
+case_hostile_server_ends() {
+  local when
+  for when in sleep execSync; do
+    start_openbox
+    start_window "alpha_$when" --class Alpha
+    local ends=("execSync=sh|-c 'kill -KILL $xvfb_pid; sleep 0.3'" 'exec=active')
+    [[ $when == execSync ]] || ends=('sleep=1500' 'exec=close')
+    rm -rf "$work/fired" && mkdir "$work/fired"
+    printf '%s\n' '[a]' 'class=Alpha' 'exec=active' "${ends[@]}" \
+      "execSync=touch|$work/fired/a" '[default]' "execSync=touch|$work/fired/default" \
+      >"$work/profile.ini"
+    timeout 10 "$tarvexel" "$work/profile.ini" >"$work/out" 2>"$work/err" &
+    local run=$!
+    if [[ $when == sleep ]]; then
+      wait_until 5 is_front "alpha_$when" || fail "alpha did not come to the front"
+      kill -KILL "$xvfb_pid"
+    fi
+    wait "$run"
+    status=$?
+    [[ $status == 0 ]] || fail "exit status $status when the server ended during $when"
+    expect_fired a
+    expect_silent "when the server ended during $when"
+  done
+}
+
+# The notice with standard error closed still shows its box, though a
+# library warns on standard error meanwhile (fontconfig, of a user's
+# configuration it does not understand); and a server that ends while the
+# box is up ends the run with 0, printing nothing more.
+case_hostile_notice() {
+  start_openbox
+  local id status
+  printf '%s\n' '<?xml version="1.0"?>' '<fontconfig>' '<include>/etc/fonts/fonts.conf</include>' \
+    '<not-understood/>' '</fontconfig>' >"$work/fonts.conf"
+  FONTCONFIG_FILE=$work/fonts.conf "$tarvexel" >"$work/notice.out" 2>&- &
+  notice=$!
+  pids+=("$notice")
+  id=$(timeout 10 xdotool search --sync --name '^Tarvexel$' | head -n1)
+  [[ -n $id ]] || fail "no notice window appeared with standard error closed"
+  wait_until 5 is_active_id "$id" || fail "the notice has no focus"
+  xdotool key Return
+  wait_until 5 has_ended "$notice" || fail "dismissing did not end the run"
+  wait "$notice"
+  status=$?
+  [[ $status == 0 ]] || fail "exit status $status with standard error closed"
+  "$tarvexel" >"$work/notice.out" 2>"$work/notice.err" &
+  notice=$!
+  pids+=("$notice")
+  timeout 10 xdotool search --sync --name '^Tarvexel$' >/dev/null || fail "no notice window"
+  kill -KILL "$xvfb_pid"
+  wait_until 5 has_ended "$notice" || fail "the run did not end with the server"
+  wait "$notice"
+  status=$?
+  [[ $status == 0 ]] || fail "exit status $status when the server ended under the notice"
+  [[ $(cat "$work/notice.err") == "$kNotice" ]] ||
+    fail "standard error held: $(cat "$work/notice.err")"
+}
+
+# Titles as Xt programs store them outside Latin-1: COMPOUND_TEXT in
+# WM_NAME, from xmessage itself and from Xlib's own encoder.
+case_compound_titles() {
+  start_openbox
+  LC_ALL=ja_JP.UTF-8 xmessage -title '日本語のタイトル' 'Tarvexel' >/dev/null 2>&1 &
+  pids+=($!)
+  timeout 10 xdotool search --sync --class xmessage >/dev/null || fail "no xmessage window"
+  local i title titles=('受信箱 – ｱｲｳ' 'Grüße, Ωmega' '한국어 中文' 'emoji 😀 end')
+  for i in "${!titles[@]}"; do
+    LC_ALL=ja_JP.UTF-8 start_window "titled$i" --class Titled --compound-name "${titles[i]}"
+  done
+  for title in '日本語のタイトル' "${titles[@]}"; do
+    run_profile '[t]' "title=$title" 'fired t' '[default]' 'fired default'
+    [[ $(fired) == t ]] || fail "the title '$title' did not match"
+  done
+  run_profile '[t]' 'title=日本語のタイトルX' 'fired t' '[default]' 'fired default'
+  expect_fired default
+}
+
+# A title whose bytes are not UTF-8 equals no other text: not the same
+# title with another stray byte, nor one with U+FFFD in its place.
+case_title_bytes() {
+  start_openbox
+  start_window odd --class Odd --title $'Caf\xff'
+  local near
+  for near in $'Caf\xfe' $'Caf\xef\xbf\xbd' $'Caf\xff'; do
+    run_profile '[odd]' "title=$near" 'fired odd' '[default]' 'fired default'
+    expect_fired default
+  done
+  run_profile '[odd]' 'class=Odd' 'fired odd' '[default]' 'fired default'
+  expect_fired odd
+}
+
+
 window_gone() { ! window_exists "$1"; }
 
 # The GNOME extension's own interface, as any program on the session bus
 # sees it: the windows topmost first, with their names and the focus;
 # activating, also from the overview the shell starts in (windows opened
 # there have no focus, and as it closes it would hand the focus to the
-# newest); minimising; a polite close; ids it does not know, which it
-# answers with false, leaving every window alone.
+# newest); minimising, and telling a minimised window; a polite close; ids
+# it does not know, which it answers with false, leaving every window alone.
 case_extension_interface() {
   start_gnome --in-overview
   start_window alpha --class Alpha --title One
@@ -613,15 +1171,18 @@ case_extension_interface() {
   sleep 0.5
   is_front alpha || fail "alpha lost the focus as the overview closed"
   [[ $(shell list | head -n 1 | cut -f 2) == Alpha ]] || fail "alpha is not on top"
+  ! is_minimized alpha || fail "IsMinimized says so of a window in front"
   [[ $(shell call Minimize "$alpha") == true ]] || fail "Minimize did not know alpha"
   wait_until 5 is_front beta || fail "minimising alpha did not hand the focus to beta"
   window_exists alpha || fail "a minimised window is no longer listed"
+  is_minimized alpha || fail "IsMinimized does not say so of a minimised window"
   [[ $(shell call Activate "$alpha") == true ]] || fail "Activate did not know alpha"
   wait_until 5 is_front alpha || fail "activating did not bring alpha back"
+  ! is_minimized alpha || fail "IsMinimized still says so of a window brought back"
   [[ $(shell call Close "$beta") == true ]] || fail "Close did not know beta"
   expect_closed beta
   wait_until 5 window_gone beta || fail "beta is still listed after it closed"
-  for method in Activate Minimize Close; do
+  for method in Activate Minimize Close IsMinimized; do
     for id in "$beta" 4294967295; do
       [[ $(shell call "$method" "$id") == false ]] || fail "$method answered true for id $id"
     done

@@ -37,7 +37,11 @@ function fakeWindow(sequence, type, names, more = {}) {
         get_title: () => title,
         has_focus: () => focus,
         delete: () => asked.push(`close ${sequence}`),
-        minimize: () => asked.push(`minimize ${sequence}`),
+        minimize() {
+            asked.push(`minimize ${sequence}`);
+            this.minimized = true;
+        },
+        minimized: false,
     };
 }
 
@@ -100,10 +104,12 @@ check(listed === JSON.stringify([
 ]), `List gives the listed windows topmost first: ${listed}`);
 const id = value => new GLib.Variant('(u)', [value]);
 check(await call('Activate', id(3)), 'Activate knows window 3');
+check(!await call('IsMinimized', id(9)), 'window 9 is not minimised at first');
 check(await call('Minimize', id(9)), 'Minimize knows window 9');
+check(await call('IsMinimized', id(9)), 'window 9 is minimised once asked');
 check(await call('Close', id(7)), 'Close knows window 7');
 for (const unknown of [11, 12, 13, 14, 4294967295]) {
-    for (const method of ['Activate', 'Minimize', 'Close'])
+    for (const method of ['Activate', 'Minimize', 'Close', 'IsMinimized'])
         check(!await call(method, id(unknown)), `${method} turns down window ${unknown}`);
 }
 check(asked.join(', ') === 'activate 3, minimize 9, close 7', `what was asked: ${asked}`);

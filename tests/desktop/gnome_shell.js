@@ -1,7 +1,8 @@
 // What the tests ask of GNOME Shell over the session bus:
 //   list                 the extension's windows, one a line, topmost first:
 //                        ID CLASS INSTANCE APPID TITLE FOCUSED, tab-separated
-//   call METHOD ID       Activate, Close or Minimize; prints its answer
+//   call METHOD ID       Activate, Close, Minimize or IsMinimized; prints its
+//                        answer
 //   overview [on|off]    prints whether the overview is shown; with an
 //                        argument, shows or hides it first
 // Ends with status 1 when the shell or the extension does not answer.

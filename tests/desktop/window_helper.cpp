@@ -8,13 +8,16 @@
 //              someone asked the window manager to activate or close it
 //              (_NET_ACTIVE_WINDOW, _NET_CLOSE_WINDOW), with these fields
 // Usage: window_helper RECORD [--class C] [--instance I] [--title T]
-//        [--wm-name N] [--no-delete]
-// --title sets _NET_WM_NAME (UTF-8), --wm-name sets WM_NAME (STRING).
+//        [--wm-name N] [--compound-name N] [--no-delete]
+// --title sets _NET_WM_NAME (UTF-8), --wm-name sets WM_NAME (STRING),
+// --compound-name sets WM_NAME as Xlib encodes text in the locale of the
+// environment as COMPOUND_TEXT, as Xt programs such as xterm do.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -29,6 +32,7 @@ struct Options {
   std::string instance = "helper";
   const char* title = nullptr;
   const char* wmName = nullptr;
+  const char* compoundName = nullptr;
   bool takesDelete = true;
 };
 
@@ -51,6 +55,8 @@ bool parse(int argc, char** argv, Options& options) {
       options.title = value;
     else if (flag == "--wm-name")
       options.wmName = value;
+    else if (flag == "--compound-name")
+      options.compoundName = value;
     else
       return false;
   }
@@ -85,6 +91,7 @@ class Helper {
       setText(XInternAtom(display, "_NET_WM_NAME", False),
               XInternAtom(display, "UTF8_STRING", False), options.title);
     if (options.wmName) setText(XA_WM_NAME, XA_STRING, options.wmName);
+    if (options.compoundName) setCompoundName(options.compoundName);
     if (options.takesDelete) XSetWMProtocols(display, window_, &deleteWindow_, 1);
     XSelectInput(display, window_, PropertyChangeMask | FocusChangeMask | StructureNotifyMask);
     // Requests to the window manager are sent to the root for everyone
@@ -118,6 +125,14 @@ class Helper {
     XChangeProperty(display_, window_, property, type, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(value.data()),
                     static_cast<int>(value.size()));
+  }
+
+  void setCompoundName(const char* name) {
+    char* list[] = {const_cast<char*>(name)};
+    XTextProperty text;
+    if (XmbTextListToTextProperty(display_, list, 1, XCompoundTextStyle, &text) != Success) return;
+    XSetTextProperty(display_, window_, &text, XA_WM_NAME);
+    XFree(text.value);
   }
 
   std::vector<Window> windows(Window on, Atom property) {
@@ -174,9 +189,10 @@ int main(int argc, char** argv) {
   if (!parse(argc, argv, options)) {
     std::fprintf(stderr,
                  "usage: window_helper RECORD [--class C] [--instance I] [--title T] "
-                 "[--wm-name N] [--no-delete]\n");
+                 "[--wm-name N] [--compound-name N] [--no-delete]\n");
     return 2;
   }
+  std::setlocale(LC_ALL, "");
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return 1;
   Helper(display, options).run();

@@ -1,16 +1,18 @@
 // A program for Tarvexel to start: it appends how it was started to the file
 // named by RECORDER_LOG, one line at its start and one at its end:
-//   start NAME MILLISECONDS LEADER ARG...
+//   start NAME MILLISECONDS LEADER BLOCKED IGNORED ARG...
 //   end NAME MILLISECONDS
 // fields separated by \x1f so that any argument text survives. NAME is the
-// last part of argv[0]; LEADER is 1 when it runs in a session of its own.
-// An argument --sleep=N makes it live N milliseconds.
+// last part of argv[0]; LEADER is 1 when it runs in a session of its own;
+// BLOCKED and IGNORED are the signal masks the kernel shows for it (SigBlk,
+// SigIgn). An argument --sleep=N makes it live N milliseconds.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -31,6 +33,17 @@ void record(const std::string& line) {
   close(fd);
 }
 
+// The hexadecimal mask of a "Sig...:" line of /proc/self/status.
+std::string signalMask(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.compare(0, field.size() + 1, field + ":") == 0) {
+      return line.substr(line.find_first_not_of(" \t", field.size() + 1));
+    }
+  }
+  return "?";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,7 +52,8 @@ int main(int argc, char** argv) {
   const char separator = '\x1f';
   std::string line = "start" + std::string(1, separator) + name + separator +
                      std::to_string(nowMilliseconds()) + separator +
-                     (getsid(0) == getpid() ? "1" : "0");
+                     (getsid(0) == getpid() ? "1" : "0") + separator + signalMask("SigBlk") +
+                     separator + signalMask("SigIgn");
   long sleepMilliseconds = 0;
   for (int i = 1; i < argc; ++i) {
     line += separator;

@@ -1,5 +1,8 @@
 #include "tests/e2e/sandbox.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -40,7 +43,9 @@ Record parse(const std::string& line) {
   record.milliseconds = std::stoll(fields.at(2));
   if (record.event == "start") {
     record.sessionLeader = fields.at(3) == "1";
-    record.arguments.assign(fields.begin() + 4, fields.end());
+    record.blockedSignals = fields.at(4);
+    record.ignoredSignals = fields.at(5);
+    record.arguments.assign(fields.begin() + 6, fields.end());
   }
   return record;
 }
@@ -76,15 +81,65 @@ std::string Sandbox::write(const std::string& name, const std::string& bytes) co
 
 void Sandbox::removeFromPath(const std::string& name) const { fs::remove(folder_ + "/bin/" + name); }
 
-RunResult Sandbox::run(const std::vector<std::string>& arguments) const {
+namespace {
+
+// A pipe for the launcher's standard error that nobody reads: its reading
+// end closed (broken), or kept open with no room left (full).
+class ErrorPipe {
+ public:
+  explicit ErrorPipe(ErrorStream kind) {
+    if (kind != ErrorStream::kBrokenPipe && kind != ErrorStream::kFullPipe) return;
+    if (::pipe(ends_) != 0) throw std::runtime_error("pipe failed");
+    if (kind == ErrorStream::kBrokenPipe) {
+      closeEnd(0);
+      return;
+    }
+    const int flags = ::fcntl(ends_[1], F_GETFL);
+    ::fcntl(ends_[1], F_SETFL, flags | O_NONBLOCK);
+    const std::string block(4096, 'x');
+    while (::write(ends_[1], block.data(), block.size()) > 0) {
+    }
+    ::fcntl(ends_[1], F_SETFL, flags);
+  }
+  ~ErrorPipe() {
+    closeEnd(0);
+    closeEnd(1);
+  }
+  ErrorPipe(const ErrorPipe&) = delete;
+  ErrorPipe& operator=(const ErrorPipe&) = delete;
+
+  int writingEnd() const { return ends_[1]; }
+
+ private:
+  void closeEnd(int end) {
+    if (ends_[end] >= 0) ::close(ends_[end]);
+    ends_[end] = -1;
+  }
+
+  int ends_[2] = {-1, -1};
+};
+
+int errorStreamFor(ErrorStream kind, const ErrorPipe& pipe) {
+  switch (kind) {
+    case ErrorStream::kFile: return ChildProcess::kErrorToOutput;
+    case ErrorStream::kClosed: return ChildProcess::kErrorClosed;
+    default: return pipe.writingEnd();
+  }
+}
+
+}  // namespace
+
+RunResult Sandbox::run(const std::vector<std::string>& arguments, Start start) const {
   const std::string errorPath = folder_ + "/stderr.txt";
   std::vector<std::string> argv = {TARVEXEL_PATH};
+  if (start.carelessParent) argv.insert(argv.begin(), CARELESS_PARENT_PATH);
   argv.insert(argv.end(), arguments.begin(), arguments.end());
+  const ErrorPipe pipe(start.error);
   RunResult result;
   result.startMilliseconds = monotonicMilliseconds();
   ChildProcess child(argv,
                      {"PATH=" + folder_ + "/bin:/usr/bin:/bin", "RECORDER_LOG=" + folder_ + "/log.txt"},
-                     folder_, errorPath);
+                     folder_, errorPath, errorStreamFor(start.error, pipe));
   child.waitFor(60);
   result.endMilliseconds = monotonicMilliseconds();
   result.status = child.exitStatus();
@@ -92,8 +147,8 @@ RunResult Sandbox::run(const std::vector<std::string>& arguments) const {
   return result;
 }
 
-RunResult Sandbox::runProfile(const std::string& profile) const {
-  return run({write("profile.ini", profile)});
+RunResult Sandbox::runProfile(const std::string& profile, Start start) const {
+  return run({write("profile.ini", profile)}, start);
 }
 
 std::vector<Record> Sandbox::records() const {

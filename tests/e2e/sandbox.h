@@ -12,12 +12,27 @@ struct Record {
   std::string name;
   long long milliseconds = 0;
   bool sessionLeader = false;
+  std::string blockedSignals;  // as /proc/PID/status shows them
+  std::string ignoredSignals;
   std::vector<std::string> arguments;
+};
+
+// What the launcher's standard error is.
+enum class ErrorStream { kFile, kClosed, kBrokenPipe, kFullPipe };
+
+// How the launcher is started.
+struct Start {
+  ErrorStream error = ErrorStream::kFile;
+  // Started as a careless parent would: SIGTERM blocked, SIGPIPE, SIGHUP
+  // and SIGCHLD ignored.
+  bool carelessParent = false;
 };
 
 struct RunResult {
   int status = -1;
-  std::string standardError;  // and standard output, which tarvexel never writes to
+  // With standard output, which tarvexel never writes to; empty unless
+  // standard error is the file.
+  std::string standardError;
   long long startMilliseconds = 0;
   long long endMilliseconds = 0;
 };
@@ -35,8 +50,8 @@ class Sandbox {
   void removeFromPath(const std::string& name) const;
 
   // Runs tarvexel with these arguments (not through a shell), in the folder.
-  RunResult run(const std::vector<std::string>& arguments) const;
-  RunResult runProfile(const std::string& profile) const;
+  RunResult run(const std::vector<std::string>& arguments, Start start = {}) const;
+  RunResult runProfile(const std::string& profile, Start start = {}) const;
 
   std::vector<Record> records() const;
   // Waits up to `seconds` for `count` records to be there.

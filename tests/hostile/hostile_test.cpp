@@ -179,6 +179,9 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"Line1024", lineOf(1024), 1},
         HostileCase{"Line1025", lineOf(1025), 1},
         HostileCase{"Line100000", lineOf(100000), 1},
+        // 600 characters, 1190 UTF-16 code units: too long on Windows, so here too.
+        HostileCase{"Line600Characters1190Units",
+                    "[default]\nexec=true|" + repeated("\xF0\x9F\x98\x80", 590) + "\n", 1},
         HostileCase{"NulOnly", std::string(64 * 1024, '\0'), 1},
         HostileCase{"NulLines",
                     "[default]\n" + repeated(std::string("\0exec=x\n", 8), 8192) + "sleep=0", 0},
@@ -249,14 +252,17 @@ TEST(HostileShellTest, NoValueReachesAShell) {
 // A sleep of about 49 days cannot be waited out. Instead: a second after
 // the start the program must still be there (it neither failed nor took
 // the value for a short one), asleep rather than running, having used
-// hardly any processor time (it does not spin). Then it is killed.
+// hardly any processor time (it does not spin), and the program it started
+// before the sleep, which ended at once, must not be left a zombie. Then it
+// is killed.
 TEST(HostileSleepTest, HugeSleepsSleepQuietly) {
   const Tools tools;
   std::vector<std::unique_ptr<TempFile>> profiles;
   std::vector<std::unique_ptr<ChildProcess>> children;
   for (const char* value : {"4294967294", "4294967295", "4294967296", "18446744073709551617",
                             "99999999999999999999999999999999"}) {
-    profiles.push_back(std::make_unique<TempFile>(std::string("[default]\nsleep=") + value + "\n"));
+    profiles.push_back(
+        std::make_unique<TempFile>(std::string("[default]\nexec=true\nsleep=") + value + "\n"));
     children.push_back(std::make_unique<ChildProcess>(
         std::vector<std::string>{TARVEXEL_BINARY, profiles.back()->path()}, tools.environment(),
         profiles.back()->folder(), profiles.back()->folder() + "/output"));
@@ -268,6 +274,7 @@ TEST(HostileSleepTest, HugeSleepsSleepQuietly) {
     const ProcessState state = stateOf(children[i]->pid());
     EXPECT_EQ(state.state, 'S');
     EXPECT_LT(state.cpuSeconds, 0.25);
+    EXPECT_EQ(zombieChildrenOf(children[i]->pid()), 0);
     EXPECT_EQ(readAll(profiles[i]->folder() + "/output"), "");
   }
 }

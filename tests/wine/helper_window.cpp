@@ -4,8 +4,10 @@
 //   helper_window.exe RECORD CLASS TITLE
 //
 // RECORD gets "ready" once the window is shown, "activated" whenever it
-// becomes the active window, and "close" when it is asked to close, which
-// it then does.
+// becomes the active window, "minimized" and "restored" when IsIconic
+// changes (looked at every 50 ms: Wine without a window manager minimises
+// without a WM_SIZE), and "close" when it is asked to close, which it then
+// does.
 #include <windows.h>
 
 #include "tests/wine/record.h"
@@ -13,12 +15,22 @@
 namespace {
 
 std::wstring recordFile;
+bool iconic = false;
+
+void recordIconic(HWND window) {
+  if (static_cast<bool>(IsIconic(window)) == iconic) return;
+  iconic = !iconic;
+  record(recordFile, iconic ? L"minimized" : L"restored");
+}
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) record(recordFile, L"activated");
       break;
+    case WM_TIMER:
+      recordIconic(window);
+      return 0;
     case WM_CLOSE:
       record(recordFile, L"close");
       DestroyWindow(window);
@@ -48,6 +60,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   if (window == nullptr) return 1;
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
+  SetTimer(window, 1, 50, nullptr);
   record(recordFile, L"ready");
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

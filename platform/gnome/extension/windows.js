@@ -5,9 +5,10 @@
 // style of the shell's version (legacy.js for GNOME 43 and 44, module.js for
 // GNOME 45 and later), so both speak with the same window logic.
 //
-// What it offers is deliberately small: the list of the windows, and
-// activating, closing (politely, as the close button does) and minimising
-// one of them. Nothing else of the shell can be reached through it.
+// What it offers is deliberately small: the list of the windows, whether
+// one of them is minimised, and activating, closing (politely, as the close
+// button does) and minimising one of them. Nothing else of the shell can be
+// reached through it.
 
 const kObjectPath = '/org/tarvexel/Windows';
 const kInterface = `
@@ -27,6 +28,10 @@ const kInterface = `
     <method name="Minimize">
       <arg name="id" type="u" direction="in"/>
       <arg name="found" type="b" direction="out"/>
+    </method>
+    <method name="IsMinimized">
+      <arg name="id" type="u" direction="in"/>
+      <arg name="minimized" type="b" direction="out"/>
     </method>
   </interface>
 </node>`;
@@ -111,6 +116,14 @@ class TarvexelWindows {
             return false;
         window.minimize();
         return true;
+    }
+
+    // False also for a window it does not list. The launcher never asks
+    // (a minimised window is a window like any other to its rules); this
+    // is for a person or a test that wants to see what Minimize did.
+    IsMinimized(id) {
+        const window = windowWithId(id);
+        return window !== null && window.minimized;
     }
 
     // The overview holds the focus while it is shown and, as it closes,

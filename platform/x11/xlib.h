@@ -1,6 +1,7 @@
-// libX11 and libXft, opened at run time (platform/posix/shared_library.h).
-#ifndef TARVEXEL_PLATFORM_X11_LIBRARY_H
-#define TARVEXEL_PLATFORM_X11_LIBRARY_H
+// libX11, opened at run time (platform/posix/shared_library.h) when the
+// notice box is shown; the window search uses libxcb instead.
+#ifndef TARVEXEL_PLATFORM_X11_XLIB_H
+#define TARVEXEL_PLATFORM_X11_XLIB_H
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -14,22 +15,15 @@ struct Xlib {
   decltype(&::XOpenDisplay) openDisplay = nullptr;
   decltype(&::XCloseDisplay) closeDisplay = nullptr;
   decltype(&::XSetErrorHandler) setErrorHandler = nullptr;
+  decltype(&::XSetIOErrorHandler) setIOErrorHandler = nullptr;
   decltype(&::XFlush) flush = nullptr;
   decltype(&::XFree) free = nullptr;
   decltype(&::XInternAtoms) internAtoms = nullptr;
-  decltype(&::XGetWindowProperty) getWindowProperty = nullptr;
   decltype(&::XChangeProperty) changeProperty = nullptr;
-  decltype(&::XQueryTree) queryTree = nullptr;
-  decltype(&::XGetWindowAttributes) getWindowAttributes = nullptr;
-  decltype(&::XGetInputFocus) getInputFocus = nullptr;
-  decltype(&::XSetInputFocus) setInputFocus = nullptr;
-  decltype(&::XRaiseWindow) raiseWindow = nullptr;
-  decltype(&::XSendEvent) sendEvent = nullptr;
   decltype(&::XCreateSimpleWindow) createSimpleWindow = nullptr;
   decltype(&::XDestroyWindow) destroyWindow = nullptr;
   decltype(&::XMapWindow) mapWindow = nullptr;
   decltype(&::XSelectInput) selectInput = nullptr;
-  decltype(&::XWindowEvent) windowEvent = nullptr;
   decltype(&::XNextEvent) nextEvent = nullptr;
   decltype(&::XLookupKeysym) lookupKeysym = nullptr;
   decltype(&::XSetWMProtocols) setWMProtocols = nullptr;

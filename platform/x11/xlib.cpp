@@ -1,4 +1,4 @@
-#include "platform/x11/library.h"
+#include "platform/x11/xlib.h"
 
 namespace x11 {
 namespace {
@@ -6,19 +6,15 @@ namespace {
 bool bindAll(void* library, Xlib& x) {
   return bind(library, "XOpenDisplay", x.openDisplay) &&
          bind(library, "XCloseDisplay", x.closeDisplay) &&
-         bind(library, "XSetErrorHandler", x.setErrorHandler) && bind(library, "XFlush", x.flush) &&
-         bind(library, "XFree", x.free) && bind(library, "XInternAtoms", x.internAtoms) &&
-         bind(library, "XGetWindowProperty", x.getWindowProperty) &&
+         bind(library, "XSetErrorHandler", x.setErrorHandler) &&
+         bind(library, "XSetIOErrorHandler", x.setIOErrorHandler) &&
+         bind(library, "XFlush", x.flush) && bind(library, "XFree", x.free) &&
+         bind(library, "XInternAtoms", x.internAtoms) &&
          bind(library, "XChangeProperty", x.changeProperty) &&
-         bind(library, "XQueryTree", x.queryTree) &&
-         bind(library, "XGetWindowAttributes", x.getWindowAttributes) &&
-         bind(library, "XGetInputFocus", x.getInputFocus) &&
-         bind(library, "XSetInputFocus", x.setInputFocus) &&
-         bind(library, "XRaiseWindow", x.raiseWindow) && bind(library, "XSendEvent", x.sendEvent) &&
          bind(library, "XCreateSimpleWindow", x.createSimpleWindow) &&
          bind(library, "XDestroyWindow", x.destroyWindow) &&
          bind(library, "XMapWindow", x.mapWindow) && bind(library, "XSelectInput", x.selectInput) &&
-         bind(library, "XWindowEvent", x.windowEvent) && bind(library, "XNextEvent", x.nextEvent) &&
+         bind(library, "XNextEvent", x.nextEvent) &&
          bind(library, "XLookupKeysym", x.lookupKeysym) &&
          bind(library, "XSetWMProtocols", x.setWMProtocols) &&
          bind(library, "XSetWMNormalHints", x.setWMNormalHints) &&

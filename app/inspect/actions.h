@@ -1,0 +1,21 @@
+// What each entry of the section that would run would do, told without
+// doing it: the launch through the platform's own decision (PlanOpen), the
+// window actions, the sleep after clamping.
+#ifndef TARVEXEL_APP_INSPECT_ACTIONS_H
+#define TARVEXEL_APP_INSPECT_ACTIONS_H
+
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+#include "profile/profile.h"
+
+// One line per entry, "key=value: what it does". `window` is the rule's
+// window, or null for "default"; `windows` names it.
+std::wstring describeEntries(const ProfileEntries& entries, HWND window,
+                             const std::vector<WindowDescription>& windows);
+
+// What opening an "exec" value would do; `waits` for "execSync".
+std::wstring describeLaunch(const std::wstring& value, bool waits);
+
+#endif

@@ -1,0 +1,33 @@
+// Read-only questions about a loaded profile, and how its parts are written
+// in the companion program's reports. Nothing here records anything in the
+// profile, unlike the selection's lookups.
+#ifndef TARVEXEL_APP_INSPECT_PROFILE_FACTS_H
+#define TARVEXEL_APP_INSPECT_PROFILE_FACTS_H
+
+#include <string>
+#include <string_view>
+
+#include "platform/services.h"
+#include "profile/profile.h"
+
+// The value of the first entry with this key, as a lookup finds it; null
+// when the section has none.
+const ProfileString* firstValue(const ProfileEntries& entries, std::wstring_view key);
+
+// The section of that name as the profile holds it, or null.
+const ProfileSection* sectionNamed(const Profile& profile, std::wstring_view name);
+
+// A section the selection would look at as a window rule: not "default",
+// with a non-empty "class" or "title".
+bool isWindowRule(const ProfileSection& section);
+
+// [name], and for the section of the lines above the first header a note.
+std::wstring sectionLabel(std::wstring_view name);
+
+// The text in double quotes, as written in the profile.
+std::wstring quoted(std::wstring_view text);
+
+// A window handle as the reports show it: 0x and hexadecimal digits.
+std::wstring handleText(HWND window);
+
+#endif

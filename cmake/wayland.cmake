@@ -1,0 +1,69 @@
+# Windows on Wayland desktops. libwayland-client is opened at run time, when
+# WAYLAND_DISPLAY names a compositor (platform/wayland/library.h); building
+# needs its headers and wayland-scanner (Debian: libwayland-dev), which
+# turns each protocol file into a header and a table of interface
+# descriptions, written in C.
+enable_language(C)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(WAYLAND_CLIENT REQUIRED wayland-client)
+pkg_get_variable(WAYLAND_DATA_DIR wayland-scanner pkgdatadir)
+find_program(WAYLAND_SCANNER wayland-scanner)
+if(NOT WAYLAND_SCANNER OR NOT WAYLAND_DATA_DIR)
+  message(FATAL_ERROR "wayland-scanner is missing (Debian: libwayland-dev)")
+endif()
+
+set(TARVEXEL_PROTOCOL_DIR ${PROJECT_BINARY_DIR}/protocols)
+file(MAKE_DIRECTORY ${TARVEXEL_PROTOCOL_DIR})
+
+# tarvexel_wayland_protocol(NAME XML OUTPUTS): generates NAME-client-
+# protocol.h and NAME-protocol.c from XML and appends their paths to OUTPUTS.
+# The tables are private to the program that builds them in, so they never
+# meet libwayland's own.
+function(tarvexel_wayland_protocol name xml outputs)
+  set(header ${TARVEXEL_PROTOCOL_DIR}/${name}-client-protocol.h)
+  set(code ${TARVEXEL_PROTOCOL_DIR}/${name}-protocol.c)
+  add_custom_command(OUTPUT ${header} ${code}
+    COMMAND ${WAYLAND_SCANNER} client-header ${xml} ${header}
+    COMMAND ${WAYLAND_SCANNER} private-code ${xml} ${code}
+    DEPENDS ${xml} VERBATIM)
+  set(${outputs} ${${outputs}} ${header} ${code} PARENT_SCOPE)
+endfunction()
+
+# The core protocol's tables (the registry, seats, callbacks) come from
+# libwayland's own description; its header comes with libwayland.
+tarvexel_wayland_protocol(wayland ${WAYLAND_DATA_DIR}/wayland.xml wayland_sources)
+tarvexel_wayland_protocol(wlr-foreign-toplevel-management
+  ${PROJECT_SOURCE_DIR}/platform/wayland/wlr-foreign-toplevel-management.xml wayland_sources)
+# KDE's protocol file is LGPL: the build reads it where it is installed
+# (Debian: plasma-wayland-protocols) and copies nothing into the tree.
+find_package(PlasmaWaylandProtocols REQUIRED)
+tarvexel_wayland_protocol(plasma-window-management
+  ${PLASMA_WAYLAND_PROTOCOLS_DIR}/plasma-window-management.xml wayland_sources)
+
+target_sources(tarvexel_platform PRIVATE
+  ${PROJECT_SOURCE_DIR}/platform/window_list.cpp
+  ${PROJECT_SOURCE_DIR}/platform/wayland/connection.cpp
+  ${PROJECT_SOURCE_DIR}/platform/wayland/kde.cpp
+  ${PROJECT_SOURCE_DIR}/platform/wayland/library.cpp
+  ${PROJECT_SOURCE_DIR}/platform/wayland/toplevels.cpp
+  ${PROJECT_SOURCE_DIR}/platform/wayland/wlroots.cpp
+  ${wayland_sources}
+)
+target_include_directories(tarvexel_platform SYSTEM PRIVATE
+  ${WAYLAND_CLIENT_INCLUDE_DIRS} ${TARVEXEL_PROTOCOL_DIR})
+
+# KWin lends its window management only to a program that a desktop file
+# names by its absolute path. Two such files: build/tarvexel.desktop for the
+# program in the build tree (copy it to ~/.local/share/applications/ to
+# use that one), and the one installed beside the installed program.
+include(GNUInstallDirs)
+set(TARVEXEL_EXEC "$<TARGET_FILE:tarvexel>")
+configure_file(${PROJECT_SOURCE_DIR}/platform/wayland/tarvexel.desktop.in
+  ${PROJECT_BINARY_DIR}/tarvexel.desktop.build @ONLY)
+file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/tarvexel.desktop
+  INPUT ${PROJECT_BINARY_DIR}/tarvexel.desktop.build)
+set(TARVEXEL_EXEC "${CMAKE_INSTALL_FULL_BINDIR}/tarvexel")
+configure_file(${PROJECT_SOURCE_DIR}/platform/wayland/tarvexel.desktop.in
+  ${PROJECT_BINARY_DIR}/install/tarvexel.desktop @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/install/tarvexel.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -1,0 +1,112 @@
+// The Wayland compositor a run talks to: one connection, opened on the
+// first window call when WAYLAND_DISPLAY names a compositor, and closed
+// when the program ends. Every wait on the compositor is bounded: one that
+// does not answer within about a second counts as none, and one that has
+// gone answers nothing, without ending or disturbing the run.
+#ifndef TARVEXEL_PLATFORM_WAYLAND_CONNECTION_H
+#define TARVEXEL_PLATFORM_WAYLAND_CONNECTION_H
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/wayland/library.h"
+
+namespace wayland {
+
+using Clock = std::chrono::steady_clock;
+
+// How long the compositor has to answer: connecting and reading the
+// windows share it, and the requests sent later get as much again.
+constexpr std::chrono::milliseconds kAnswerTime{1000};
+
+struct Global {
+  std::uint32_t name;
+  std::string interface;
+  std::uint32_t version;
+};
+
+inline wl_argument uintArgument(std::uint32_t value) {
+  wl_argument argument{};
+  argument.u = value;
+  return argument;
+}
+
+inline wl_argument objectArgument(wl_proxy* object) {
+  wl_argument argument{};
+  argument.o = reinterpret_cast<wl_object*>(object);
+  return argument;
+}
+
+class Connection {
+ public:
+  Connection(const Library& library, wl_display* display, Clock::time_point deadline);
+  // Waits (boundedly) until the compositor has handled the requests sent,
+  // then disconnects: a compositor may drop what a client sent just before
+  // hanging up. No listener is called any more.
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  const Library& library() const { return library_; }
+
+  // The first global of that interface the compositor offers, or null.
+  const Global* global(const char* interface) const;
+
+  // Binds `global` at its version or `version`, whichever is lower; the
+  // object lives as long as the connection. Null when the connection
+  // has failed.
+  wl_proxy* bind(const Global& global, const wl_interface& interface, std::uint32_t version);
+
+  // Sends a request that creates an object (its new id is the argument
+  // left empty in `arguments`); the object lives as long as the
+  // connection. Null when the connection has failed.
+  wl_proxy* create(wl_proxy* parent, std::uint32_t opcode, const wl_interface& interface,
+                   std::vector<wl_argument> arguments);
+
+  // Hands the object's events to the functions of `listener`, a listener
+  // struct of the generated header, with `data`.
+  template <typename Listener>
+  void listen(void* object, const Listener& listener, void* data) const {
+    library_.addListener(static_cast<wl_proxy*>(object),
+                         reinterpret_cast<void (**)(void)>(const_cast<Listener*>(&listener)), data);
+  }
+
+  // Lets the connection destroy an object the compositor created for us
+  // (such as a window's handle) when it closes.
+  void adopt(wl_proxy* object) { objects_.push_back(object); }
+
+  // Dispatches events until the compositor has answered everything asked
+  // so far; false when it failed, went away or missed the deadline given
+  // at connecting. The connection is then of no further use.
+  bool roundtrip();
+
+  // Sends a request that creates no object, at once: a "sleep" or an
+  // "execSync" may follow it in the section.
+  void send(wl_proxy* object, std::uint32_t opcode, std::vector<wl_argument> arguments = {});
+
+ private:
+  bool synchronize(Clock::time_point deadline);
+  bool dispatchUntil(wl_event_queue* queue, const bool& done, Clock::time_point deadline);
+  bool flushBefore(Clock::time_point deadline);
+
+  const Library& library_;
+  wl_display* const display_;
+  const Clock::time_point deadline_;
+  wl_proxy* registry_ = nullptr;
+  std::vector<Global> globals_;
+  std::vector<wl_proxy*> objects_;
+  bool failed_ = false;
+  bool unanswered_ = false;  // requests sent since the last roundtrip
+};
+
+// The run's connection; null when WAYLAND_DISPLAY is unset or empty,
+// libwayland-client is missing, or the compositor cannot be reached or
+// does not answer in time. libwayland-client is not even loaded unless
+// WAYLAND_DISPLAY names a compositor.
+Connection* connection();
+
+}  // namespace wayland
+
+#endif

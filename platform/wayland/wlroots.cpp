@@ -1,0 +1,129 @@
+// Windows on compositors that offer wlroots' foreign-toplevel management
+// (sway, Hyprland, labwc, river, wayfire, niri and others): binding the
+// manager brings a handle for every window, each followed by its app id,
+// title and state and closed by a "done"; one roundtrip later the list is
+// whole.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/wayland/connection.h"
+#include "platform/wayland/toplevels.h"
+#include "platform/window_system.h"
+#include "wlr-foreign-toplevel-management-client-protocol.h"
+
+namespace wayland {
+namespace {
+
+constexpr std::uint32_t kManagerVersion = 3;
+
+// A window as its handle's events describe it. Only a handle that has had
+// its "done" is whole; one that is closed is gone.
+struct Handle {
+  Toplevel toplevel;
+  bool done = false;
+  bool closed = false;
+};
+
+Handle& handleOf(void* data) { return *static_cast<Handle*>(data); }
+
+void onTitle(void* data, zwlr_foreign_toplevel_handle_v1*, const char* title) {
+  handleOf(data).toplevel.title = title;
+}
+
+void onAppId(void* data, zwlr_foreign_toplevel_handle_v1*, const char* appId) {
+  handleOf(data).toplevel.appId = appId;
+}
+
+void onOutput(void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {}
+
+void onState(void* data, zwlr_foreign_toplevel_handle_v1*, wl_array* states) {
+  const auto* values = static_cast<const std::uint32_t*>(states->data);
+  bool activated = false;
+  for (std::size_t i = 0; i < states->size / sizeof *values; ++i) {
+    if (values[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED) activated = true;
+  }
+  handleOf(data).toplevel.activated = activated;
+}
+
+void onDone(void* data, zwlr_foreign_toplevel_handle_v1*) { handleOf(data).done = true; }
+
+void onClosed(void* data, zwlr_foreign_toplevel_handle_v1*) { handleOf(data).closed = true; }
+
+void onParent(void*, zwlr_foreign_toplevel_handle_v1*, zwlr_foreign_toplevel_handle_v1*) {}
+
+constexpr zwlr_foreign_toplevel_handle_v1_listener kHandleListener{
+    onTitle, onAppId, onOutput, onOutput, onState, onDone, onClosed, onParent};
+
+// The handles in the order the compositor announced them.
+struct Announced {
+  Connection* connection = nullptr;
+  std::vector<std::unique_ptr<Handle>> handles;
+};
+
+void onToplevel(void* data, zwlr_foreign_toplevel_manager_v1*,
+                zwlr_foreign_toplevel_handle_v1* object) {
+  Announced& announced = *static_cast<Announced*>(data);
+  auto handle = std::make_unique<Handle>();
+  handle->toplevel.object = reinterpret_cast<wl_proxy*>(object);
+  announced.connection->adopt(handle->toplevel.object);
+  announced.connection->listen(object, kHandleListener, handle.get());
+  announced.handles.push_back(std::move(handle));
+}
+
+void onFinished(void*, zwlr_foreign_toplevel_manager_v1*) {}
+
+constexpr zwlr_foreign_toplevel_manager_v1_listener kManagerListener{onToplevel, onFinished};
+
+bool read(Snapshot& snapshot) {
+  Connection* connection = wayland::connection();
+  if (connection == nullptr) return false;
+  const Global* manager = connection->global(zwlr_foreign_toplevel_manager_v1_interface.name);
+  if (manager == nullptr) return false;
+  snapshot.connection = connection;
+  if (const Global* seat = connection->global(wl_seat_interface.name)) {
+    snapshot.seat = connection->bind(*seat, wl_seat_interface, 1);
+  }
+  // Nothing dispatches the handles' events once the list is read: what
+  // they describe need not outlive this.
+  Announced announced{connection, {}};
+  wl_proxy* bound =
+      connection->bind(*manager, zwlr_foreign_toplevel_manager_v1_interface, kManagerVersion);
+  if (bound == nullptr) return false;
+  connection->listen(bound, kManagerListener, &announced);
+  if (!connection->roundtrip()) return false;
+  std::vector<Toplevel> listed;
+  for (const auto& handle : announced.handles) {
+    if (handle->done && !handle->closed) listed.push_back(handle->toplevel);
+  }
+  snapshot.toplevels = Toplevels(listed);
+  return true;
+}
+
+std::wstring describe() { return wayland::describe(L"wlroots foreign-toplevel management"); }
+
+const Snapshot& run() { return *snapshot<read>(); }
+
+// Activation names the seat whose keyboard the window is to get; a
+// compositor without a seat has no keyboard to give.
+void activate(HWND window) {
+  if (run().seat != nullptr) {
+    run().request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_ACTIVATE, {objectArgument(run().seat)});
+  }
+}
+
+void close(HWND window) { run().request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_CLOSE); }
+
+void minimize(HWND window) { run().request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_SET_MINIMIZED); }
+
+}  // namespace
+
+const WindowSystem* wlroots() {
+  using Search = Searches<read>;
+  static const WindowSystem system{describe,      Search::find, Search::findLeastRecent,
+                                   Search::front, Search::list, activate,
+                                   close,         minimize};
+  return snapshot<read>() != nullptr ? &system : nullptr;
+}
+
+}  // namespace wayland

@@ -1,0 +1,58 @@
+// The window calls of platform/services.h that Windows lacks. The search
+// uses only calls that Windows CE has as well.
+#include "platform/services.h"
+
+#include <string>
+
+namespace {
+
+// Class names are at most 256 characters long.
+constexpr int kClassChars = 257;
+
+bool hasClass(HWND window, LPCWSTR wanted) {
+  wchar_t name[kClassChars];
+  const int length = GetClassNameW(window, name, kClassChars);
+  return std::wstring(name, static_cast<std::size_t>(length > 0 ? length : 0)) == wanted;
+}
+
+bool hasTitle(HWND window, LPCWSTR wanted) {
+  std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  const int length = GetWindowTextW(window, &title[0], static_cast<int>(title.size()));
+  title.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+  return title == wanted;
+}
+
+// Exactly, as every name in a profile is compared; FindWindowW itself
+// ignores case.
+bool matches(HWND window, LPCWSTR className, LPCWSTR title) {
+  return IsWindowVisible(window) && (className == nullptr || hasClass(window, className)) &&
+         (title == nullptr || hasTitle(window, title));
+}
+
+}  // namespace
+
+// FindWindowW finds the topmost match; below it, in Z order, the last one
+// that is shown is the window brought forward longest ago. A hidden window
+// is passed over, since bringing it forward would show nothing.
+HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
+  HWND least = FindWindowW(className, title);
+  if (least == nullptr) return nullptr;
+  for (HWND window = GetWindow(least, GW_HWNDNEXT); window != nullptr;
+       window = GetWindow(window, GW_HWNDNEXT)) {
+    if (matches(window, className, title)) least = window;
+  }
+  return least;
+}
+
+// SetForegroundWindow activates a minimised window where it lies, on the
+// task bar; restoring it first brings it back as it was, maximised or not.
+// IsIconic is desktop Windows' alone: Windows CE has no minimised state (it
+// puts such a window behind the desktop, and bringing it forward is enough).
+// Activating a window raises it on Windows, but not everywhere (Wine
+// without a window manager leaves the Z order as it was), and "next" needs
+// the window it brought forward on top: the raise is asked for outright.
+BOOL ActivateWindow(HWND window) {
+  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  return SetForegroundWindow(window);
+}

@@ -1,0 +1,133 @@
+#include "platform/x11/connection.h"
+
+#include <poll.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "platform/posix/quiet_standard_error.h"
+
+namespace x11 {
+namespace {
+
+// In the order of Name.
+const char* const kAtomNames[] = {
+    "_NET_SUPPORTING_WM_CHECK",
+    "_NET_SUPPORTED",
+    "_NET_CLIENT_LIST_STACKING",
+    "_NET_CLIENT_LIST",
+    "_NET_ACTIVE_WINDOW",
+    "_NET_CLOSE_WINDOW",
+    "_NET_WM_NAME",
+    "UTF8_STRING",
+    "COMPOUND_TEXT",
+    "WM_STATE",
+    "WM_PROTOCOLS",
+    "WM_DELETE_WINDOW",
+    "WM_CHANGE_STATE",
+};
+static_assert(sizeof kAtomNames / sizeof kAtomNames[0] == static_cast<int>(Name::count),
+              "one name for every atom");
+
+xcb_window_t rootOf(const Xcb& x, xcb_connection_t* c, int screen) {
+  xcb_screen_iterator_t roots = x.rootsIterator(x.getSetup(c));
+  for (int i = 0; i < screen && roots.rem > 0; ++i) x.screenNext(&roots);
+  return roots.rem > 0 ? roots.data->root : XCB_NONE;
+}
+
+xcb_connection_t* connectQuietly(const Xcb& x, int& screen) {
+  const posix::QuietStandardError quiet;
+  return x.connect(nullptr, &screen);
+}
+
+}  // namespace
+
+std::unique_ptr<Connection> Connection::open(Deadline& deadline) {
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') return nullptr;
+  const Xcb* x = xcb();
+  if (x == nullptr) return nullptr;
+  int screen = 0;
+  xcb_connection_t* c = connectQuietly(*x, screen);
+  if (x->hasError(c)) {
+    x->disconnect(c);
+    return nullptr;
+  }
+  deadline.watch(x->fileDescriptor(c));
+  const xcb_window_t root = rootOf(*x, c, screen);
+  std::unique_ptr<Connection> connection(new Connection(*x, c, root, display));
+  if (root == XCB_NONE || !connection->internAtoms(deadline)) return nullptr;
+  return connection;
+}
+
+Connection::Connection(const Xcb& xcb, xcb_connection_t* connection, xcb_window_t rootWindow,
+                       std::string displayName)
+    : x(xcb), c(connection), root(rootWindow), display(std::move(displayName)) {}
+
+// Closing sends nothing: what was asked for was sent when it was asked.
+Connection::~Connection() { x.disconnect(c); }
+
+int Connection::socket() const { return x.fileDescriptor(c); }
+
+// Only atoms that exist already: one nobody has interned names nothing any
+// window could hold, and asking creates nothing on the server.
+bool Connection::internAtoms(const Deadline& deadline) {
+  unsigned int sequences[static_cast<int>(Name::count)];
+  for (int i = 0; i < static_cast<int>(Name::count); ++i) {
+    sequences[i] = x.internAtom(c, 1, static_cast<std::uint16_t>(std::strlen(kAtomNames[i])),
+                                kAtomNames[i])
+                       .sequence;
+  }
+  for (int i = 0; i < static_cast<int>(Name::count); ++i) {
+    const auto reply = await<xcb_intern_atom_reply_t>(sequences[i], deadline);
+    if (reply) atoms_[i] = reply->atom;
+  }
+  return !gone_;
+}
+
+unsigned int Connection::requestProperty(xcb_window_t window, xcb_atom_t name,
+                                         std::uint32_t longs) {
+  return x.getProperty(c, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, longs).sequence;
+}
+
+Property Connection::awaitProperty(unsigned int sequence, const Deadline& deadline) {
+  Property property;
+  const auto reply = await<xcb_get_property_reply_t>(sequence, deadline);
+  if (!reply) return property;
+  property.type = reply->type;
+  property.whole = reply->bytes_after == 0;
+  const auto* data = static_cast<const char*>(x.propertyValue(reply.get()));
+  const int length = x.propertyValueLength(reply.get());
+  if (reply->format == 8) {
+    property.bytes.assign(data, static_cast<std::size_t>(length));
+  } else if (reply->format == 32) {
+    property.items.resize(static_cast<std::size_t>(length) / 4);
+    std::memcpy(property.items.data(), data, property.items.size() * 4);
+  }
+  return property;
+}
+
+void Connection::flush() {
+  if (!gone_ && x.flush(c) <= 0) gone_ = true;
+}
+
+void* Connection::awaitReply(unsigned int sequence, const Deadline& deadline) {
+  flush();
+  while (!gone_) {
+    void* reply = nullptr;
+    xcb_generic_error_t* error = nullptr;
+    if (x.pollForReply(c, sequence, &reply, &error) != 0) {
+      std::free(error);
+      if (x.hasError(c)) gone_ = true;
+      return reply;
+    }
+    if (x.hasError(c) || deadline.remaining() == 0) break;
+    pollfd ready{socket(), POLLIN, 0};
+    if (::poll(&ready, 1, deadline.remaining()) < 0 && errno != EINTR) break;
+  }
+  gone_ = true;
+  return nullptr;
+}
+
+}  // namespace x11

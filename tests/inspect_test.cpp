@@ -1,0 +1,356 @@
+// The companion program against the scripted platform: what explain makes
+// of a profile, and the commands around it.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/inspect/commands.h"
+#include "app/inspect/explain.h"
+#include "tests/scripted_platform.h"
+#include "tests/temp_file.h"
+
+namespace {
+
+struct ExplainCase {
+  const char* name;
+  std::string profile;
+  std::vector<ScriptedWindow> windows;
+  int foreground;  // 1-based index into windows, 0 for none
+  std::map<std::wstring, OpenPlan> plans;
+  std::wstring report;  // after the first line, which names the file
+  int status;
+};
+
+void PrintTo(const ExplainCase& c, std::ostream* out) { *out << c.name; }
+
+class ExplainTest : public testing::TestWithParam<ExplainCase> {};
+
+// Only questions reach the platform: no launch, close, activation or sleep.
+bool onlyAsks(const std::vector<std::wstring>& calls) {
+  for (const std::wstring& call : calls) {
+    if (call.rfind(L"FindWindowW(", 0) != 0 && call != L"GetForegroundWindow()") return false;
+  }
+  return true;
+}
+
+TEST_P(ExplainTest, ReportsWhatTheLauncherWouldDo) {
+  const ExplainCase& c = GetParam();
+  resetScripted();
+  for (const ScriptedWindow& w : c.windows) scripted().addWindow(w.className, w.title);
+  scripted().foreground = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(c.foreground));
+  scripted().plans = c.plans;
+  const TempFile file(c.profile);
+  const Explanation explanation = explainProfile(file.widePath());
+  const std::wstring& report = explanation.report;
+  EXPECT_EQ(report.substr(0, report.find(L'\n')), L"Profile: " + file.widePath());
+  EXPECT_EQ(report.substr(report.find(L'\n') + 1), c.report);
+  EXPECT_EQ(explanation.status, c.status);
+  EXPECT_TRUE(onlyAsks(scripted().calls));
+  EXPECT_EQ(file.contents(), c.profile) << "the profile is never written";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, ExplainTest,
+    testing::Values(
+        ExplainCase{"RuleInFrontFiresAndLaterRulesAreNotLookedAt",
+                    "[inbox]\nclass=X\nmode=active\nexec=close\n[later]\ntitle=Notes\nexec=n\n"
+                    "[default]\nexec=a.exe\n",
+                    {{L"X", L"Inbox"}, {L"N", L"Notes"}}, 1, {},
+                    L"Loads: yes, 3 sections: [inbox], [later], [default]\n"
+                    L"Window system: scripted desktop\n"
+                    L"\n"
+                    L"Window rules, in file order:\n"
+                    L"  [inbox]: class \"X\", mode \"active\"\n"
+                    L"    finds 0x1 (class \"X\", title \"Inbox\")\n"
+                    L"    fires\n"
+                    L"  [later]: not looked at, [inbox] fires first\n"
+                    L"\n"
+                    L"Would run: [inbox], against 0x1 (class \"X\", title \"Inbox\")\n"
+                    L"  class=X: does nothing when the section runs: it belongs to the rule\n"
+                    L"  mode=active: does nothing when the section runs: it belongs to the rule\n"
+                    L"  exec=close: asks 0x1 (class \"X\", title \"Inbox\") to close (its program"
+                    L" may decline)\n"
+                    L"Exit status: 0\n"
+                    L"\n"
+                    L"Warnings: none\n",
+                    0},
+        ExplainCase{"ActiveRuleBehindAnotherWindowFallsToDefault",
+                    "[inbox]\nclass=X\nmode=active\nexec=close\n"
+                    "[default]\nexec=a.exe\nsleep=500\nexecSync=b.exe|-s\n",
+                    {{L"Y", L"Other"}, {L"X", L"Inbox"}}, 1, {},
+                    L"Loads: yes, 2 sections: [inbox], [default]\n"
+                    L"Window system: scripted desktop\n"
+                    L"\n"
+                    L"Window rules, in file order:\n"
+                    L"  [inbox]: class \"X\", mode \"active\"\n"
+                    L"    finds 0x2 (class \"X\", title \"Inbox\")\n"
+                    L"    does not fire: mode \"active\", and another window is in front: 0x1"
+                    L" (class \"Y\", title \"Other\")\n"
+                    L"\n"
+                    L"Would run: [default], as no rule fires\n"
+                    L"  exec=a.exe: the shell opens \"a.exe\" with no parameters\n"
+                    L"  sleep=500: pauses 500 ms\n"
+                    L"  execSync=b.exe|-s: the shell opens \"b.exe\" with the parameters \"-s\","
+                    L" and waits until it ends\n"
+                    L"Exit status: 0\n"
+                    L"\n"
+                    L"Warnings: none\n",
+                    0},
+        ExplainCase{"NoWindowAndNoDefault", "[r]\nclass=A\ntitle=T\nexec=x\n", {{L"A", L"U"}}, 0,
+                    {},
+                    L"Loads: yes, 1 section: [r]\n"
+                    L"Window system: scripted desktop\n"
+                    L"\n"
+                    L"Window rules, in file order:\n"
+                    L"  [r]: class \"A\", title \"T\", mode \"exec\" (not given, the default)\n"
+                    L"    finds no window: does not fire\n"
+                    L"\n"
+                    L"Would run: nothing; no rule fires and there is no [default], so the"
+                    L" launcher ends with exit status 1\n"
+                    L"\n"
+                    L"Warnings: none\n",
+                    1},
+        ExplainCase{"OverlongLineIsNamed", "[default]\nexec=a\n" + std::string(1024, 'x') + "\n",
+                    {}, 0, {},
+                    L"Loads: no: line 3 is longer than 1023 characters, and the launcher refuses"
+                    L" the whole profile\n"
+                    L"Would run: nothing; the launcher ends with exit status 1\n",
+                    1},
+        ExplainCase{"ModesThatNeverFireAndNoWindowInFront",
+                    "[a]\nclass=A\nmode=Active\nexec=a\n[b]\nclass=A\nmode=active\nexec=b\n"
+                    "[c]\nclass=Z\nexec=c\n[default]\nexec=d\n",
+                    {{L"A", L"a"}}, 0, {},
+                    L"Loads: yes, 4 sections: [a], [b], [c], [default]\n"
+                    L"Window system: scripted desktop\n"
+                    L"\n"
+                    L"Window rules, in file order:\n"
+                    L"  [a]: class \"A\", mode \"Active\"\n"
+                    L"    finds 0x1 (class \"A\", title \"a\")\n"
+                    L"    does not fire: mode \"Active\" never fires (only \"exec\" and"
+                    L" \"active\" do)\n"
+                    L"  [b]: class \"A\", mode \"active\"\n"
+                    L"    finds 0x1 (class \"A\", title \"a\")\n"
+                    L"    does not fire: no window is in front\n"
+                    L"  [c]: class \"Z\", mode \"exec\" (not given, the default)\n"
+                    L"    finds no window: does not fire\n"
+                    L"\n"
+                    L"Would run: [default], as no rule fires\n"
+                    L"  exec=d: the shell opens \"d\" with no parameters\n"
+                    L"Exit status: 0\n"
+                    L"\n"
+                    L"Warnings:\n"
+                    L"  [a] mode \"Active\" never fires: only \"exec\" and \"active\" do\n",
+                    0},
+        ExplainCase{"WhatEachEntryWouldDo",
+                    "title=T\nexec=next\nexec=minimize\nexec=active\nexecSync=close\n"
+                    "exec=prog|-x 'two words'\nexec=doc.txt|--ignored\nexecSync=gone\n"
+                    "execSync=doc.txt\nexec=|x\nsleep=2s\nsleep=-5\nsleep=40\nExec=y\nnote=z\n",
+                    {{L"A", L"T"}}, 1,
+                    {{L"prog", {OpenPlan::Outcome::startsProgram, L"/usr/bin/prog",
+                                {L"prog", L"-x", L"two words"}, L""}},
+                     {L"doc.txt", {OpenPlan::Outcome::handsToOpener, L"/usr/bin/xdg-open",
+                                   {L"xdg-open", L"doc.txt"}, L""}},
+                     {L"gone", {OpenPlan::Outcome::fails, L"", {}, L"no such thing"}}},
+
+                    L"Loads: yes, 1 section: [] (the lines above the first header)\n"
+                    L"Window system: scripted desktop\n"
+                    L"\n"
+                    L"Window rules, in file order:\n"
+                    L"  [] (the lines above the first header): title \"T\", mode \"exec\" (not"
+                    L" given, the default)\n"
+                    L"    finds 0x1 (class \"A\", title \"T\")\n"
+                    L"    fires\n"
+                    L"\n"
+                    L"Would run: [] (the lines above the first header), against 0x1 (class \"A\","
+                    L" title \"T\")\n"
+                    L"  title=T: does nothing when the section runs: it belongs to the rule\n"
+                    L"  exec=next: brings forward, of the windows the rule matches, the one you"
+                    L" have gone longest without (the rule's window is 0x1 (class \"A\", title"
+                    L" \"T\"))\n"
+                    L"  exec=minimize: minimises 0x1 (class \"A\", title \"T\")\n"
+                    L"  exec=active: brings 0x1 (class \"A\", title \"T\") to the front\n"
+                    L"  execSync=close: the shell opens \"close\" with no parameters, and waits"
+                    L" until it ends\n"
+                    L"  exec=prog|-x 'two words': starts /usr/bin/prog (\"prog\", found on PATH)"
+                    L" with the arguments \"-x\" \"two words\"\n"
+                    L"  exec=doc.txt|--ignored: hands \"doc.txt\" to xdg-open"
+                    L" (/usr/bin/xdg-open), which opens it with the desktop's program for it; the"
+                    L" parameters \"--ignored\" are not used\n"
+                    L"  execSync=gone: starts nothing: no such thing, and goes on without"
+                    L" waiting\n"
+                    L"  execSync=doc.txt: hands \"doc.txt\" to xdg-open (/usr/bin/xdg-open),"
+                    L" which opens it with the desktop's program for it, and waits until xdg-open"
+                    L" ends (not the program it starts)\n"
+                    L"  exec=|x: starts nothing: there is no file before the first \"|\"\n"
+                    L"  sleep=2s: pauses 2 ms (\"2s\" read as a number of milliseconds)\n"
+                    L"  sleep=-5: pauses 0 ms (\"-5\" read as a number of milliseconds)\n"
+                    L"  sleep=40: pauses 40 ms\n"
+                    L"  Exec=y: does nothing: only exec, execSync and sleep are commands\n"
+                    L"  note=z: does nothing: only exec, execSync and sleep are commands\n"
+                    L"Exit status: 0\n"
+                    L"\n"
+                    L"Warnings:\n"
+                    L"  [] (the lines above the first header) key \"Exec\" is not \"exec\": keys"
+                    L" are exact (capitals and blanks count), so this entry does nothing\n"
+                    L"  [] (the lines above the first header) execSync=close starts a program"
+                    L" named \"close\": the word acts on a window only as exec=close in a window"
+                    L" rule\n",
+                    0},
+        ExplainCase{"LikelyMistakes",
+                    "[Default]\nexec=x\n[tools]\nexec=close\n[r]\nclass=A\nExec=close\nexec =y\n"
+                    "[again]\nclass=A\nmode=active\nexec=z\n[odd]\ntitle=T\nmode= active\n"
+                    "[default]\nclass=A\nexec=close\nexecSync=next\n",
+                    {}, 0, {},
+                    L"Loads: yes, 6 sections: [Default], [tools], [r], [again], [odd], [default]\n"
+                    L"Window system: scripted desktop\n"
+                    L"\n"
+                    L"Window rules, in file order:\n"
+                    L"  [r]: class \"A\", mode \"exec\" (not given, the default)\n"
+                    L"    finds no window: does not fire\n"
+                    L"  [again]: class \"A\", mode \"active\"\n"
+                    L"    finds no window: does not fire\n"
+                    L"  [odd]: title \"T\", mode \" active\"\n"
+                    L"    finds no window: does not fire\n"
+                    L"\n"
+                    L"Would run: [default], as no rule fires\n"
+                    L"  class=A: does nothing when the section runs: it belongs to the rule\n"
+                    L"  exec=close: the shell opens \"close\" with no parameters\n"
+                    L"  execSync=next: the shell opens \"next\" with no parameters, and waits"
+                    L" until it ends\n"
+                    L"Exit status: 0\n"
+                    L"\n"
+                    L"Warnings:\n"
+                    L"  [Default] is not [default]: section names are exact, so it never runs as"
+                    L" the fallback\n"
+                    L"  [tools] has neither class nor title, so it is no window rule and never"
+                    L" runs\n"
+                    L"  [r] key \"Exec\" is not \"exec\": keys are exact (capitals and blanks"
+                    L" count), so this entry does nothing\n"
+                    L"  [r] key \"exec \" is not \"exec\": keys are exact (capitals and blanks"
+                    L" count), so this entry does nothing\n"
+                    L"  [r] has no exec, execSync or sleep: when it fires it does nothing, and"
+                    L" [default] does not run either\n"
+                    L"  [again] never fires: [r] before it looks for the same window and fires"
+                    L" whenever it would\n"
+                    L"  [odd] mode \" active\" never fires: only \"exec\" and \"active\" do\n"
+                    L"  [odd] has no exec, execSync or sleep: when it fires it does nothing, and"
+                    L" [default] does not run either\n"
+                    L"  [default] has a class: [default] is never a window rule, so it does"
+                    L" nothing there\n"
+                    L"  [default] exec=close starts a program named \"close\": the word acts on a"
+                    L" window only as exec=close in a window rule\n"
+                    L"  [default] execSync=next starts a program named \"next\": the word acts on"
+                    L" a window only as exec=next in a window rule\n",
+                    0},
+        ExplainCase{"NoRulesAtAll", "[default]\nexec=d\n", {{L"A", L"a"}}, 1, {},
+                    L"Loads: yes, 1 section: [default]\n"
+                    L"Window system: scripted desktop\n"
+                    L"\n"
+                    L"Window rules: none (no section but [default] has a class or title)\n"
+                    L"\n"
+                    L"Would run: [default], as no rule fires\n"
+                    L"  exec=d: the shell opens \"d\" with no parameters\n"
+                    L"Exit status: 0\n"
+                    L"\n"
+                    L"Warnings: none\n",
+                    0}),
+    [](const testing::TestParamInfo<ExplainCase>& info) { return info.param.name; });
+
+TEST(ExplainTest, NamesTheOpenError) {
+  resetScripted();
+  const TempFile file("");
+  const Explanation explanation = explainProfile(file.widePath() + L".missing");
+  EXPECT_NE(explanation.report.find(L"\nLoads: no: it cannot be opened: No such file or directory\n"
+                                    L"Would run: nothing; the launcher ends with exit status 1\n"),
+            std::wstring::npos)
+      << std::string(explanation.report.begin(), explanation.report.end());
+  EXPECT_EQ(explanation.status, 1);
+}
+
+// What a command printed, and its exit status.
+struct Printed {
+  std::wstring out;
+  std::wstring err;
+  int status;
+};
+
+Printed inspect(const std::vector<std::wstring>& arguments) {
+  Printed run{};
+  run.status = runInspect(arguments, {[&run](const std::wstring& text) { run.out += text; },
+                                      [&run](const std::wstring& text) { run.err += text; }});
+  return run;
+}
+
+void addWindows() {
+  resetScripted();
+  scripted().addWindow(L"Term", L"shell");
+  scripted().foreground = scripted().addWindow(L"MailerWindow", L"Inbox\tall");
+}
+
+TEST(CommandsTest, WindowsForPeopleAndForScripts) {
+  addWindows();
+  const Printed table = inspect({L"windows"});
+  EXPECT_EQ(table.out,
+            L"Window system: scripted desktop\n"
+            L"  WINDOW  CLASS           TITLE\n"
+            L"  0x1     \"Term\"          shell\n"
+            L"* 0x2     \"MailerWindow\"  Inbox\tall\n");
+  EXPECT_EQ(table.status, 0);
+  const Printed values = inspect({L"windows", L"--tsv"});
+  EXPECT_EQ(values.out, L"0\t0x1\tshell\tTerm\n1\t0x2\tInbox\\tall\tMailerWindow\n");
+  EXPECT_TRUE(scripted().calls.empty()) << "listing only looks";
+  resetScripted();
+  EXPECT_EQ(inspect({L"windows"}).out, L"Window system: scripted desktop\nNo windows.\n");
+}
+
+TEST(CommandsTest, FrontCountsDownThenShowsTheWindowInFront) {
+  addWindows();
+  const Printed run = inspect({L"front", L"2"});
+  EXPECT_EQ(run.out,
+            L"Window system: scripted desktop\n"
+            L"  WINDOW  CLASS           TITLE\n"
+            L"* 0x2     \"MailerWindow\"  Inbox\tall\n");
+  EXPECT_EQ(run.err, L"Switch to the window you want a rule for. 2... 1...\n");
+  EXPECT_EQ(scripted().calls, (std::vector<std::wstring>{L"Sleep(1000)", L"Sleep(1000)"}));
+  EXPECT_EQ(run.status, 0);
+  scripted().foreground = nullptr;
+  const Printed none = inspect({L"front", L"0"});
+  EXPECT_EQ(none.out,
+            L"Window system: scripted desktop\nNo window the launcher can see is in front.\n");
+  EXPECT_EQ(none.status, 1);
+  resetScripted();
+  inspect({L"front"});
+  EXPECT_EQ(scripted().calls.size(), 3u) << "three seconds unless told";
+}
+
+TEST(CommandsTest, UsageErrorsPrintNothingOnStandardOutput) {
+  const std::vector<std::vector<std::wstring>> wrong = {
+      {}, {L"bogus"}, {L"windows", L"--csv"}, {L"windows", L"--tsv", L"x"}, {L"front", L"abc"},
+      {L"front", L"3601"}, {L"front", L"-1"}, {L"front", L"1", L"2"}, {L"explain"},
+      {L"explain", L"\rx"}, {L"--help", L"x"}};
+  for (const std::vector<std::wstring>& arguments : wrong) {
+    resetScripted();
+    const Printed run = inspect(arguments);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_NE(run.err.find(L"tarvexel-inspect --help"), std::wstring::npos);
+    EXPECT_TRUE(scripted().calls.empty());
+  }
+  EXPECT_EQ(inspect({L"--version"}).out, L"tarvexel-inspect 1.0.0\n");
+  EXPECT_EQ(inspect({L"--help"}).status, 0);
+}
+
+// The path is taken as the launcher takes its command line: the words
+// joined with single blanks, cut at a carriage return.
+TEST(CommandsTest, ExplainTakesThePathAsTheLauncherDoes) {
+  resetScripted();
+  const TempFile file("[r]\nclass=A\nexec=a\n", "my profile.ini");
+  const std::wstring folder(file.folder().begin(), file.folder().end());
+  const Printed run = inspect({L"explain", folder + L"/my", L"profile.ini\rrest"});
+  EXPECT_EQ(run.out.substr(0, run.out.find(L'\n')), L"Profile: " + folder + L"/my profile.ini");
+  EXPECT_EQ(run.status, 1) << "no rule fires and there is no [default]";
+}
+
+}  // namespace
