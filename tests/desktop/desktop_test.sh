@@ -225,7 +225,9 @@ bus_config() {
 # environment is clean from the start: services the session bus starts on
 # demand (dconf, at-spi) take the bus's, and would otherwise write into the
 # home folder of whoever runs the tests.
-# Usage: start_gnome [--without-extension | --in-overview]
+# Usage: start_gnome [--without-extension | --in-overview]; the latter
+# leaves the shell in its overview and sets in_overview (windows opened
+# there take no focus).
 start_gnome() {
   unshare -pf --kill-child --mount-proc true 2>/dev/null ||
     skip "no PID namespace can be made here (unshare -pf needs CAP_SYS_ADMIN)"
@@ -265,7 +267,10 @@ SESSION
   fi
   # The shell starts in the overview, which holds the focus; a user leaves
   # it before working with windows.
-  [[ ${1:-} != --in-overview ]] || return 0
+  if [[ ${1:-} == --in-overview ]]; then
+    in_overview=1
+    return 0
+  fi
   shell overview off >/dev/null
   wait_until 5 overview_is off || fail "the overview did not close"
 }
@@ -286,7 +291,7 @@ start_window() {
     remember_names "$name" "$@"
     GDK_BACKEND=wayland gjs "$here/gtk_window.js" "$work/$name.log" "$@" 2>/dev/null &
     pids+=($!)
-    if overview_is on; then
+    if [[ -n ${in_overview:-} ]]; then
       wait_until 10 has_line "$work/$name.log" '^ready' || fail "window $name was not shown"
     else
       wait_until 10 has_line "$work/$name.log" '^focus' ||
