@@ -1201,8 +1201,8 @@ loads_libsystemd() {
 }
 
 # A GNOME session without the extension enabled: no native window is found,
-# nothing is printed, "default" runs. libsystemd is loaded only when a
-# Wayland session is named.
+# nothing is printed, "default" runs; tarvexel-inspect says how to enable
+# it. libsystemd is loaded only when a Wayland session is named.
 case_without_extension() {
   start_gnome --without-extension
   start_window alpha --class Alpha
@@ -1211,6 +1211,11 @@ case_without_extension() {
   expect_fired default
   expect_silent "without the extension"
   loads_libsystemd || fail "libsystemd was not loaded in a Wayland session"
+  # The companion says how to enable the extension, by the UUID it is
+  # built under.
+  XDG_CURRENT_DESKTOP=GNOME "$inspect" windows >"$work/windows.txt"
+  grep -qF "gnome-extensions enable $(basename "$GNOME_EXTENSION")" "$work/windows.txt" ||
+    fail "no hint to enable the extension: $(cat "$work/windows.txt")"
   unset WAYLAND_DISPLAY
   run_profile "${rule[@]}"
   expect_fired default
