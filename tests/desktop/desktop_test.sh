@@ -40,8 +40,8 @@ fail() {
 # The X11 helper hears requests to the window manager about itself.
 is_x11() { [[ $system == openbox || $system == twm ]]; }
 
-# On GNOME the test's windows are GTK ones (gtk_window.js), and the shell is
-# asked about them through the extension (gnome_shell.js).
+# On GNOME the test's windows are those of the Wayland helper, and the shell
+# is asked about them through the extension (gnome_shell.js).
 if is_x11; then
   tools=(Xvfb openbox twm xprop xdotool xauth xmessage /usr/bin/python3)
   helper=${X11_WINDOW_HELPER:-}
@@ -50,6 +50,7 @@ elif [[ $system == sway ]]; then
   helper=${WAYLAND_WINDOW_HELPER:-}
 elif [[ $system == gnome ]]; then
   tools=(gnome-shell dbus-run-session dbus-daemon gsettings gjs unshare foot zenity)
+  helper=${WAYLAND_WINDOW_HELPER:-}
 else
   tools=(kwin_wayland Xwayland setsid)
   helper=${WAYLAND_WINDOW_HELPER:-}
@@ -289,7 +290,7 @@ start_window() {
   shift
   if [[ $system == gnome ]]; then
     remember_names "$name" "$@"
-    GDK_BACKEND=wayland gjs "$here/gtk_window.js" "$work/$name.log" "$@" 2>/dev/null &
+    "$helper" "$work/$name.log" "$@" &
     pids+=($!)
     if [[ -n ${in_overview:-} ]]; then
       wait_until 10 has_line "$work/$name.log" '^ready' || fail "window $name was not shown"
