@@ -101,7 +101,7 @@ Property Connection::awaitProperty(unsigned int sequence, const Deadline& deadli
   const int length = x.propertyValueLength(reply.get());
   if (reply->format == 8) {
     property.bytes.assign(data, static_cast<std::size_t>(length));
-  } else if (reply->format == 32) {
+  } else if (reply->format == 32 && length >= 4) {
     property.items.resize(static_cast<std::size_t>(length) / 4);
     std::memcpy(property.items.data(), data, property.items.size() * 4);
   }

@@ -81,6 +81,7 @@ start_display() {
 # it takes in a probe window; a probe that it missed is replaced.
 wait_for_window_manager() {
   local probe
+  rm -f "$work/probe.log"
   for _ in {1..10}; do
     "$helper" "$work/probe.log" --class Probe &
     probe=$!
