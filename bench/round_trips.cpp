@@ -88,8 +88,8 @@ void DelayingDisplay::relay(int client) {
   while (open && !stopping_) {
     int timeout = 100;
     if (!held.empty()) {
-      const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
-          held.front().due - Clock::now());
+      const auto wait =
+          std::chrono::duration_cast<std::chrono::milliseconds>(held.front().due - Clock::now());
       timeout = static_cast<int>(std::max<long long>(0, wait.count()));
     }
     pollfd ends[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};

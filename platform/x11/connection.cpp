@@ -75,9 +75,9 @@ int Connection::socket() const { return x.fileDescriptor(c); }
 bool Connection::internAtoms(const Deadline& deadline) {
   unsigned int sequences[static_cast<int>(Name::count)];
   for (int i = 0; i < static_cast<int>(Name::count); ++i) {
-    sequences[i] = x.internAtom(c, 1, static_cast<std::uint16_t>(std::strlen(kAtomNames[i])),
-                                kAtomNames[i])
-                       .sequence;
+    sequences[i] =
+        x.internAtom(c, 1, static_cast<std::uint16_t>(std::strlen(kAtomNames[i])), kAtomNames[i])
+            .sequence;
   }
   for (int i = 0; i < static_cast<int>(Name::count); ++i) {
     const auto reply = await<xcb_intern_atom_reply_t>(sequences[i], deadline);

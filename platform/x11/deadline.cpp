@@ -43,7 +43,7 @@ timeval microseconds(long long count) {
 }  // namespace
 
 BrokenPipeIgnored::BrokenPipeIgnored() {
-  struct sigaction ignore{};
+  struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
   ::sigaction(SIGPIPE, &ignore, &saved_);
@@ -54,7 +54,7 @@ BrokenPipeIgnored::~BrokenPipeIgnored() { ::sigaction(SIGPIPE, &saved_, nullptr)
 Deadline::Deadline(int socket, std::chrono::milliseconds time)
     : end_(std::chrono::steady_clock::now() + time) {
   watched = socket;
-  struct sigaction alarm{};
+  struct sigaction alarm {};
   alarm.sa_handler = onAlarm;  // no SA_RESTART: blocking calls return EINTR
   sigemptyset(&alarm.sa_mask);
   ::sigaction(SIGALRM, &alarm, &savedAlarm_);

@@ -27,7 +27,7 @@ class BrokenPipeIgnored {
   BrokenPipeIgnored& operator=(const BrokenPipeIgnored&) = delete;
 
  private:
-  struct sigaction saved_{};
+  struct sigaction saved_ {};
 };
 
 // While one lives, the X socket cannot block the program past the deadline.
@@ -53,7 +53,7 @@ class Deadline {
  private:
   const std::chrono::steady_clock::time_point end_;
   const BrokenPipeIgnored pipe_;
-  struct sigaction savedAlarm_{};
+  struct sigaction savedAlarm_ {};
   itimerval savedTimer_{};
 };
 

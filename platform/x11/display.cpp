@@ -39,8 +39,8 @@ class Session {
     Display* display = openQuietly(*x);
     if (display == nullptr) return;
     Desktop& desktop = desktop_.emplace(Desktop{*x, display, DefaultRootWindow(display), {}});
-    x->internAtoms(display, const_cast<char**>(kAtomNames), static_cast<int>(BoxName::count),
-                   False, desktop.atoms);
+    x->internAtoms(display, const_cast<char**>(kAtomNames), static_cast<int>(BoxName::count), False,
+                   desktop.atoms);
   }
 
   // Closing waits until the server has taken every request.

@@ -73,7 +73,8 @@ Snapshot::Snapshot(Connection& connection, const Deadline& deadline,
 
 bool Snapshot::offers(Name feature) const {
   const xcb_atom_t atom = connection_.atom(feature);
-  return atom != XCB_NONE && std::find(supported_.begin(), supported_.end(), atom) != supported_.end();
+  return atom != XCB_NONE &&
+         std::find(supported_.begin(), supported_.end(), atom) != supported_.end();
 }
 
 // Everything the root can tell in one round trip, and the check of the
@@ -84,7 +85,8 @@ void Snapshot::readRoot(const Deadline& deadline) {
   Connection& c = connection_;
   const unsigned int check = c.requestProperty(c.root, c.atom(Name::supportingWmCheck), 1);
   const unsigned int supported = c.requestProperty(c.root, c.atom(Name::supported), kMostSupported);
-  const unsigned int stacking = c.requestProperty(c.root, c.atom(Name::clientListStacking), kMostListed);
+  const unsigned int stacking =
+      c.requestProperty(c.root, c.atom(Name::clientListStacking), kMostListed);
   const unsigned int clients = c.requestProperty(c.root, c.atom(Name::clientList), kMostListed);
   const unsigned int active = c.requestProperty(c.root, c.atom(Name::activeWindow), 1);
   const unsigned int tree = c.x.queryTree(c.c, c.root).sequence;
@@ -137,8 +139,7 @@ void Snapshot::walkTree(const Deadline& deadline) {
   for (int depth = 1; depth <= kDeepest && !level.empty(); ++depth) {
     std::vector<unsigned int> attributes, states, trees;
     for (const Candidate& candidate : level) {
-      if (depth == 1)
-        attributes.push_back(c.x.getWindowAttributes(c.c, candidate.window).sequence);
+      if (depth == 1) attributes.push_back(c.x.getWindowAttributes(c.c, candidate.window).sequence);
       states.push_back(c.requestProperty(candidate.window, c.atom(Name::wmState), 0));
       trees.push_back(c.x.queryTree(c.c, candidate.window).sequence);
     }

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -227,8 +227,8 @@ void minimize(HWND handle) {
 }  // namespace
 
 const WindowSystem* windowSystem() {
-  static const WindowSystem system{describe, findWindow, findLeastRecent, foregroundWindow,
-                                   listWindows, activate, close, minimize};
+  static const WindowSystem system{describe,    findWindow, findLeastRecent, foregroundWindow,
+                                   listWindows, activate,   close,           minimize};
   return session().connection() ? &system : nullptr;
 }
 
