@@ -6,10 +6,10 @@
 //
 // The desktop is the benchmark's own Xvfb and openbox, with 30, then 100,
 // then 300 windows. The rules: nine name classes and titles that no window
-// has; the tenth, on a hit, the class of the window lowest in the stacking
-// order (the last one Tarvexel's search comes to), and brings it to the
-// front as wmctrl -a does; on a miss a class nobody has, and "default"
-// runs. After each hit the window is lowered again.
+// has; the tenth, on a hit, the class of a window that both searches come to
+// last, and brings it to the front as wmctrl -a does; on a miss a class
+// nobody has, and "default" runs. After each hit the window is lowered
+// again.
 //
 // Round trips are counted from outside (bench/round_trips.h).
 //
@@ -129,27 +129,27 @@ bool waitFor(const std::function<bool()>& done) {
   return false;
 }
 
-// Windows up to `count`, each with a class and a title of its own, all
-// taken in by the window manager. One that has just started can miss a
-// window mapped in that moment; mapping it again asks once more.
-bool openWindows(Display* display, std::vector<Window>& windows, int count) {
-  const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-  for (int i = static_cast<int>(windows.size()); i < count; ++i) {
-    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 20 + i % 50 * 10,
-                                              20 + i % 50 * 10, 300, 200, 0, 0, 0);
-    const std::string names =
-        "bench" + std::to_string(i) + '\0' + "Bench" + std::to_string(i) + '\0';
-    XChangeProperty(display, window, XA_WM_CLASS, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(names.data()),
-                    static_cast<int>(names.size()));
-    const std::string title = "Window " + std::to_string(i);
-    XChangeProperty(display, window, netName, utf8, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(title.data()),
-                    static_cast<int>(title.size()));
-    XMapWindow(display, window);
-    windows.push_back(window);
-  }
+Window createWindow(Display* display, int place, const std::string& instance,
+                    const std::string& className, const std::string& title) {
+  const Window window =
+      XCreateSimpleWindow(display, DefaultRootWindow(display), 20 + place % 50 * 10,
+                          20 + place % 50 * 10, 300, 200, 0, 0, 0);
+  const std::string names = instance + '\0' + className + '\0';
+  XChangeProperty(display, window, XA_WM_CLASS, XA_STRING, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(names.data()),
+                  static_cast<int>(names.size()));
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
+                  XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(title.data()),
+                  static_cast<int>(title.size()));
+  XMapWindow(display, window);
+  return window;
+}
+
+// Waits until the window manager has taken every window in. One that has
+// just started can miss a window mapped in that moment; mapping it again
+// asks once more.
+bool allTakenIn(Display* display, const std::vector<Window>& windows) {
   int attempt = 0;
   return waitFor([&] {
     XSync(display, False);
@@ -168,15 +168,31 @@ bool openWindows(Display* display, std::vector<Window>& windows, int count) {
   });
 }
 
-// Puts the first window back at the bottom of the stack after a run
-// brought it to the front.
-bool lowerFirst(Display* display, Window first) {
-  XLowerWindow(display, first);
+// Puts the target back at the bottom of the stack after a run brought it
+// to the front.
+bool lowerTarget(Display* display, Window target) {
+  XLowerWindow(display, target);
   XSync(display, False);
   return waitFor([&] {
     const std::vector<Window> stack = rootWindows(display, "_NET_CLIENT_LIST_STACKING", 4096);
-    return !stack.empty() && stack.front() == first;
+    return !stack.empty() && stack.front() == target;
   });
+}
+
+// `count` windows, each with a class and a title of its own: fillers, and
+// the target, made anew as the newest (last in the window manager's plain
+// list, which wmctrl searches) and lowered to the bottom of the stack
+// (last in the stacking list, which Tarvexel searches topmost first).
+bool openWindows(Display* display, std::vector<Window>& fillers, Window& target, int count) {
+  if (target != None) XDestroyWindow(display, target);
+  for (int i = static_cast<int>(fillers.size()); i < count - 1; ++i) {
+    fillers.push_back(createWindow(display, i, "bench" + std::to_string(i),
+                                   "Bench" + std::to_string(i), "Window " + std::to_string(i)));
+  }
+  target = createWindow(display, count, "target", "Target", "Target window");
+  std::vector<Window> all = fillers;
+  all.push_back(target);
+  return allTakenIn(display, all) && lowerTarget(display, target);
 }
 
 bool waitForWindowManager(Display* display) {
@@ -191,7 +207,7 @@ std::string rules(bool hit) {
                           : "title=Absent window " + std::to_string(i) + "\n";
     profile += "exec=close\n";
   }
-  profile += hit ? "[last]\nclass=Bench0\nexec=active\n" : "[last]\nclass=Absent\nexec=active\n";
+  profile += hit ? "[last]\nclass=Target\nexec=active\n" : "[last]\nclass=Absent\nexec=active\n";
   return profile + "[default]\nsleep=0\n";
 }
 
@@ -201,27 +217,27 @@ struct Pair {
 
 // Runs the two in turns; after each hit the found window is lowered again.
 Pair interleaved(const Command& ours, const Command& theirs, int runs, Display* display,
-                 Window first, bool hit) {
+                 Window target, bool hit) {
   std::vector<double> a, b;
   for (int i = 0; i < runs; ++i) {
     a.push_back(ours.run().milliseconds);
-    if (hit) lowerFirst(display, first);
+    if (hit) lowerTarget(display, target);
     b.push_back(theirs.run().milliseconds);
-    if (hit) lowerFirst(display, first);
+    if (hit) lowerTarget(display, target);
   }
   return {median(a), median(b)};
 }
 
 // The time a run through the go-between gains when it holds every answer
 // `holdMs`, in holds (medians of three runs each way, in turns).
-double holdsGained(DelayingDisplay& proxy, const Command& command, Display* display, Window first,
+double holdsGained(DelayingDisplay& proxy, const Command& command, Display* display, Window target,
                    bool hit, int holdMs) {
   std::vector<double> quick, slow;
   for (int i = 0; i < 3; ++i) {
     for (const int hold : {0, holdMs}) {
       proxy.hold(hold);
       (hold == 0 ? quick : slow).push_back(command.run().milliseconds);
-      if (hit) lowerFirst(display, first);
+      if (hit) lowerTarget(display, target);
     }
   }
   proxy.hold(0);
@@ -230,11 +246,11 @@ double holdsGained(DelayingDisplay& proxy, const Command& command, Display* disp
 
 // Counted with a short hold first; a count that small is counted again
 // with a long one, which a busy machine's jitter cannot blur.
-long roundTrips(DelayingDisplay& proxy, const Command& command, Display* display, Window first,
+long roundTrips(DelayingDisplay& proxy, const Command& command, Display* display, Window target,
                 bool hit) {
-  const double rough = holdsGained(proxy, command, display, first, hit, kShortHoldMs);
+  const double rough = holdsGained(proxy, command, display, target, hit, kShortHoldMs);
   if (rough > kFewRoundTrips) return std::lround(rough);
-  return std::lround(holdsGained(proxy, command, display, first, hit, kLongHoldMs));
+  return std::lround(holdsGained(proxy, command, display, target, hit, kLongHoldMs));
 }
 
 void desktopFigures(const std::string& tarvexel, const std::string& display, int runs,
@@ -249,15 +265,16 @@ void desktopFigures(const std::string& tarvexel, const std::string& display, int
   const std::string miss = folder.write("miss.ini", rules(false));
   std::printf("%-8s %-5s %12s %12s %7s   %s\n", "windows", "case", "tarvexel ms", "wmctrl ms",
               "ratio", "X round trips tarvexel / wmctrl");
-  std::vector<Window> windows;
+  std::vector<Window> fillers;
+  Window target = None;
   for (const int count : kWindowCounts) {
-    if (!openWindows(connection, windows, count) || !lowerFirst(connection, windows.front())) {
+    if (!openWindows(connection, fillers, target, count)) {
       std::fprintf(stderr, "the windows could not be opened and stacked\n");
       std::exit(1);
     }
     for (const bool isHit : {true, false}) {
       const std::string profile = isHit ? hit : miss;
-      const std::string wanted = isHit ? "Bench0" : "Absent";
+      const std::string wanted = isHit ? "Target" : "Absent";
       const auto ours = [&](const std::string& on) {
         return Command(tarvexel, {"tarvexel", profile}, environmentWith(on));
       };
@@ -265,11 +282,9 @@ void desktopFigures(const std::string& tarvexel, const std::string& display, int
         return Command("wmctrl", {"wmctrl", "-x", "-a", wanted}, environmentWith(on));
       };
       const Pair times =
-          interleaved(ours(display), theirs(display), runs, connection, windows.front(), isHit);
-      const long oursTrips =
-          roundTrips(proxy, ours(proxy.name()), connection, windows.front(), isHit);
-      const long theirTrips =
-          roundTrips(proxy, theirs(proxy.name()), connection, windows.front(), isHit);
+          interleaved(ours(display), theirs(display), runs, connection, target, isHit);
+      const long oursTrips = roundTrips(proxy, ours(proxy.name()), connection, target, isHit);
+      const long theirTrips = roundTrips(proxy, theirs(proxy.name()), connection, target, isHit);
       std::printf("%-8d %-5s %12.2f %12.2f %7.2f   %ld / %ld\n", count, isHit ? "hit" : "miss",
                   times.ours, times.theirs, times.ours / times.theirs, oursTrips, theirTrips);
       std::fflush(stdout);

@@ -36,8 +36,9 @@ xcb_window_t rootOf(const Xcb& x, xcb_connection_t* c, int screen) {
   return roots.rem > 0 ? roots.data->root : XCB_NONE;
 }
 
-xcb_connection_t* connectQuietly(const Xcb& x, int& screen) {
+xcb_connection_t* connectQuietly(const Xcb& x, Deadline& deadline, int& screen) {
   const posix::QuietStandardError quiet;
+  deadline.watchNextDescriptor();
   return x.connect(nullptr, &screen);
 }
 
@@ -49,7 +50,7 @@ std::unique_ptr<Connection> Connection::open(Deadline& deadline) {
   const Xcb* x = xcb();
   if (x == nullptr) return nullptr;
   int screen = 0;
-  xcb_connection_t* c = connectQuietly(*x, screen);
+  xcb_connection_t* c = connectQuietly(*x, deadline, screen);
   if (x->hasError(c)) {
     x->disconnect(c);
     return nullptr;

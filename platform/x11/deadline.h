@@ -38,8 +38,7 @@ class BrokenPipeIgnored {
 // handler are put back as they were when it ends.
 class Deadline {
  public:
-  // `socket`: the connection's descriptor, or -1 while it is being made
-  // (then every socket the process holds is shut down on time).
+  // `socket`: the connection's descriptor, or -1 while it is being made.
   explicit Deadline(int socket, std::chrono::milliseconds time = kAnswerTime);
   ~Deadline();
   Deadline(const Deadline&) = delete;
@@ -47,6 +46,9 @@ class Deadline {
 
   // Names the connection's socket once it is made.
   void watch(int socket);
+  // Names the descriptor the next socket will take: the lowest free one,
+  // for a connection a library is about to make. Call it right before.
+  void watchNextDescriptor();
   // Milliseconds left, 0 once the time is up.
   int remaining() const;
 
