@@ -51,14 +51,7 @@ TEST(X11Text, DecodesEachTypeAndCharacterSet) {
 // Bytes that cannot be read become lone surrogates, one per byte: a text
 // with one never equals the text of other bytes, nor any text a profile can
 // hold (which never holds a lone surrogate).
-struct Malformed {
-  const char* what;
-  TextType type;
-  std::string bytes;
-  std::wstring text;
-};
-
-const Malformed kMalformed[] = {
+const Case kMalformed[] = {
     {"UTF-8, a stray byte", TextType::utf8, "Caf\xff", L"Caf\xdcff"},
     {"UTF-8, a sequence cut short", TextType::utf8, "Caf\xc3", L"Caf\xdcc3"},
     {"compound, half a JIS X 0208 character", TextType::compound, "\x1b$)B\xc6", L"\xdcc6"},
@@ -76,7 +69,7 @@ const Malformed kMalformed[] = {
 };
 
 TEST(X11Text, EscapesWhatCannotBeRead) {
-  for (const Malformed& c : kMalformed) EXPECT_EQ(decodeText(c.type, c.bytes), c.text) << c.what;
+  for (const Case& c : kMalformed) EXPECT_EQ(decodeText(c.type, c.bytes), c.text) << c.what;
 }
 
 TEST(X11Text, StrayBytesNeverMeetOtherBytesOrTheReplacementCharacter) {

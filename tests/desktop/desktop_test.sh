@@ -367,24 +367,40 @@ dismiss_by() {
   esac
 }
 
+# notice_window: the id of the notice's box, once it is there.
+notice_window() {
+  local id
+  id=$(timeout 10 xdotool search --sync --name '^Tarvexel$' | head -n1)
+  [[ -n $id ]] || fail "no notice window appeared"
+  echo "$id"
+}
+
+# expect_notice_ended WHAT: WHAT ended the notice's run, with status 0.
+expect_notice_ended() {
+  wait_until 5 has_ended "$notice" || fail "$1 did not end the run"
+  wait "$notice"
+  status=$?
+  [[ $status == 0 ]] || fail "exit status $status after $1"
+}
+
+expect_notice_text() {
+  [[ $(cat "$work/notice.err") == "$kNotice" ]] ||
+    fail "standard error held: $(cat "$work/notice.err")"
+}
+
 case_notice() {
   start_openbox
-  local way id status
+  local way id
   for way in Return Escape click close; do
     "$tarvexel" >"$work/notice.out" 2>"$work/notice.err" &
     notice=$!
     pids+=("$notice")
-    id=$(timeout 10 xdotool search --sync --name '^Tarvexel$' | head -n1)
-    [[ -n $id ]] || fail "no notice window appeared"
+    id=$(notice_window)
     sleep 0.3
     ! has_ended "$notice" || fail "the run ended before the notice was dismissed"
     dismiss_by "$id" "$way"
-    wait_until 5 has_ended "$notice" || fail "dismissing by $way did not end the run"
-    wait "$notice"
-    status=$?
-    [[ $status == 0 ]] || fail "exit status $status after dismissing by $way"
-    [[ $(cat "$work/notice.err") == "$kNotice" ]] ||
-      fail "standard error held: $(cat "$work/notice.err")"
+    expect_notice_ended "dismissing by $way"
+    expect_notice_text
     [[ ! -s $work/notice.out ]] || fail "something was written to standard output"
     ! notice_shown || fail "the notice stayed on screen"
   done
@@ -569,31 +585,20 @@ case_hostile_server_ends() {
 # box is up ends the run with 0, printing nothing more.
 case_hostile_notice() {
   start_openbox
-  local id status
   printf '%s\n' '<?xml version="1.0"?>' '<fontconfig>' '<include>/etc/fonts/fonts.conf</include>' \
     '<not-understood/>' '</fontconfig>' >"$work/fonts.conf"
   FONTCONFIG_FILE=$work/fonts.conf "$tarvexel" >"$work/notice.out" 2>&- &
   notice=$!
   pids+=("$notice")
-  id=$(timeout 10 xdotool search --sync --name '^Tarvexel$' | head -n1)
-  [[ -n $id ]] || fail "no notice window appeared with standard error closed"
-  wait_until 5 is_active_id "$id" || fail "the notice has no focus"
-  xdotool key Return
-  wait_until 5 has_ended "$notice" || fail "dismissing did not end the run"
-  wait "$notice"
-  status=$?
-  [[ $status == 0 ]] || fail "exit status $status with standard error closed"
+  dismiss_by "$(notice_window)" Return
+  expect_notice_ended "dismissing with standard error closed"
   "$tarvexel" >"$work/notice.out" 2>"$work/notice.err" &
   notice=$!
   pids+=("$notice")
-  timeout 10 xdotool search --sync --name '^Tarvexel$' >/dev/null || fail "no notice window"
+  notice_window >/dev/null
   kill -KILL "$xvfb_pid"
-  wait_until 5 has_ended "$notice" || fail "the run did not end with the server"
-  wait "$notice"
-  status=$?
-  [[ $status == 0 ]] || fail "exit status $status when the server ended under the notice"
-  [[ $(cat "$work/notice.err") == "$kNotice" ]] ||
-    fail "standard error held: $(cat "$work/notice.err")"
+  expect_notice_ended "the server's end"
+  expect_notice_text
 }
 
 # Titles as Xt programs store them outside Latin-1: COMPOUND_TEXT in
