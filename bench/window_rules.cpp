@@ -261,6 +261,10 @@ void desktopFigures(const std::string& tarvexel, const std::string& display, int
     std::exit(1);
   }
   DelayingDisplay proxy(display);
+  if (proxy.name().empty()) {
+    std::fprintf(stderr, "no display socket for counting round trips\n");
+    std::exit(1);
+  }
   const std::string hit = folder.write("hit.ini", rules(true));
   const std::string miss = folder.write("miss.ini", rules(false));
   std::printf("%-8s %-5s %12s %12s %7s   %s\n", "windows", "case", "tarvexel ms", "wmctrl ms",
