@@ -568,7 +568,8 @@ case_hostile_server_ends() {
     timeout 10 "$tarvexel" "$work/profile.ini" >"$work/out" 2>"$work/err" &
     local run=$!
     if [[ $when == sleep ]]; then
-      wait_until 5 is_front "alpha_$when" || fail "alpha did not come to the front"
+      # The activation was asked for: the run is in its sleep.
+      wait_until 5 has_line "$work/alpha_$when.log" '^asked activate' || fail "alpha was not activated"
       kill -KILL "$xvfb_pid"
     fi
     wait "$run"
