@@ -367,13 +367,15 @@ dismiss_by() {
   esac
 }
 
-# notice_window: the id of the notice's box, once it is there.
-notice_window() {
-  local id
-  id=$(timeout 10 xdotool search --sync --name '^Tarvexel$' | head -n1)
-  [[ -n $id ]] || fail "no notice window appeared"
-  echo "$id"
+# wait_for_notice: notice_id is the id of the notice's box, once it is
+# there. xdotool may fail on a window that goes while it looks (a probe, a
+# helper): then it looks again.
+find_notice() {
+  notice_id=$(xdotool search --name '^Tarvexel$' 2>/dev/null | head -n1)
+  [[ -n $notice_id ]]
 }
+
+wait_for_notice() { wait_until 10 find_notice || fail "no notice window appeared"; }
 
 # expect_notice_ended WHAT: WHAT ended the notice's run, with status 0.
 expect_notice_ended() {
@@ -395,7 +397,8 @@ case_notice() {
     "$tarvexel" >"$work/notice.out" 2>"$work/notice.err" &
     notice=$!
     pids+=("$notice")
-    id=$(notice_window)
+    wait_for_notice
+    id=$notice_id
     sleep 0.3
     ! has_ended "$notice" || fail "the run ended before the notice was dismissed"
     dismiss_by "$id" "$way"
@@ -591,12 +594,13 @@ case_hostile_notice() {
   FONTCONFIG_FILE=$work/fonts.conf "$tarvexel" >"$work/notice.out" 2>&- &
   notice=$!
   pids+=("$notice")
-  dismiss_by "$(notice_window)" Return
+  wait_for_notice
+  dismiss_by "$notice_id" Return
   expect_notice_ended "dismissing with standard error closed"
   "$tarvexel" >"$work/notice.out" 2>"$work/notice.err" &
   notice=$!
   pids+=("$notice")
-  notice_window >/dev/null
+  wait_for_notice
   kill -KILL "$xvfb_pid"
   expect_notice_ended "the server's end"
   expect_notice_text
