@@ -572,7 +572,8 @@ case_hostile_server_ends() {
     local run=$!
     if [[ $when == sleep ]]; then
       # The activation was asked for: the run is in its sleep.
-      wait_until 5 has_line "$work/alpha_$when.log" '^asked activate' || fail "alpha was not activated"
+      wait_until 5 has_line "$work/alpha_$when.log" '^asked activate' ||
+        fail "alpha was not activated"
       kill -KILL "$xvfb_pid"
     fi
     wait "$run"
