@@ -66,7 +66,7 @@ Connection::Connection(const Xcb& xcb, xcb_connection_t* connection, xcb_window_
                        std::string displayName)
     : x(xcb), c(connection), root(rootWindow), display(std::move(displayName)) {}
 
-// Closing sends nothing: what was asked for was sent when it was asked.
+// Closing sends nothing: every request was carried out when it was made.
 Connection::~Connection() { x.disconnect(c); }
 
 int Connection::socket() const { return x.fileDescriptor(c); }
@@ -111,6 +111,10 @@ Property Connection::awaitProperty(unsigned int sequence, const Deadline& deadli
 
 void Connection::flush() {
   if (!gone_ && x.flush(c) <= 0) gone_ = true;
+}
+
+void Connection::sync(const Deadline& deadline) {
+  if (!gone_) await<xcb_get_input_focus_reply_t>(x.getInputFocus(c).sequence, deadline);
 }
 
 void* Connection::awaitReply(unsigned int sequence, const Deadline& deadline) {

@@ -314,6 +314,19 @@ case_title_sources() {
   expect_fired net
 }
 
+# A request that is the last thing a run does still arrives: the run ends
+# only once the server has carried it out.
+case_request_at_the_end() {
+  start_desktop
+  local i
+  for i in 1 2 3 4 5; do
+    start_window "mail$i" --class "Mail$i"
+    run_profile '[mail]' "class=Mail$i" 'fired mail' 'exec=close' '[default]' 'fired default'
+    expect_fired mail
+    expect_closed "mail$i"
+  done
+}
+
 # "active" fires only for the window in front; then the other way round.
 case_active_mode() {
   start_desktop
