@@ -8,8 +8,9 @@
 # window is in front.
 #
 # Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL, TARVEXEL_INSPECT,
-# X11_WINDOW_HELPER and WAYLAND_WINDOW_HELPER naming the programs, and
-# TARVEXEL_DESKTOP_FILE the desktop file the build made for KWin.
+# X11_WINDOW_HELPER and WAYLAND_WINDOW_HELPER naming the programs,
+# TARVEXEL_DESKTOP_FILE the desktop file the build made for KWin, and
+# KDE_WINDOWS the tests' program that lists KWin's windows.
 # SYSTEM: openbox or twm (X11), sway or kwin (Wayland).
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing; in CI,
 # where .ci/install installs every tool, a missing one fails instead).
@@ -240,6 +241,8 @@ minimizes() { [[ $system != sway ]]; }
 is_minimized() {
   if is_x11; then
     xprop -id "$(window_id "$1")" _NET_WM_STATE | grep -q '_NET_WM_STATE_HIDDEN'
+  elif [[ $system == kwin ]]; then
+    kde_has "$1" minimized
   else
     fail "is_minimized: no way yet to tell a minimised window on $system"
   fi
@@ -249,11 +252,14 @@ is_minimized() {
 # windows of one class opened as A, B, C, with C in front, and the press
 # after. With a stacking order the lowest comes first, the oldest here. A
 # wlroots compositor lists its windows newest first, and "next" takes the
-# one after the window in front, starting over at the top.
+# one after the window in front, starting over at the top. KWin lists them
+# in the order they were shown, oldest first (a window shown again goes to
+# the end, as C did on coming to the front).
 next_order() {
   case $system in
     openbox | twm | gnome) echo "$1 $2 $3 $1" ;;
     sway) echo "$2 $1 $3 $2" ;;
+    kwin) echo "$1 $2 $3 $1" ;;
     *) fail "next_order: the order of the windows on $system is not written down yet" ;;
   esac
 }
@@ -276,6 +282,16 @@ helper_pid() { cat "$work/$1.pid"; }
 
 # sway_has CRITERIA: sway has a window that meets them.
 sway_has() { swaymsg -q "$1 nop" 2>/dev/null; }
+
+# kde_has NAME STATE: KWin's window management, asked as any client may
+# ask it, lists window NAME in that state.
+kde_has() {
+  local listed
+  listed=$("$KDE_WINDOWS") || fail "KWin did not list its windows"
+  awk -F'\t' -v pid="$(helper_pid "$1")" -v state="$2" '
+    $1 == pid && index("," $2 ",", "," state ",") { found = 1 }
+    END { exit !found }' <<<"$listed"
+}
 
 window_id() { awk '/^ready/ { print $2 }' "$work/$1.log"; }
 
