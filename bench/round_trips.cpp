@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstddef>
 #include <deque>
 #include <string>
 #include <vector>
@@ -16,14 +17,20 @@ using Clock = std::chrono::steady_clock;
 
 std::string socketPath(int number) { return "/tmp/.X11-unix/X" + std::to_string(number); }
 
+// Clients try the abstract socket of a display first, then the file: the
+// go-between listens on the abstract one, so that no other server can
+// hold that number meanwhile, and connects to the server by its file.
 int unixSocket(const std::string& path, bool listen) {
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  const std::size_t start = listen ? 1 : 0;  // abstract: a NUL, then the name
+  path.copy(address.sun_path + start, sizeof address.sun_path - 1 - start);
+  const auto length =
+      static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + start + path.size() + !listen);
   auto* generic = reinterpret_cast<sockaddr*>(&address);
-  const bool ok = listen ? ::bind(fd, generic, sizeof address) == 0 && ::listen(fd, 4) == 0
-                         : ::connect(fd, generic, sizeof address) == 0;
+  const bool ok = listen ? ::bind(fd, generic, length) == 0 && ::listen(fd, 4) == 0
+                         : ::connect(fd, generic, length) == 0;
   if (ok) return fd;
   ::close(fd);
   return -1;
@@ -52,10 +59,7 @@ DelayingDisplay::DelayingDisplay(const std::string& display)
     if (::access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) continue;
     if (::access(socketPath(number).c_str(), F_OK) == 0) continue;
     listener_ = unixSocket(socketPath(number), true);
-    if (listener_ >= 0) {
-      name_ = ":" + std::to_string(number);
-      path_ = socketPath(number);
-    }
+    if (listener_ >= 0) name_ = ":" + std::to_string(number);
   }
   if (listener_ >= 0) thread_ = std::thread(&DelayingDisplay::serve, this);
 }
@@ -64,7 +68,6 @@ DelayingDisplay::~DelayingDisplay() {
   stopping_ = true;
   if (thread_.joinable()) thread_.join();
   if (listener_ >= 0) ::close(listener_);
-  if (!path_.empty()) ::unlink(path_.c_str());
 }
 
 void DelayingDisplay::serve() {
@@ -88,8 +91,8 @@ void DelayingDisplay::relay(int client) {
   while (open && !stopping_) {
     int timeout = 100;
     if (!held.empty()) {
-      const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
-          held.front().due - Clock::now());
+      const auto wait =
+          std::chrono::duration_cast<std::chrono::milliseconds>(held.front().due - Clock::now());
       timeout = static_cast<int>(std::max<long long>(0, wait.count()));
     }
     pollfd ends[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};

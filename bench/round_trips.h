@@ -32,7 +32,6 @@ class DelayingDisplay {
 
   std::string upstream_;
   std::string name_;
-  std::string path_;
   int listener_ = -1;
   std::atomic<int> holdMs_{0};
   std::atomic<bool> stopping_{false};

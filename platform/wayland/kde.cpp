@@ -1,7 +1,8 @@
 // Windows on KDE Plasma, whose compositor (KWin) offers its own window
 // management protocol instead of wlroots', and only to programs that a
 // desktop file declares (X-KDE-Wayland-Interfaces). Binding the manager
-// brings the id of every window, in the order the windows were opened;
+// brings the id of every window, in the order the windows were shown (one
+// shown again comes last), which is the order "next" steps through;
 // asking for each window's object by its id brings its title, app id and
 // state. Two roundtrips later the list is whole.
 #include <cstdint>
@@ -138,6 +139,7 @@ void setState(HWND window, std::uint32_t flag) {
                             {uintArgument(flag), uintArgument(flag)});
 }
 
+// KWin restores a minimised window as it activates it.
 void activate(HWND window) { setState(window, ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE); }
 
 void close(HWND window) { snapshot<read>()->request(window, ORG_KDE_PLASMA_WINDOW_CLOSE); }

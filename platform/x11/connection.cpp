@@ -36,8 +36,9 @@ xcb_window_t rootOf(const Xcb& x, xcb_connection_t* c, int screen) {
   return roots.rem > 0 ? roots.data->root : XCB_NONE;
 }
 
-xcb_connection_t* connectQuietly(const Xcb& x, int& screen) {
+xcb_connection_t* connectQuietly(const Xcb& x, Deadline& deadline, int& screen) {
   const posix::QuietStandardError quiet;
+  deadline.watchNextDescriptor();
   return x.connect(nullptr, &screen);
 }
 
@@ -49,7 +50,7 @@ std::unique_ptr<Connection> Connection::open(Deadline& deadline) {
   const Xcb* x = xcb();
   if (x == nullptr) return nullptr;
   int screen = 0;
-  xcb_connection_t* c = connectQuietly(*x, screen);
+  xcb_connection_t* c = connectQuietly(*x, deadline, screen);
   if (x->hasError(c)) {
     x->disconnect(c);
     return nullptr;
@@ -65,7 +66,7 @@ Connection::Connection(const Xcb& xcb, xcb_connection_t* connection, xcb_window_
                        std::string displayName)
     : x(xcb), c(connection), root(rootWindow), display(std::move(displayName)) {}
 
-// Closing sends nothing: what was asked for was sent when it was asked.
+// Closing sends nothing: every request was carried out when it was made.
 Connection::~Connection() { x.disconnect(c); }
 
 int Connection::socket() const { return x.fileDescriptor(c); }
@@ -75,9 +76,9 @@ int Connection::socket() const { return x.fileDescriptor(c); }
 bool Connection::internAtoms(const Deadline& deadline) {
   unsigned int sequences[static_cast<int>(Name::count)];
   for (int i = 0; i < static_cast<int>(Name::count); ++i) {
-    sequences[i] = x.internAtom(c, 1, static_cast<std::uint16_t>(std::strlen(kAtomNames[i])),
-                                kAtomNames[i])
-                       .sequence;
+    sequences[i] =
+        x.internAtom(c, 1, static_cast<std::uint16_t>(std::strlen(kAtomNames[i])), kAtomNames[i])
+            .sequence;
   }
   for (int i = 0; i < static_cast<int>(Name::count); ++i) {
     const auto reply = await<xcb_intern_atom_reply_t>(sequences[i], deadline);
@@ -101,7 +102,7 @@ Property Connection::awaitProperty(unsigned int sequence, const Deadline& deadli
   const int length = x.propertyValueLength(reply.get());
   if (reply->format == 8) {
     property.bytes.assign(data, static_cast<std::size_t>(length));
-  } else if (reply->format == 32) {
+  } else if (reply->format == 32 && length >= 4) {
     property.items.resize(static_cast<std::size_t>(length) / 4);
     std::memcpy(property.items.data(), data, property.items.size() * 4);
   }
@@ -110,6 +111,10 @@ Property Connection::awaitProperty(unsigned int sequence, const Deadline& deadli
 
 void Connection::flush() {
   if (!gone_ && x.flush(c) <= 0) gone_ = true;
+}
+
+void Connection::sync(const Deadline& deadline) {
+  if (!gone_) await<xcb_get_input_focus_reply_t>(x.getInputFocus(c).sequence, deadline);
 }
 
 void* Connection::awaitReply(unsigned int sequence, const Deadline& deadline) {

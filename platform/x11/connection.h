@@ -84,6 +84,11 @@ class Connection {
   Property awaitProperty(unsigned int sequence, const Deadline& deadline);
   // Sends what is buffered; requests without a reply go out with it.
   void flush();
+  // Sends what is buffered and waits until the server has carried it out.
+  // A request must not end with the run before that: a server that finds
+  // the connection closed may drop what it had not read yet. Also before a
+  // "sleep" or "execSync", which the request should not wait for.
+  void sync(const Deadline& deadline);
 
  private:
   Connection(const Xcb& x, xcb_connection_t* c, xcb_window_t root, std::string display);

@@ -1,16 +1,14 @@
 #include "platform/x11/deadline.h"
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
 namespace x11 {
 namespace {
-
-// Descriptors looked at while the socket is not known yet: the connection
-// takes the lowest free one, and a launcher holds few.
-constexpr int kMostDescriptors = 256;
 
 // After the deadline the timer keeps firing, so that a library that retries
 // an interrupted call (a connect to the next address, a poll) is stopped
@@ -28,11 +26,7 @@ void shutDown(int fd) {
 
 void onAlarm(int) {
   const int saved = errno;
-  if (watched >= 0) {
-    shutDown(watched);
-  } else {
-    for (int fd = 3; fd < kMostDescriptors; ++fd) shutDown(fd);
-  }
+  if (watched >= 0) shutDown(watched);
   errno = saved;
 }
 
@@ -43,7 +37,7 @@ timeval microseconds(long long count) {
 }  // namespace
 
 BrokenPipeIgnored::BrokenPipeIgnored() {
-  struct sigaction ignore{};
+  struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
   ::sigaction(SIGPIPE, &ignore, &saved_);
@@ -54,7 +48,7 @@ BrokenPipeIgnored::~BrokenPipeIgnored() { ::sigaction(SIGPIPE, &saved_, nullptr)
 Deadline::Deadline(int socket, std::chrono::milliseconds time)
     : end_(std::chrono::steady_clock::now() + time) {
   watched = socket;
-  struct sigaction alarm{};
+  struct sigaction alarm {};
   alarm.sa_handler = onAlarm;  // no SA_RESTART: blocking calls return EINTR
   sigemptyset(&alarm.sa_mask);
   ::sigaction(SIGALRM, &alarm, &savedAlarm_);
@@ -70,6 +64,14 @@ Deadline::~Deadline() {
 }
 
 void Deadline::watch(int socket) { watched = socket; }
+
+// A new descriptor always takes the lowest free number, and the program
+// has one thread: nothing else opens one in between.
+void Deadline::watchNextDescriptor() {
+  const int next = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+  if (next >= 0) ::close(next);
+  watched = next;
+}
 
 int Deadline::remaining() const {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -27,7 +27,7 @@ class BrokenPipeIgnored {
   BrokenPipeIgnored& operator=(const BrokenPipeIgnored&) = delete;
 
  private:
-  struct sigaction saved_{};
+  struct sigaction saved_ {};
 };
 
 // While one lives, the X socket cannot block the program past the deadline.
@@ -38,8 +38,7 @@ class BrokenPipeIgnored {
 // handler are put back as they were when it ends.
 class Deadline {
  public:
-  // `socket`: the connection's descriptor, or -1 while it is being made
-  // (then every socket the process holds is shut down on time).
+  // `socket`: the connection's descriptor, or -1 while it is being made.
   explicit Deadline(int socket, std::chrono::milliseconds time = kAnswerTime);
   ~Deadline();
   Deadline(const Deadline&) = delete;
@@ -47,13 +46,16 @@ class Deadline {
 
   // Names the connection's socket once it is made.
   void watch(int socket);
+  // Names the descriptor the next socket will take: the lowest free one,
+  // for a connection a library is about to make. Call it right before.
+  void watchNextDescriptor();
   // Milliseconds left, 0 once the time is up.
   int remaining() const;
 
  private:
   const std::chrono::steady_clock::time_point end_;
   const BrokenPipeIgnored pipe_;
-  struct sigaction savedAlarm_{};
+  struct sigaction savedAlarm_ {};
   itimerval savedTimer_{};
 };
 

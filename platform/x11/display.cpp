@@ -35,12 +35,12 @@ class Session {
     if (x == nullptr) return;
     x->setIOErrorHandler(serverGone);
     x->setErrorHandler(ignoreError);
-    const Deadline deadline(-1);
-    Display* display = openQuietly(*x);
+    Deadline deadline(-1);
+    Display* display = openQuietly(*x, deadline);
     if (display == nullptr) return;
     Desktop& desktop = desktop_.emplace(Desktop{*x, display, DefaultRootWindow(display), {}});
-    x->internAtoms(display, const_cast<char**>(kAtomNames), static_cast<int>(BoxName::count),
-                   False, desktop.atoms);
+    x->internAtoms(display, const_cast<char**>(kAtomNames), static_cast<int>(BoxName::count), False,
+                   desktop.atoms);
   }
 
   // Closing waits until the server has taken every request.
@@ -54,8 +54,9 @@ class Session {
   const Desktop* desktop() const { return desktop_ ? &*desktop_ : nullptr; }
 
  private:
-  static Display* openQuietly(const Xlib& x) {
+  static Display* openQuietly(const Xlib& x, Deadline& deadline) {
     const posix::QuietStandardError quiet;
+    deadline.watchNextDescriptor();
     return x.openDisplay(nullptr);
   }
 

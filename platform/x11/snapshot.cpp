@@ -64,27 +64,33 @@ std::optional<std::wstring> textOf(const Connection& connection, const Property&
 Snapshot::Snapshot(Connection& connection, const Deadline& deadline,
                    std::chrono::steady_clock::time_point end)
     : connection_(connection), end_(end) {
-  readRoot(deadline);
-  if (managed_ && offers(Name::clientListStacking)) return;
-  if (managed_ && offers(Name::clientList)) return;
-  windows_.clear();
-  walkTree(deadline);
+  const RootLists lists = readRoot(deadline);
+  const bool stacked = offers(Name::clientListStacking) && lists.stacking.type == XCB_ATOM_WINDOW;
+  const bool listed = offers(Name::clientList) && lists.clients.type == XCB_ATOM_WINDOW;
+  if (managed_ && (stacked || listed)) {
+    const Property& list = stacked ? lists.stacking : lists.clients;
+    windows_ = topmostFirst(list.items.data(), list.items.size());
+  } else {
+    walkTree(deadline);
+  }
 }
 
 bool Snapshot::offers(Name feature) const {
   const xcb_atom_t atom = connection_.atom(feature);
-  return atom != XCB_NONE && std::find(supported_.begin(), supported_.end(), atom) != supported_.end();
+  return atom != XCB_NONE &&
+         std::find(supported_.begin(), supported_.end(), atom) != supported_.end();
 }
 
 // Everything the root can tell in one round trip, and the check of the
 // window manager in a second. The stacking list runs from the bottom up;
 // the plain client list in the order the windows were mapped, so the
 // newest window comes first when it is read backwards.
-void Snapshot::readRoot(const Deadline& deadline) {
+Snapshot::RootLists Snapshot::readRoot(const Deadline& deadline) {
   Connection& c = connection_;
   const unsigned int check = c.requestProperty(c.root, c.atom(Name::supportingWmCheck), 1);
   const unsigned int supported = c.requestProperty(c.root, c.atom(Name::supported), kMostSupported);
-  const unsigned int stacking = c.requestProperty(c.root, c.atom(Name::clientListStacking), kMostListed);
+  const unsigned int stacking =
+      c.requestProperty(c.root, c.atom(Name::clientListStacking), kMostListed);
   const unsigned int clients = c.requestProperty(c.root, c.atom(Name::clientList), kMostListed);
   const unsigned int active = c.requestProperty(c.root, c.atom(Name::activeWindow), 1);
   const unsigned int tree = c.x.queryTree(c.c, c.root).sequence;
@@ -93,10 +99,7 @@ void Snapshot::readRoot(const Deadline& deadline) {
   const Property named = c.awaitProperty(check, deadline);
   if (named.type == XCB_ATOM_WINDOW && !named.items.empty()) check_ = named.items.front();
   supported_ = c.awaitProperty(supported, deadline).items;
-  const Property stack = c.awaitProperty(stacking, deadline);
-  const Property list = c.awaitProperty(clients, deadline);
-  windows_ = topmostFirst((stack.type == XCB_ATOM_WINDOW ? stack : list).items.data(),
-                          (stack.type == XCB_ATOM_WINDOW ? stack : list).items.size());
+  RootLists lists{c.awaitProperty(stacking, deadline), c.awaitProperty(clients, deadline)};
   const Property activeWindow = c.awaitProperty(active, deadline);
   if (activeWindow.type == XCB_ATOM_WINDOW && !activeWindow.items.empty())
     active_ = activeWindow.items.front();
@@ -107,6 +110,7 @@ void Snapshot::readRoot(const Deadline& deadline) {
   if (const auto reply = c.await<xcb_get_input_focus_reply_t>(focus, deadline))
     focus_ = reply->focus;
   checkWindowManager(deadline);
+  return lists;
 }
 
 // A window manager that has ended may leave its check window's name behind:
@@ -137,8 +141,7 @@ void Snapshot::walkTree(const Deadline& deadline) {
   for (int depth = 1; depth <= kDeepest && !level.empty(); ++depth) {
     std::vector<unsigned int> attributes, states, trees;
     for (const Candidate& candidate : level) {
-      if (depth == 1)
-        attributes.push_back(c.x.getWindowAttributes(c.c, candidate.window).sequence);
+      if (depth == 1) attributes.push_back(c.x.getWindowAttributes(c.c, candidate.window).sequence);
       states.push_back(c.requestProperty(candidate.window, c.atom(Name::wmState), 0));
       trees.push_back(c.x.queryTree(c.c, candidate.window).sequence);
     }

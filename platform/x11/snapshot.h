@@ -39,7 +39,11 @@ class Snapshot {
   const std::vector<std::optional<std::wstring>>& titles();
 
  private:
-  void readRoot(const Deadline& deadline);
+  struct RootLists {
+    Property stacking;  // bottom first
+    Property clients;   // oldest first
+  };
+  RootLists readRoot(const Deadline& deadline);
   void checkWindowManager(const Deadline& deadline);
   void walkTree(const Deadline& deadline);
   std::vector<Property> readColumn(const std::vector<xcb_window_t>& windows, xcb_atom_t name,

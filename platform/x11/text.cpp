@@ -11,13 +11,14 @@ namespace x11 {
 namespace {
 
 constexpr unsigned char kEscape = 0x1B;
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // what iconv_open fails with
 
 // What one half of the code table holds.
 struct Charset {
   enum Kind { ascii, jisRoman, katakana, latin1, converted, unknown } kind = unknown;
-  int width = 1;                  // bytes per character
+  int width = 1;                    // bytes per character
   const char* iconvName = nullptr;  // for `converted`: the sets glibc knows
-  char prefix = 0;                // a byte before each character in that encoding
+  char prefix = 0;                  // a byte before each character in that encoding
 };
 
 // The sets named by the final byte of a designation. glibc reads the
@@ -26,19 +27,28 @@ Charset designated(bool doubleByte, bool ninetySix, char final) {
   if (doubleByte) {
     switch (final) {
       case '@':
-      case 'B': return {Charset::converted, 2, "EUC-JP"};
-      case 'A': return {Charset::converted, 2, "EUC-CN"};
-      case 'C': return {Charset::converted, 2, "EUC-KR"};
-      case 'D': return {Charset::converted, 2, "EUC-JP", '\x8f'};
-      default: return {};
+      case 'B':
+        return {Charset::converted, 2, "EUC-JP"};
+      case 'A':
+        return {Charset::converted, 2, "EUC-CN"};
+      case 'C':
+        return {Charset::converted, 2, "EUC-KR"};
+      case 'D':
+        return {Charset::converted, 2, "EUC-JP", '\x8f'};
+      default:
+        return {};
     }
   }
   if (!ninetySix) {
     switch (final) {
-      case 'B': return {Charset::ascii};
-      case 'J': return {Charset::jisRoman};
-      case 'I': return {Charset::katakana};
-      default: return {};
+      case 'B':
+        return {Charset::ascii};
+      case 'J':
+        return {Charset::jisRoman};
+      case 'I':
+        return {Charset::katakana};
+      default:
+        return {};
     }
   }
   static const std::map<char, const char*> kRightHalves = {
@@ -55,7 +65,8 @@ class Decoder {
  public:
   explicit Decoder(const std::string& bytes) : bytes_(bytes) {}
   ~Decoder() {
-    for (const auto& entry : converters_) ::iconv_close(entry.second);
+    for (const auto& entry : converters_)
+      if (entry.second != kNoConverter) ::iconv_close(entry.second);
   }
   Decoder(const Decoder&) = delete;
   Decoder& operator=(const Decoder&) = delete;
@@ -128,8 +139,9 @@ class Decoder {
         text_ += static_cast<wchar_t>(byte & 0x7F);
         break;
       case Charset::jisRoman:
-        text_ += (byte & 0x7F) == 0x5C ? L'\u00A5' : (byte & 0x7F) == 0x7E ? L'\u203E'
-                                                                          : wchar_t(byte & 0x7F);
+        text_ += (byte & 0x7F) == 0x5C   ? L'\u00A5'
+                 : (byte & 0x7F) == 0x7E ? L'\u203E'
+                                         : wchar_t(byte & 0x7F);
         break;
       case Charset::katakana:
         if (byte < 0xA1 || byte > 0xDF) return escapeBytes(1);
@@ -169,7 +181,7 @@ class Decoder {
   // Exactly one character out of `input`, or false.
   bool convert(const char* encoding, std::string& input, wchar_t (&out)[2]) {
     iconv_t converter = converterFor(encoding);
-    if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+    if (converter == kNoConverter) return false;
     ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
     char* in = input.data();
     std::size_t inLeft = input.size();
@@ -201,10 +213,8 @@ std::wstring decodeCompoundText(const std::string& bytes) { return Decoder(bytes
 
 std::wstring decodeText(TextType type, const std::string& bytes) {
   switch (type) {
-    case TextType::utf8: {
-      // widenLossless escapes a stray byte as U+DC00 + byte already.
+    case TextType::utf8:  // a stray byte becomes U+DC00 + byte there too
       return utf8::widenLossless(bytes);
-    }
     case TextType::latin1: {
       std::wstring text;
       for (const char byte : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(byte));

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -183,8 +183,7 @@ void activate(HWND handle) {
     c.x.configureWindow(c.c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
     c.x.setInputFocus(c.c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
   }
-  // Sent now, not when the run ends: a "sleep" or "execSync" may follow.
-  c.flush();
+  c.sync(deadline);
 }
 
 // Only ever a request the window may turn down. A window that takes no
@@ -210,7 +209,7 @@ void close(HWND handle) {
     sendMessage(window, XCB_EVENT_MASK_NO_EVENT, window, c.atom(Name::wmProtocols),
                 {deleteWindow, time});
   }
-  c.flush();
+  c.sync(deadline);
 }
 
 // The ICCCM's request to iconify: the window manager, EWMH or not, listens
@@ -221,14 +220,14 @@ void minimize(HWND handle) {
   if (c.gone() || changeState == XCB_NONE) return;
   const Deadline deadline(c.socket());
   sendMessage(c.root, kToWindowManager, windowOf(handle), changeState, {kIconicState});
-  c.flush();
+  c.sync(deadline);
 }
 
 }  // namespace
 
 const WindowSystem* windowSystem() {
-  static const WindowSystem system{describe, findWindow, findLeastRecent, foregroundWindow,
-                                   listWindows, activate, close, minimize};
+  static const WindowSystem system{describe,    findWindow, findLeastRecent, foregroundWindow,
+                                   listWindows, activate,   close,           minimize};
   return session().connection() ? &system : nullptr;
 }
 

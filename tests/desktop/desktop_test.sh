@@ -10,6 +10,7 @@
 # Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL, TARVEXEL_INSPECT,
 # X11_WINDOW_HELPER and WAYLAND_WINDOW_HELPER naming the programs,
 # TARVEXEL_DESKTOP_FILE the desktop file the build made for KWin, and
+# KDE_WINDOWS the tests' program that lists KWin's windows, and
 # GNOME_EXTENSION the built GNOME Shell extension.
 # SYSTEM: openbox or twm (X11), sway or kwin (Wayland), gnome (GNOME Shell
 # 43 on Wayland).
@@ -117,6 +118,7 @@ start_display() {
 # it takes in a probe window; a probe that it missed is replaced.
 wait_for_window_manager() {
   local probe
+  rm -f "$work/probe.log"
   for _ in {1..10}; do
     "$helper" "$work/probe.log" --class Probe &
     probe=$!
@@ -367,6 +369,8 @@ minimizes() { [[ $system != sway ]]; }
 is_minimized() {
   if is_x11; then
     xprop -id "$(window_id "$1")" _NET_WM_STATE | grep -q '_NET_WM_STATE_HIDDEN'
+  elif [[ $system == kwin ]]; then
+    kde_has "$1" minimized
   elif [[ $system == gnome ]]; then
     [[ $(shell call IsMinimized "$(gnome_window "$1" | cut -f 1)") == true ]]
   else
@@ -378,11 +382,14 @@ is_minimized() {
 # windows of one class opened as A, B, C, with C in front, and the press
 # after. With a stacking order the lowest comes first, the oldest here. A
 # wlroots compositor lists its windows newest first, and "next" takes the
-# one after the window in front, starting over at the top.
+# one after the window in front, starting over at the top. KWin lists them
+# in the order they were shown, oldest first (a window shown again goes to
+# the end, as C did on coming to the front).
 next_order() {
   case $system in
     openbox | twm | gnome) echo "$1 $2 $3 $1" ;;
     sway) echo "$2 $1 $3 $2" ;;
+    kwin) echo "$1 $2 $3 $1" ;;
     *) fail "next_order: the order of the windows on $system is not written down yet" ;;
   esac
 }
@@ -406,6 +413,16 @@ helper_pid() { cat "$work/$1.pid"; }
 
 # sway_has CRITERIA: sway has a window that meets them.
 sway_has() { swaymsg -q "$1 nop" 2>/dev/null; }
+
+# kde_has NAME STATE: KWin's window management, asked as any client may
+# ask it, lists window NAME in that state.
+kde_has() {
+  local listed
+  listed=$("$KDE_WINDOWS") || fail "KWin did not list its windows"
+  awk -F'\t' -v pid="$(helper_pid "$1")" -v state="$2" '
+    $1 == pid && index("," $2 ",", "," state ",") { found = 1 }
+    END { exit !found }' <<<"$listed"
+}
 
 window_id() { awk '/^ready/ { print $2 }' "$work/$1.log"; }
 
@@ -581,6 +598,19 @@ case_title_sources() {
   expect_fired net
 }
 
+# A request that is the last thing a run does still arrives: the run ends
+# only once the server has carried it out.
+case_request_at_the_end() {
+  start_desktop
+  local i
+  for i in 1 2 3 4 5; do
+    start_window "mail$i" --class "Mail$i"
+    run_profile '[mail]' "class=Mail$i" 'fired mail' 'exec=close' '[default]' 'fired default'
+    expect_fired mail
+    expect_closed "mail$i"
+  done
+}
+
 # "active" fires only for the window in front; then the other way round.
 case_active_mode() {
   start_desktop
@@ -731,24 +761,43 @@ dismiss_by() {
   esac
 }
 
+# wait_for_notice: notice_id is the id of the notice's box, once it is
+# there. xdotool may fail on a window that goes while it looks (a probe, a
+# helper): then it looks again.
+find_notice() {
+  notice_id=$(xdotool search --name '^Tarvexel$' 2>/dev/null | head -n1)
+  [[ -n $notice_id ]]
+}
+
+wait_for_notice() { wait_until 10 find_notice || fail "no notice window appeared"; }
+
+# expect_notice_ended WHAT: WHAT ended the notice's run, with status 0.
+expect_notice_ended() {
+  wait_until 5 has_ended "$notice" || fail "$1 did not end the run"
+  wait "$notice"
+  status=$?
+  [[ $status == 0 ]] || fail "exit status $status after $1"
+}
+
+expect_notice_text() {
+  [[ $(cat "$work/notice.err") == "$kNotice" ]] ||
+    fail "standard error held: $(cat "$work/notice.err")"
+}
+
 case_notice() {
   start_openbox
-  local way id status
+  local way id
   for way in Return Escape click close; do
     "$tarvexel" >"$work/notice.out" 2>"$work/notice.err" &
     notice=$!
     pids+=("$notice")
-    id=$(timeout 10 xdotool search --sync --name '^Tarvexel$' | head -n1)
-    [[ -n $id ]] || fail "no notice window appeared"
+    wait_for_notice
+    id=$notice_id
     sleep 0.3
     ! has_ended "$notice" || fail "the run ended before the notice was dismissed"
     dismiss_by "$id" "$way"
-    wait_until 5 has_ended "$notice" || fail "dismissing by $way did not end the run"
-    wait "$notice"
-    status=$?
-    [[ $status == 0 ]] || fail "exit status $status after dismissing by $way"
-    [[ $(cat "$work/notice.err") == "$kNotice" ]] ||
-      fail "standard error held: $(cat "$work/notice.err")"
+    expect_notice_ended "dismissing by $way"
+    expect_notice_text
     [[ ! -s $work/notice.out ]] || fail "something was written to standard output"
     ! notice_shown || fail "the notice stayed on screen"
   done
@@ -1074,7 +1123,9 @@ case_hostile_server_ends() {
     timeout 10 "$tarvexel" "$work/profile.ini" >"$work/out" 2>"$work/err" &
     local run=$!
     if [[ $when == sleep ]]; then
-      wait_until 5 is_front "alpha_$when" || fail "alpha did not come to the front"
+      # The activation was asked for: the run is in its sleep.
+      wait_until 5 has_line "$work/alpha_$when.log" '^asked activate' ||
+        fail "alpha was not activated"
       kill -KILL "$xvfb_pid"
     fi
     wait "$run"
@@ -1091,31 +1142,21 @@ case_hostile_server_ends() {
 # box is up ends the run with 0, printing nothing more.
 case_hostile_notice() {
   start_openbox
-  local id status
   printf '%s\n' '<?xml version="1.0"?>' '<fontconfig>' '<include>/etc/fonts/fonts.conf</include>' \
     '<not-understood/>' '</fontconfig>' >"$work/fonts.conf"
   FONTCONFIG_FILE=$work/fonts.conf "$tarvexel" >"$work/notice.out" 2>&- &
   notice=$!
   pids+=("$notice")
-  id=$(timeout 10 xdotool search --sync --name '^Tarvexel$' | head -n1)
-  [[ -n $id ]] || fail "no notice window appeared with standard error closed"
-  wait_until 5 is_active_id "$id" || fail "the notice has no focus"
-  xdotool key Return
-  wait_until 5 has_ended "$notice" || fail "dismissing did not end the run"
-  wait "$notice"
-  status=$?
-  [[ $status == 0 ]] || fail "exit status $status with standard error closed"
+  wait_for_notice
+  dismiss_by "$notice_id" Return
+  expect_notice_ended "dismissing with standard error closed"
   "$tarvexel" >"$work/notice.out" 2>"$work/notice.err" &
   notice=$!
   pids+=("$notice")
-  timeout 10 xdotool search --sync --name '^Tarvexel$' >/dev/null || fail "no notice window"
+  wait_for_notice
   kill -KILL "$xvfb_pid"
-  wait_until 5 has_ended "$notice" || fail "the run did not end with the server"
-  wait "$notice"
-  status=$?
-  [[ $status == 0 ]] || fail "exit status $status when the server ended under the notice"
-  [[ $(cat "$work/notice.err") == "$kNotice" ]] ||
-    fail "standard error held: $(cat "$work/notice.err")"
+  expect_notice_ended "the server's end"
+  expect_notice_text
 }
 
 # Titles as Xt programs store them outside Latin-1: COMPOUND_TEXT in

@@ -82,6 +82,7 @@ class Helper {
         protocols_(XInternAtom(display, "WM_PROTOCOLS", False)),
         deleteWindow_(XInternAtom(display, "WM_DELETE_WINDOW", False)),
         clientList_(XInternAtom(display, "_NET_CLIENT_LIST", False)),
+        stackingList_(XInternAtom(display, "_NET_CLIENT_LIST_STACKING", False)),
         wmCheck_(XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False)),
         activeWindow_(XInternAtom(display, "_NET_ACTIVE_WINDOW", False)),
         closeWindow_(XInternAtom(display, "_NET_CLOSE_WINDOW", False)) {
@@ -166,18 +167,24 @@ class Helper {
     return found;
   }
 
-  // Taken in: WM_STATE set, and listed where an EWMH window manager runs.
+  // Taken in: WM_STATE set, and listed where an EWMH window manager runs
+  // (in both its lists: they are updated one after the other).
   bool isManaged() {
     if (!hasProperty(window_, wmState_)) return false;
     if (windows(root_, wmCheck_).empty()) return true;
-    const std::vector<Window> clients = windows(root_, clientList_);
+    return isListed(clientList_) && isListed(stackingList_);
+  }
+
+  bool isListed(Atom list) {
+    const std::vector<Window> clients = windows(root_, list);
     return std::find(clients.begin(), clients.end(), window_) != clients.end();
   }
 
   Display* const display_;
   const Window root_;
   Recorder recorder_;
-  Atom wmState_, protocols_, deleteWindow_, clientList_, wmCheck_, activeWindow_, closeWindow_;
+  Atom wmState_, protocols_, deleteWindow_, clientList_, stackingList_, wmCheck_, activeWindow_,
+      closeWindow_;
   Window window_ = None;
   bool ready_ = false;
 };

@@ -1,0 +1,127 @@
+// KWin's windows as its window management lists them to other programs,
+// for the desktop tests: what a window's state is (minimised, active) and
+// in which order the compositor lists the windows, seen from outside
+// Tarvexel. One line a window, in the compositor's order:
+//   PID<TAB>STATES<TAB>APP_ID<TAB>TITLE
+// STATES: "active", "minimized" or both, comma-separated, or "-".
+// It binds the interface at the version Tarvexel binds, so that it sees
+// the order Tarvexel sees. KWin lends the interface only to programs a
+// desktop file declares, unless KWIN_WAYLAND_NO_PERMISSION_CHECKS is set.
+// Usage: kde_windows (WAYLAND_DISPLAY names the compositor). Exit status 1
+// when the compositor cannot be reached or does not offer the interface.
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plasma-window-management-test-client-protocol.h"
+
+namespace {
+
+constexpr std::uint32_t kVersion = 10;
+
+struct Window {
+  org_kde_plasma_window* object = nullptr;
+  std::uint32_t pid = 0;
+  std::uint32_t state = 0;
+  std::string appId;
+  std::string title;
+  bool unmapped = false;
+};
+
+Window& windowOf(void* data) { return *static_cast<Window*>(data); }
+
+void onTitle(void* data, org_kde_plasma_window*, const char* title) {
+  windowOf(data).title = title;
+}
+void onAppId(void* data, org_kde_plasma_window*, const char* appId) {
+  windowOf(data).appId = appId;
+}
+void onState(void* data, org_kde_plasma_window*, std::uint32_t state) {
+  windowOf(data).state = state;
+}
+void onUnmapped(void* data, org_kde_plasma_window*) { windowOf(data).unmapped = true; }
+void onPid(void* data, org_kde_plasma_window*, std::uint32_t pid) { windowOf(data).pid = pid; }
+
+void ignore(void*, org_kde_plasma_window*) {}
+void ignore(void*, org_kde_plasma_window*, std::int32_t) {}
+void ignore(void*, org_kde_plasma_window*, const char*) {}
+void ignore(void*, org_kde_plasma_window*, const char*, const char*) {}
+void ignore(void*, org_kde_plasma_window*, org_kde_plasma_window*) {}
+void ignore(void*, org_kde_plasma_window*, std::int32_t, std::int32_t, std::uint32_t,
+            std::uint32_t) {}
+
+const org_kde_plasma_window_listener kWindowListener{
+    onTitle, onAppId, onState, ignore, ignore, onUnmapped, ignore, ignore, ignore,
+    ignore,  onPid,   ignore,  ignore, ignore, ignore,     ignore, ignore};
+
+struct Manager {
+  org_kde_plasma_window_management* object = nullptr;
+  std::vector<std::unique_ptr<Window>> windows;
+};
+
+void onWindow(void* data, org_kde_plasma_window_management* object, std::uint32_t id) {
+  auto& manager = *static_cast<Manager*>(data);
+  auto window = std::make_unique<Window>();
+  window->object = org_kde_plasma_window_management_get_window(object, id);
+  org_kde_plasma_window_add_listener(window->object, &kWindowListener, window.get());
+  manager.windows.push_back(std::move(window));
+}
+void onShowDesktop(void*, org_kde_plasma_window_management*, std::uint32_t) {}
+void onStackingOrder(void*, org_kde_plasma_window_management*, wl_array*) {}
+void onStackingOrderUuids(void*, org_kde_plasma_window_management*, const char*) {}
+void onWindowWithUuid(void*, org_kde_plasma_window_management*, std::uint32_t, const char*) {}
+
+const org_kde_plasma_window_management_listener kManagerListener{
+    onShowDesktop, onWindow, onStackingOrder, onStackingOrderUuids, onWindowWithUuid};
+
+void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+              std::uint32_t version) {
+  auto& manager = *static_cast<Manager*>(data);
+  if (std::strcmp(interface, org_kde_plasma_window_management_interface.name) != 0) return;
+  manager.object = static_cast<org_kde_plasma_window_management*>(wl_registry_bind(
+      registry, name, &org_kde_plasma_window_management_interface, std::min(version, kVersion)));
+  org_kde_plasma_window_management_add_listener(manager.object, &kManagerListener, &manager);
+}
+void onGlobalRemove(void*, wl_registry*, std::uint32_t) {}
+const wl_registry_listener kRegistryListener{onGlobal, onGlobalRemove};
+
+std::string states(std::uint32_t state) {
+  std::string named;
+  if (state & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE) named += ",active";
+  if (state & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_MINIMIZED) named += ",minimized";
+  return named.empty() ? "-" : named.substr(1);
+}
+
+void print(const Manager& manager) {
+  for (const auto& window : manager.windows) {
+    if (window->unmapped) continue;
+    std::printf("%u\t%s\t%s\t%s\n", window->pid, states(window->state).c_str(),
+                window->appId.c_str(), window->title.c_str());
+  }
+}
+
+}  // namespace
+
+int main() {
+  wl_display* display = wl_display_connect(nullptr);
+  if (display == nullptr) return 1;
+  Manager manager;
+  wl_registry* registry = wl_display_get_registry(display);
+  wl_registry_add_listener(registry, &kRegistryListener, &manager);
+  // The globals; the windows' ids; what each window says of itself.
+  bool answered = true;
+  for (int i = 0; i < 3 && answered; ++i) answered = wl_display_roundtrip(display) >= 0;
+  const bool listed = answered && manager.object != nullptr;
+  if (listed) print(manager);
+  for (const auto& window : manager.windows) org_kde_plasma_window_destroy(window->object);
+  if (manager.object != nullptr) org_kde_plasma_window_management_destroy(manager.object);
+  wl_registry_destroy(registry);
+  wl_display_disconnect(display);
+  return listed ? 0 : 1;
+}
