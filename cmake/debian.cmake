@@ -10,6 +10,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Staged through DESTDIR, so that what is written at install time (the
+# desktop files' Exec=) sees the prefix the package installs to, /usr, and
+# not the staging folder.
+set(CPACK_SET_DESTDIR ON)
 # What the programs link (the C library) is found by dpkg-shlibdeps. The
 # desktop libraries are opened at run time, each only when a display of its
 # kind is named, so a run without a desktop needs none of them; xdg-open

@@ -53,17 +53,40 @@ target_include_directories(tarvexel_platform SYSTEM PRIVATE
   ${WAYLAND_CLIENT_INCLUDE_DIRS} ${TARVEXEL_PROTOCOL_DIR})
 
 # KWin lends its window management only to a program that a desktop file
-# names by its absolute path. Two such files: build/tarvexel.desktop for the
-# program in the build tree (copy it to ~/.local/share/applications/ to
-# use that one), and the one installed beside the installed program.
+# names by its absolute path: one file for each program, the launcher and
+# its companion (which lists the windows). Two of each: build/NAME.desktop
+# for the program in the build tree (copy it to ~/.local/share/applications/
+# to use that one), and the one installed beside the installed program. The
+# installed path is known only when installing (`cmake --install --prefix`
+# chooses it then), so that file is written at install time, from the
+# prefix of that install; DESTDIR, where a package is staged, is no part of
+# the path.
 include(GNUInstallDirs)
-set(TARVEXEL_EXEC "$<TARGET_FILE:tarvexel>")
-configure_file(${PROJECT_SOURCE_DIR}/platform/wayland/tarvexel.desktop.in
-  ${PROJECT_BINARY_DIR}/tarvexel.desktop.build @ONLY)
-file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/tarvexel.desktop
-  INPUT ${PROJECT_BINARY_DIR}/tarvexel.desktop.build)
-set(TARVEXEL_EXEC "${CMAKE_INSTALL_FULL_BINDIR}/tarvexel")
-configure_file(${PROJECT_SOURCE_DIR}/platform/wayland/tarvexel.desktop.in
-  ${PROJECT_BINARY_DIR}/install/tarvexel.desktop @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/install/tarvexel.desktop
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+set(desktop_template ${PROJECT_SOURCE_DIR}/platform/wayland/tarvexel.desktop.in)
+foreach(program tarvexel tarvexel-inspect)
+  if(program STREQUAL tarvexel)
+    set(TARVEXEL_DESKTOP_NAME Tarvexel)
+    set(TARVEXEL_DESKTOP_COMMENT "Runs or raises programs by the rules of a profile")
+  else()
+    set(TARVEXEL_DESKTOP_NAME "Tarvexel Inspect")
+    set(TARVEXEL_DESKTOP_COMMENT "Lists the windows Tarvexel sees and explains a profile")
+  endif()
+  set(TARVEXEL_EXEC "$<TARGET_FILE:${program}>")
+  configure_file(${desktop_template} ${PROJECT_BINARY_DIR}/${program}.desktop.build @ONLY)
+  file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/${program}.desktop
+    INPUT ${PROJECT_BINARY_DIR}/${program}.desktop.build)
+
+  set(installed ${PROJECT_BINARY_DIR}/install/${program}.desktop)
+  if(IS_ABSOLUTE ${CMAKE_INSTALL_BINDIR})
+    set(exec_path ${CMAKE_INSTALL_BINDIR}/${program})
+  else()
+    set(exec_path "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}")
+  endif()
+  install(CODE "
+    set(TARVEXEL_DESKTOP_NAME \"${TARVEXEL_DESKTOP_NAME}\")
+    set(TARVEXEL_DESKTOP_COMMENT \"${TARVEXEL_DESKTOP_COMMENT}\")
+    set(TARVEXEL_EXEC \"${exec_path}\")
+    configure_file(\"${desktop_template}\" \"${installed}\" @ONLY)
+  ")
+  install(FILES ${installed} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+endforeach()

@@ -69,7 +69,7 @@ std::wstring noSystem() {
            L" offers no way to list windows, and DISPLAY is not set";
   }
   return L"none: the X display " + environmentValue("DISPLAY") +
-         L" cannot be reached (or libX11 is missing)";
+         L" cannot be reached (or libxcb is missing)";
 }
 
 // How long the notice waits for room in standard error: a pipe that nobody
