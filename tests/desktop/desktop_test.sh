@@ -9,7 +9,8 @@
 #
 # Usage: desktop_test.sh SYSTEM CASE, with TARVEXEL, TARVEXEL_INSPECT,
 # X11_WINDOW_HELPER and WAYLAND_WINDOW_HELPER naming the programs,
-# TARVEXEL_DESKTOP_FILE the desktop file the build made for KWin, and
+# TARVEXEL_DESKTOP_FILE and TARVEXEL_INSPECT_DESKTOP_FILE the desktop files
+# the build made for KWin, and
 # KDE_WINDOWS the tests' program that lists KWin's windows, and
 # GNOME_EXTENSION the built GNOME Shell extension.
 # SYSTEM: openbox or twm (X11), sway or kwin (Wayland), gnome (GNOME Shell
@@ -1000,23 +1001,30 @@ case_many_windows() {
 }
 
 # KWin lends its window management only to a program that a desktop file
-# names by its absolute path: the build's file names the build's program,
-# which finds the window; a copy of the program at another path is turned
-# away, and finds none, silently.
+# names by its absolute path: the build's files name the build's programs,
+# the launcher and its companion, which find the window; copies of them at
+# another path are turned away, and find none, silently.
 case_desktop_file() {
   kwin_checks_permissions=1
   start_desktop
-  cp "$TARVEXEL_DESKTOP_FILE" "$work/kwin/data/applications/"
+  cp "$TARVEXEL_DESKTOP_FILE" "$TARVEXEL_INSPECT_DESKTOP_FILE" "$work/kwin/data/applications/"
   start_window mail --class Mailer
   local rule=('[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default')
   run_profile "${rule[@]}"
   expect_fired mail
+  "$inspect" windows --tsv >"$work/windows.tsv" || fail "windows --tsv failed"
+  grep -q $'\tMailer$' "$work/windows.tsv" ||
+    fail "tarvexel-inspect, named by its desktop file, does not list the window"
   mkdir "$work/elsewhere"
-  cp "$tarvexel" "$work/elsewhere/tarvexel"
+  cp "$tarvexel" "$inspect" "$work/elsewhere/"
   tarvexel=$work/elsewhere/tarvexel
   run_profile "${rule[@]}"
   expect_fired default
   expect_silent "for a program no desktop file names"
+  "$work/elsewhere/$(basename "$inspect")" windows --tsv >"$work/windows.tsv" ||
+    fail "windows --tsv failed"
+  [[ ! -s $work/windows.tsv ]] ||
+    fail "a tarvexel-inspect no desktop file names lists: $(cat "$work/windows.tsv")"
 }
 
 # A compositor that lends Tarvexel no window management (KWin without the
