@@ -123,6 +123,31 @@ long Command::peakResidentKiB() const {
   return peak;
 }
 
+BackgroundProcess::BackgroundProcess(const std::string& program,
+                                     std::vector<std::string> arguments,
+                                     std::vector<std::string> environment, int passFd) {
+  const std::string path = onPath(program);
+  std::vector<char*> argv = pointers(arguments);
+  std::vector<char*> envp = pointers(environment);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (int stream = 0; stream < 3; ++stream) {
+    posix_spawn_file_actions_adddup2(&actions, nullDevice(), stream);
+  }
+  if (passFd >= 0) posix_spawn_file_actions_adddup2(&actions, passFd, 3);
+  pid_t pid = -1;
+  const int failed = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed != 0) throw std::runtime_error("cannot start " + path + ": " + std::strerror(failed));
+  pid_ = pid;
+}
+
+BackgroundProcess::~BackgroundProcess() {
+  ::kill(pid_, SIGTERM);
+  while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
 std::vector<std::string> environmentWithout(const std::vector<std::string>& names) {
   std::vector<std::string> result;
   for (char** at = environ; *at != nullptr; ++at) {

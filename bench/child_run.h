@@ -37,6 +37,23 @@ class Command {
   std::vector<char*> envp_;
 };
 
+// A program the benchmark keeps running while it measures (a display
+// server, a window manager, a client with windows); stopped with SIGTERM
+// and collected when it goes.
+class BackgroundProcess {
+ public:
+  // Its standard streams go to /dev/null, except that `passFd`, if given,
+  // becomes its descriptor 3.
+  BackgroundProcess(const std::string& program, std::vector<std::string> arguments,
+                    std::vector<std::string> environment, int passFd = -1);
+  ~BackgroundProcess();
+  BackgroundProcess(const BackgroundProcess&) = delete;
+  BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+ private:
+  int pid_ = -1;
+};
+
 // This process's environment, less the variables named.
 std::vector<std::string> environmentWithout(const std::vector<std::string>& names);
 

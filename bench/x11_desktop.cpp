@@ -1,47 +1,39 @@
-// How long Tarvexel takes on a desktop to choose among 10 window rules, and
-// how many times it waits for the X server, side by side with
-// `wmctrl -x -a CLASS` (one lookup); and its launch without a display side
-// by side with `dash -c '/bin/true; :'`. Each pair runs in turns, so a busy
+// The X11 table: how long Tarvexel takes to choose among 10 window rules,
+// and how many times it waits for the X server, side by side with
+// `wmctrl -x -a CLASS` (one lookup). Each pair runs in turns, so a busy
 // machine slows both alike; figures are medians.
 //
 // The desktop is the benchmark's own Xvfb and openbox, with 30, then 100,
-// then 300 windows. The rules: nine name classes and titles that no window
-// has; the tenth, on a hit, the class of a window that both searches come to
-// last (its section then runs, empty: the figures are those of the
-// decision, not of the window manager's work on an activation); on a miss a
-// class nobody has, and "default" runs. wmctrl -a brings the window it finds
-// to the front; after each of its hits the window is lowered again.
+// then 300 windows. On a hit the tenth rule names the class of a window
+// that both searches come to last; on a miss a class nobody has, and
+// "default" runs. wmctrl -a brings the window it finds to the front; after
+// each of its hits the window is lowered again.
 //
 // Round trips are counted from outside (bench/round_trips.h).
-//
-// Usage: tarvexel_bench PATH_TO_TARVEXEL [RUNS]
+#include "bench/x11_desktop.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "bench/child_run.h"
 #include "bench/round_trips.h"
+#include "bench/ten_rules.h"
 
 namespace {
 
-constexpr int kRules = 10;
 constexpr int kWindowCounts[] = {30, 100, 300};
 // How long the go-between holds each answer when counting round trips.
 constexpr int kShortHoldMs = 20;
@@ -54,49 +46,15 @@ std::vector<std::string> environmentWith(const std::string& display) {
   return variables;
 }
 
-std::vector<char*> pointers(std::vector<std::string>& strings) {
-  std::vector<char*> list;
-  for (std::string& s : strings) list.push_back(s.data());
-  list.push_back(nullptr);
-  return list;
-}
-
-// A program the benchmark keeps running (Xvfb, openbox); stopped and
-// collected when it goes.
-class Child {
- public:
-  // Its standard error goes to /dev/null; `passFd`, if given, becomes its
-  // descriptor 3.
-  Child(std::vector<std::string> command, std::vector<std::string> environment, int passFd = -1) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (passFd >= 0) posix_spawn_file_actions_adddup2(&actions, passFd, 3);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv = pointers(command);
-    std::vector<char*> envp = pointers(environment);
-    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~Child() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-
- private:
-  pid_t pid_ = -1;
-};
-
 // Starts Xvfb on a free display; its name, or empty.
-std::string startXvfb(std::vector<std::unique_ptr<Child>>& children) {
+std::string startXvfb(std::vector<std::unique_ptr<BackgroundProcess>>& children) {
   int fds[2];
   if (pipe(fds) != 0) return {};
-  children.push_back(
-      std::make_unique<Child>(std::vector<std::string>{"Xvfb", "-displayfd", "3", "-nolisten",
-                                                       "tcp", "-screen", "0", "1280x1024x24"},
-                              environmentWith(""), fds[1]));
+  children.push_back(std::make_unique<BackgroundProcess>(
+      "Xvfb",
+      std::vector<std::string>{"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
+                               "1280x1024x24"},
+      environmentWith(""), fds[1]));
   close(fds[1]);
   std::string number;
   char c;
@@ -200,17 +158,7 @@ bool waitForWindowManager(Display* display) {
   return waitFor([&] { return !rootWindows(display, "_NET_SUPPORTING_WM_CHECK", 1).empty(); });
 }
 
-std::string rules(bool hit) {
-  std::string profile;
-  for (int i = 0; i < kRules - 1; ++i) {
-    profile += "[rule" + std::to_string(i) + "]\n";
-    profile += i % 2 == 0 ? "class=Absent" + std::to_string(i) + "\n"
-                          : "title=Absent window " + std::to_string(i) + "\n";
-    profile += "exec=close\n";
-  }
-  profile += hit ? "[last]\nclass=Target\n" : "[last]\nclass=Absent\n";
-  return profile + "[default]\nsleep=0\n";
-}
+std::string rules(bool hit) { return tenRules(hit ? "class=Target\n" : "class=Absent\n"); }
 
 struct Pair {
   double ours, theirs;
@@ -253,28 +201,25 @@ long roundTrips(DelayingDisplay& proxy, const Command& command, Display* display
   return std::lround(holdsGained(proxy, command, display, target, hit, kLongHoldMs));
 }
 
-void desktopFigures(const std::string& tarvexel, const std::string& display, int runs,
+// Prints the table's rows on `display`; returns the times at 30 windows.
+DecideTimes tableOn(const std::string& tarvexel, const std::string& display, int runs,
                     const ScratchFolder& folder) {
   Display* connection = XOpenDisplay(display.c_str());
   if (connection == nullptr || !waitForWindowManager(connection)) {
-    std::fprintf(stderr, "the desktop did not start\n");
-    std::exit(1);
+    throw std::runtime_error("the X11 desktop did not start");
   }
   DelayingDisplay proxy(display);
-  if (proxy.name().empty()) {
-    std::fprintf(stderr, "no display socket for counting round trips\n");
-    std::exit(1);
-  }
+  if (proxy.name().empty()) throw std::runtime_error("no display socket for counting round trips");
   const std::string hit = folder.write("hit.ini", rules(true));
   const std::string miss = folder.write("miss.ini", rules(false));
   std::printf("%-8s %-5s %12s %12s %7s   %s\n", "windows", "case", "tarvexel ms", "wmctrl ms",
               "ratio", "X round trips tarvexel / wmctrl");
   std::vector<Window> fillers;
   Window target = None;
+  DecideTimes atThirty{};
   for (const int count : kWindowCounts) {
     if (!openWindows(connection, fillers, target, count)) {
-      std::fprintf(stderr, "the windows could not be opened and stacked\n");
-      std::exit(1);
+      throw std::runtime_error("the X11 windows could not be opened and stacked");
     }
     for (const bool isHit : {true, false}) {
       const std::string profile = isHit ? hit : miss;
@@ -292,65 +237,24 @@ void desktopFigures(const std::string& tarvexel, const std::string& display, int
       std::printf("%-8d %-5s %12.2f %12.2f %7.2f   %ld / %ld\n", count, isHit ? "hit" : "miss",
                   times.ours, times.theirs, times.ours / times.theirs, oursTrips, theirTrips);
       std::fflush(stdout);
+      if (count == kWindowCounts[0]) (isHit ? atThirty.hit : atThirty.miss) = times.ours;
     }
   }
   XCloseDisplay(connection);
-}
-
-// The launch with no display, as launch_perftest measures it.
-void headlessFigures(const std::string& tarvexel, int runs, const ScratchFolder& folder) {
-  std::string text;
-  for (int i = 0; i < kRules; ++i)
-    text +=
-        "[rule" + std::to_string(i) + "]\nclass=WindowClass" + std::to_string(i) + "\nexec=close\n";
-  const std::string profile =
-      folder.write("headless.ini", text + "[default]\nexecSync=/bin/true\n");
-  const std::vector<std::string> environment = environmentWith("");
-  const Command ours(tarvexel, {"tarvexel", profile}, environment);
-  const Command shell("dash", {"dash", "-c", "/bin/true; :"}, environment);
-  std::vector<double> a, b;
-  for (int i = 0; i < 2 * runs; ++i) {
-    a.push_back(ours.run().milliseconds);
-    b.push_back(shell.run().milliseconds);
-  }
-  std::printf(
-      "headless launch, 10 rules, execSync=/bin/true: tarvexel %.3f ms, "
-      "dash -c '/bin/true; :' %.3f ms, ratio %.3f\n",
-      median(a), median(b), median(a) / median(b));
-}
-
-// The machine's load average: figures taken under load are noisier.
-std::string loadAverage() {
-  std::ifstream file("/proc/loadavg");
-  std::string line;
-  std::getline(file, line);
-  return line + "\n";
+  return atThirty;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s PATH_TO_TARVEXEL [RUNS]\n", argv[0]);
-    return 2;
-  }
-  const std::string tarvexel = argv[1];
-  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 41;
-  const ScratchFolder folder;
-  std::vector<std::unique_ptr<Child>> children;  // stopped in reverse on the way out
+DecideTimes x11Table(const std::string& tarvexel, int runs, const ScratchFolder& folder) {
+  std::vector<std::unique_ptr<BackgroundProcess>> children;  // stopped in reverse on the way out
   const std::string display = startXvfb(children);
-  if (display.empty()) {
-    std::fprintf(stderr, "could not start Xvfb\n");
-    return 1;
-  }
-  children.push_back(std::make_unique<Child>(std::vector<std::string>{"openbox", "--sm-disable"},
-                                             environmentWith(display)));
-  std::printf("Tarvexel %s on Xvfb + openbox, medians of %d interleaved runs; load %s",
-              tarvexel.c_str(), runs, loadAverage().c_str());
-  desktopFigures(tarvexel, display, runs, folder);
-  headlessFigures(tarvexel, runs * 5, folder);
-  std::printf("load at the end %s", loadAverage().c_str());
-  std::printf("reproduce: %s %s %d\n", argv[0], tarvexel.c_str(), runs);
+  if (display.empty()) throw std::runtime_error("could not start Xvfb");
+  children.push_back(std::make_unique<BackgroundProcess>(
+      "openbox", std::vector<std::string>{"openbox", "--sm-disable"}, environmentWith(display)));
+  std::printf("X11, Xvfb + openbox: 10 rules against wmctrl -x -a CLASS, medians of %d runs\n",
+              runs);
+  const DecideTimes atThirty = tableOn(tarvexel, display, runs, folder);
   while (!children.empty()) children.pop_back();
-  return 0;
+  return atThirty;
 }
