@@ -75,8 +75,7 @@ sessions=()
 cleanup() {
   local i
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill -- "${pids[i]}" 2>/dev/null
-    wait "${pids[i]#-}" 2>/dev/null
+    stop "${pids[i]}"
   done
   for i in "${sessions[@]}"; do
     kill -KILL "$i" 2>/dev/null
@@ -87,6 +86,21 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
+
+# stop PID: asks the process (for a negative PID, its process group) to
+# end, and ends it within five seconds if it does not: a program that hangs
+# in its own shutdown must not hang the suite.
+stop() {
+  local pid=${1#-} state
+  kill -- "$1" 2>/dev/null
+  for _ in {1..50}; do
+    read -r _ _ state _ <"/proc/$pid/stat" 2>/dev/null || break
+    [[ $state != Z ]] || break
+    sleep 0.1
+  done
+  kill -KILL -- "$1" 2>/dev/null
+  wait "$pid" 2>/dev/null
+}
 
 # wait_until SECONDS COMMAND...: true once COMMAND succeeds, false when the
 # time is up.
