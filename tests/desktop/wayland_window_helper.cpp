@@ -22,12 +22,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "xdg-shell-client-protocol.h"
+
+#include "recorder.h"
 
 namespace {
 
@@ -61,15 +62,6 @@ bool parse(int argc, char** argv, Options& options) {
   }
   return options.count >= 1;
 }
-
-class Recorder {
- public:
-  explicit Recorder(const std::string& path) : out_(path, std::ios::app) {}
-  void write(const std::string& line) { out_ << line << '\n' << std::flush; }
-
- private:
-  std::ofstream out_;
-};
 
 struct Globals {
   wl_compositor* compositor = nullptr;

@@ -20,9 +20,10 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "recorder.h"
 
 namespace {
 
@@ -62,15 +63,6 @@ bool parse(int argc, char** argv, Options& options) {
   }
   return true;
 }
-
-class Recorder {
- public:
-  explicit Recorder(const std::string& path) : out_(path, std::ios::app) {}
-  void write(const std::string& line) { out_ << line << '\n' << std::flush; }
-
- private:
-  std::ofstream out_;
-};
 
 class Helper {
  public:
