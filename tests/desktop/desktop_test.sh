@@ -63,6 +63,11 @@ for tool in "${tools[@]}"; do
   skip "$tool is not installed"
 done
 
+# Run from a desktop session, a case still meets only the desktop it starts:
+# none of the session's own displays, buses or desktop names reach it.
+unset DISPLAY XAUTHORITY WAYLAND_DISPLAY SWAYSOCK I3SOCK HYPRLAND_INSTANCE_SIGNATURE \
+  DBUS_SESSION_BUS_ADDRESS XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP XDG_SESSION_TYPE
+
 work=$(mktemp -d)
 pids=()
 sockets=()

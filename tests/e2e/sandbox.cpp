@@ -138,7 +138,7 @@ RunResult Sandbox::run(const std::vector<std::string>& arguments, Start start) c
   RunResult result;
   result.startMilliseconds = monotonicMilliseconds();
   ChildProcess child(argv,
-                     {"PATH=" + folder_ + "/bin:/usr/bin:/bin", "RECORDER_LOG=" + folder_ + "/log.txt"},
+                     {"PATH=" + folder_ + "/bin", "RECORDER_LOG=" + folder_ + "/log.txt"},
                      folder_, errorPath, errorStreamFor(start.error, pipe));
   child.waitFor(60);
   result.endMilliseconds = monotonicMilliseconds();

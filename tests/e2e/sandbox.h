@@ -39,7 +39,9 @@ struct RunResult {
 
 class Sandbox {
  public:
-  // Recorders named a, b, c and xdg-open are on the PATH of every run.
+  // Recorders named a, b, c and xdg-open are on the PATH of every run, and
+  // nothing else: what a test takes away is missing, whatever the machine
+  // has installed.
   Sandbox();
   ~Sandbox();
   Sandbox(const Sandbox&) = delete;
