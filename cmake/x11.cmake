@@ -9,10 +9,13 @@ if(NOT X11_Xft_INCLUDE_PATH)
 endif()
 
 target_sources(tarvexel_platform PRIVATE
+  ${PROJECT_SOURCE_DIR}/platform/x11/authority.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/connection.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/deadline.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/dialog.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/display.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/display_name.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/display_socket.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/snapshot.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/text.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/windows.cpp

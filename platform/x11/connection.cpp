@@ -4,9 +4,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <utility>
 
-#include "platform/posix/quiet_standard_error.h"
+#include "platform/x11/authority.h"
+#include "platform/x11/display_socket.h"
 
 namespace x11 {
 namespace {
@@ -36,10 +38,15 @@ xcb_window_t rootOf(const Xcb& x, xcb_connection_t* c, int screen) {
   return roots.rem > 0 ? roots.data->root : XCB_NONE;
 }
 
-xcb_connection_t* connectQuietly(const Xcb& x, Deadline& deadline, int& screen) {
-  const posix::QuietStandardError quiet;
-  deadline.watchNextDescriptor();
-  return x.connect(nullptr, &screen);
+// libxcb takes the socket, even when the set-up fails, and closes it when
+// the connection is closed.
+xcb_connection_t* connect(const Xcb& x, const DisplaySocket& socket) {
+  if (!socket.cookie) return x.connectToFd(socket.fd, nullptr);
+  xcb_auth_info_t authorisation{static_cast<int>(sizeof kMagicCookie - 1),
+                                const_cast<char*>(kMagicCookie),
+                                static_cast<int>(socket.cookie->size()),
+                                const_cast<char*>(socket.cookie->data())};
+  return x.connectToFd(socket.fd, &authorisation);
 }
 
 }  // namespace
@@ -49,14 +56,15 @@ std::unique_ptr<Connection> Connection::open(Deadline& deadline) {
   if (display == nullptr || *display == '\0') return nullptr;
   const Xcb* x = xcb();
   if (x == nullptr) return nullptr;
-  int screen = 0;
-  xcb_connection_t* c = connectQuietly(*x, deadline, screen);
+  const std::optional<DisplaySocket> socket = connectDisplay(display, deadline);
+  if (!socket) return nullptr;
+  deadline.watch(socket->fd);
+  xcb_connection_t* c = connect(*x, *socket);
   if (x->hasError(c)) {
     x->disconnect(c);
     return nullptr;
   }
-  deadline.watch(x->fileDescriptor(c));
-  const xcb_window_t root = rootOf(*x, c, screen);
+  const xcb_window_t root = rootOf(*x, c, socket->screen);
   std::unique_ptr<Connection> connection(new Connection(*x, c, root, display));
   if (root == XCB_NONE || !connection->internAtoms(deadline)) return nullptr;
   return connection;

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <bitset>
 #include <cerrno>
 
 namespace x11 {
@@ -15,9 +17,18 @@ namespace {
 // again.
 constexpr suseconds_t kRepeatMicroseconds = 20 * 1000;
 
+// The descriptors a library's own connection may take, for watchNewSockets.
+constexpr int kTrackedDescriptors = 4096;
+
 // What the signal handler shuts down: a signal handler can be handed
-// nothing else, and only one deadline runs at a time.
+// nothing else. One socket, or (watchingNew) every socket that was not
+// open before.
 volatile sig_atomic_t watched = -1;
+volatile sig_atomic_t watchingNew = 0;
+std::bitset<kTrackedDescriptors> openBefore;
+
+// The innermost deadline that lives.
+Deadline* innermost = nullptr;
 
 void shutDown(int fd) {
   struct stat status;
@@ -27,6 +38,10 @@ void shutDown(int fd) {
 void onAlarm(int) {
   const int saved = errno;
   if (watched >= 0) shutDown(watched);
+  if (watchingNew) {
+    for (int fd = 0; fd < kTrackedDescriptors; ++fd)
+      if (!openBefore[static_cast<std::size_t>(fd)]) shutDown(fd);
+  }
   errno = saved;
 }
 
@@ -34,48 +49,69 @@ timeval microseconds(long long count) {
   return timeval{static_cast<time_t>(count / 1000000), static_cast<suseconds_t>(count % 1000000)};
 }
 
-}  // namespace
-
-BrokenPipeIgnored::BrokenPipeIgnored() {
-  struct sigaction ignore {};
-  ignore.sa_handler = SIG_IGN;
-  sigemptyset(&ignore.sa_mask);
-  ::sigaction(SIGPIPE, &ignore, &saved_);
+sigset_t alarmOnly() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGALRM);
+  return set;
 }
 
-BrokenPipeIgnored::~BrokenPipeIgnored() { ::sigaction(SIGPIPE, &saved_, nullptr); }
+}  // namespace
 
-Deadline::Deadline(int socket, std::chrono::milliseconds time)
-    : end_(std::chrono::steady_clock::now() + time) {
+Deadline::Deadline(int socket, Clock::time_point end)
+    : outer_(innermost),
+      end_(outer_ != nullptr ? std::min(end, outer_->end_) : end),
+      outerWatched_(watched) {
+  innermost = this;
+  if (outer_ == nullptr) {
+    // The handler is in place before the signal is let through: one the
+    // parent left pending arrives now, while nothing is watched.
+    watched = -1;
+    watchingNew = 0;
+    struct sigaction alarm {};
+    alarm.sa_handler = onAlarm;  // no SA_RESTART: blocking calls return EINTR
+    sigemptyset(&alarm.sa_mask);
+    ::sigaction(SIGALRM, &alarm, &savedAlarm_);
+    const sigset_t alarms = alarmOnly();
+    ::pthread_sigmask(SIG_UNBLOCK, &alarms, &savedMask_);
+    ::getitimer(ITIMER_REAL, &savedTimer_);
+  }
   watched = socket;
-  struct sigaction alarm {};
-  alarm.sa_handler = onAlarm;  // no SA_RESTART: blocking calls return EINTR
-  sigemptyset(&alarm.sa_mask);
-  ::sigaction(SIGALRM, &alarm, &savedAlarm_);
-  const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(time).count();
-  const itimerval timer{timeval{0, kRepeatMicroseconds}, microseconds(micros > 0 ? micros : 1)};
-  ::setitimer(ITIMER_REAL, &timer, &savedTimer_);
+  arm();
 }
 
 Deadline::~Deadline() {
+  innermost = outer_;
+  watched = outerWatched_;
+  if (outer_ != nullptr) {
+    outer_->arm();
+    return;
+  }
   ::setitimer(ITIMER_REAL, &savedTimer_, nullptr);
+  ::pthread_sigmask(SIG_SETMASK, &savedMask_, nullptr);
   ::sigaction(SIGALRM, &savedAlarm_, nullptr);
   watched = -1;
+  watchingNew = 0;
+}
+
+void Deadline::arm() const {
+  const auto micros =
+      std::chrono::duration_cast<std::chrono::microseconds>(end_ - Clock::now()).count();
+  const itimerval timer{timeval{0, kRepeatMicroseconds}, microseconds(micros > 0 ? micros : 1)};
+  ::setitimer(ITIMER_REAL, &timer, nullptr);
 }
 
 void Deadline::watch(int socket) { watched = socket; }
 
-// A new descriptor always takes the lowest free number, and the program
-// has one thread: nothing else opens one in between.
-void Deadline::watchNextDescriptor() {
-  const int next = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
-  if (next >= 0) ::close(next);
-  watched = next;
+void Deadline::watchNewSockets() {
+  openBefore.reset();
+  for (int fd = 0; fd < kTrackedDescriptors; ++fd)
+    if (::fcntl(fd, F_GETFD) >= 0) openBefore.set(static_cast<std::size_t>(fd));
+  watchingNew = 1;
 }
 
 int Deadline::remaining() const {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-      end_ - std::chrono::steady_clock::now());
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end_ - Clock::now());
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 

@@ -214,9 +214,6 @@ void Dialog::waitUntilDismissed() {
 }  // namespace
 
 void showDialog(const std::wstring& text, const std::wstring& caption) {
-  // Until the program ends: a server that goes away must not end it with
-  // SIGPIPE (see desktop()).
-  const BrokenPipeIgnored brokenPipe;
   const Desktop* desktop = x11::desktop();
   if (desktop == nullptr) return;
   const Xft* xft = x11::xft();

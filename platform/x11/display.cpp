@@ -56,7 +56,7 @@ class Session {
  private:
   static Display* openQuietly(const Xlib& x, Deadline& deadline) {
     const posix::QuietStandardError quiet;
-    deadline.watchNextDescriptor();
+    deadline.watchNewSockets();
     return x.openDisplay(nullptr);
   }
 

@@ -28,16 +28,18 @@ constexpr std::uint32_t kIconicState = 3;
 constexpr std::uint32_t kToWindowManager =
     XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
 
-// The connection and the snapshot of the run, made on the first window
-// call: connecting, the set-up and the reading of the windows share one
-// deadline. A display that does not answer in time counts as none.
+// The connection and the snapshot of the run, made while the window system
+// is chosen: connecting, the set-up and the reading of the windows share
+// the time the systems tried before left. A display that does not answer
+// in time counts as none.
 class Session {
  public:
   Session() {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') return;
-    const auto end = std::chrono::steady_clock::now() + kAnswerTime;
-    Deadline deadline(-1);
+    const Clock::time_point end = choosingEnds();
+    if (end <= Clock::now()) return;
+    Deadline deadline(-1, end);
     connection_ = Connection::open(deadline);
     if (connection_) snapshot_.emplace(*connection_, deadline, end);
     if (connection_ && connection_->gone()) {

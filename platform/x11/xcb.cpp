@@ -8,7 +8,7 @@ namespace {
 using posix::bind;
 
 bool bindConnection(void* library, Xcb& x) {
-  return bind(library, "xcb_connect", x.connect) &&
+  return bind(library, "xcb_connect_to_fd", x.connectToFd) &&
          bind(library, "xcb_connection_has_error", x.hasError) &&
          bind(library, "xcb_disconnect", x.disconnect) &&
          bind(library, "xcb_get_setup", x.getSetup) &&

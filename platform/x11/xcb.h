@@ -10,7 +10,7 @@ namespace x11 {
 
 // The libxcb calls Tarvexel makes, each looked up by its name.
 struct Xcb {
-  decltype(&::xcb_connect) connect = nullptr;
+  decltype(&::xcb_connect_to_fd) connectToFd = nullptr;
   decltype(&::xcb_connection_has_error) hasError = nullptr;
   decltype(&::xcb_disconnect) disconnect = nullptr;
   decltype(&::xcb_get_setup) getSetup = nullptr;
