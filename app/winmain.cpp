@@ -1,6 +1,7 @@
 // The program's whole life: the command line names a profile; run it and
 // say through the exit status whether that worked.
 #include <clocale>
+#include <new>
 
 #include "launcher/launcher.h"
 #include "platform/services.h"
@@ -46,7 +47,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
   // told otherwise the C run-time reads text in its own "C" locale. (Windows
   // CE's run-time has no locales to choose from.)
   std::setlocale(LC_ALL, "");
-  return runCommandLine(commandLine);
+  // Memory running out ends the run as a failure, quietly.
+  try {
+    return runCommandLine(commandLine);
+  } catch (const std::bad_alloc&) {
+    return kFailed;
+  }
 }
 #else
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {

@@ -27,6 +27,7 @@ std::string narrow(const std::wstring& text) {
 
 #else
 
+#include "platform/posix/standard_streams.h"
 #include "platform/posix/utf8.h"
 
 namespace {
@@ -63,6 +64,7 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+  posix::ignoreBrokenPipes();
   std::vector<std::wstring> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(utf8::widenLossless(argv[i]));
   return run(arguments);

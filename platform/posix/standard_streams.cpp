@@ -1,6 +1,7 @@
 #include "platform/posix/standard_streams.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,13 @@ void openStandardStreams() {
     const int opened = ::open("/dev/null", O_RDWR);
     if (opened >= 0 && opened != fd) ::close(opened);
   }
+}
+
+void ignoreBrokenPipes() {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 }  // namespace posix

@@ -11,6 +11,12 @@ namespace posix {
 // else opens a file.
 void openStandardStreams();
 
+// For the whole run, a write to a pipe or socket whose reader has gone (a
+// closed standard error, an X server that went away) fails with EPIPE
+// instead of ending the program with SIGPIPE. The programs it starts get
+// the default back (platform/posix/process.cpp).
+void ignoreBrokenPipes();
+
 }  // namespace posix
 
 #endif
