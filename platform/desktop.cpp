@@ -1,10 +1,10 @@
 // Linux: the window calls of platform/services.h, answered by the window
 // system chosen for the run, and the notice.
 #include <poll.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -21,12 +21,16 @@ namespace {
 // own extension, then X11 (on a Wayland desktop without any of these, the
 // windows of programs that run through XWayland).
 const WindowSystem* choose() {
+  choosingEnds();
   for (const WindowSystem* (*offered)() :
        {wayland::wlroots, wayland::kde, gnome::windowSystem, x11::windowSystem}) {
     if (const WindowSystem* system = offered()) return system;
   }
   return nullptr;
 }
+// How long choosing the window system may take, all systems together.
+constexpr std::chrono::milliseconds kChoosingTime{1000};
+
 // The name our GNOME Shell extension is installed and enabled under.
 constexpr wchar_t kGnomeExtensionUuid[] = L"tarvexel@tarvexel.org";
 
@@ -76,44 +80,10 @@ std::wstring noSystem() {
 // empties must not hold the run up for ever.
 constexpr int kRoomWaitMilliseconds = 1000;
 
-// A write to a pipe whose reader has gone raises SIGPIPE, which would end
-// the run with status 141. It is held back for the write, and taken out of
-// the pending set again if the write raised it, so that nothing of it
-// outlives the write: not the mask, and not a pending signal.
-class PipeSignalHeld {
- public:
-  PipeSignalHeld() {
-    sigemptyset(&pipeSignal_);
-    sigaddset(&pipeSignal_, SIGPIPE);
-    wasPending_ = pending();
-    pthread_sigmask(SIG_BLOCK, &pipeSignal_, &previous_);
-  }
-  ~PipeSignalHeld() {
-    if (!wasPending_ && pending()) {
-      const timespec none{};
-      sigtimedwait(&pipeSignal_, nullptr, &none);
-    }
-    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-  }
-  PipeSignalHeld(const PipeSignalHeld&) = delete;
-  PipeSignalHeld& operator=(const PipeSignalHeld&) = delete;
-
- private:
-  static bool pending() {
-    sigset_t set;
-    return sigpending(&set) == 0 && sigismember(&set, SIGPIPE) == 1;
-  }
-
-  sigset_t pipeSignal_;
-  sigset_t previous_;
-  bool wasPending_ = false;
-};
-
 // Writes what fits; gives up on a closed or broken stream, and on one that
 // has had no room for kRoomWaitMilliseconds. The notice is shorter than
 // PIPE_BUF, so once poll() reports room a pipe takes it whole, at once.
 void writeToStandardError(const std::string& bytes) {
-  const PipeSignalHeld held;
   std::size_t written = 0;
   while (written < bytes.size()) {
     pollfd stream{STDERR_FILENO, POLLOUT, 0};
@@ -128,6 +98,11 @@ void writeToStandardError(const std::string& bytes) {
 }
 
 }  // namespace
+
+std::chrono::steady_clock::time_point choosingEnds() {
+  static const auto end = std::chrono::steady_clock::now() + kChoosingTime;
+  return end;
+}
 
 std::vector<WindowDescription> ListTopLevelWindows() {
   const WindowSystem* system = windowSystem();

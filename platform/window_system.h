@@ -6,6 +6,7 @@
 #ifndef TARVEXEL_PLATFORM_WINDOW_SYSTEM_H
 #define TARVEXEL_PLATFORM_WINDOW_SYSTEM_H
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,12 @@ struct WindowSystem {
   void (*close)(HWND window);
   void (*minimize)(HWND window);
 };
+
+// The window system is chosen within one deadline, set when the choosing
+// starts: each system tried connects, and the one chosen reads its windows,
+// in the time the ones before it left. Whatever fails, the run goes on
+// without a desktop within about a second.
+std::chrono::steady_clock::time_point choosingEnds();
 
 namespace x11 {
 // Null when no X display is named or it cannot be reached.

@@ -63,8 +63,11 @@ Message Bus::call(const Method& method, std::optional<std::uint32_t> id,
                   std::chrono::milliseconds timeout) {
   const Clock::time_point deadline = Clock::now() + timeout;
   sd_bus_message* raw = nullptr;
-  if (bus_ == nullptr || sd_.newMethodCall(bus_, &raw, method.destination, method.path,
-                                           method.interface, method.member) < 0)
+  // No time at all is no call: sd-bus would read a timeout of 0 as its own
+  // default of 25 seconds.
+  if (bus_ == nullptr || timeout.count() <= 0 ||
+      sd_.newMethodCall(bus_, &raw, method.destination, method.path, method.interface,
+                        method.member) < 0)
     return Message(sd_, nullptr);
   const Message request(sd_, raw);
   // A question to a program that runs, never a reason for the bus to start one.

@@ -25,8 +25,15 @@ using gnome::Message;
 using gnome::SdBus;
 
 // Long enough for a busy shell, short enough that a key press that meets a
-// hung one still ends soon.
+// hung one still ends soon. The list itself is asked for in the time left
+// for choosing the window system.
 constexpr std::chrono::milliseconds kTimeout{1000};
+
+// More windows than anyone works with: a reply that lists more is not a
+// desktop's, and is not read on.
+constexpr std::size_t kMostWindows = 10000;
+// The clock is read once for this many windows while the reply is read.
+constexpr std::size_t kWindowsBetweenClockReads = 256;
 
 gnome::Method extension(const char* member) {
   return {"org.gnome.Shell", "/org/tarvexel/Windows", "org.tarvexel.Windows1", member};
@@ -51,11 +58,17 @@ struct Listing {
 };
 
 // The reply to List: an array of (id, class, instance, application id,
-// title, focused).
-bool readListing(const SdBus& sd, sd_bus_message* reply, Listing& listing) {
+// title, focused). False when it is malformed, lists more than kMostWindows
+// windows or is not read by `deadline`.
+bool readListing(const SdBus& sd, sd_bus_message* reply, Listing& listing,
+                 std::chrono::steady_clock::time_point deadline) {
   if (sd.enterContainer(reply, SD_BUS_TYPE_ARRAY, "(ussssb)") <= 0) return false;
   int entered;
   while ((entered = sd.enterContainer(reply, SD_BUS_TYPE_STRUCT, "ussssb")) > 0) {
+    const std::size_t count = listing.ids.size();
+    if (count == kMostWindows) return false;
+    if (count % kWindowsBetweenClockReads == 0 && std::chrono::steady_clock::now() >= deadline)
+      return false;
     std::uint32_t id = 0;
     const char* names[4] = {};
     int focused = 0;
@@ -86,9 +99,12 @@ class Session {
     const SdBus* sd = inWaylandSession() ? gnome::sdBus() : nullptr;
     if (sd == nullptr) return;
     bus_.emplace(*sd);
-    const Message reply = bus_->call(extension("List"), std::nullopt, kTimeout);
+    const auto end = choosingEnds();
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    const Message reply = bus_->call(extension("List"), std::nullopt, left);
     Listing listing;
-    if (!reply || !readListing(*sd, reply.get(), listing)) {
+    if (!reply || !readListing(*sd, reply.get(), listing, end)) {
       bus_.reset();
       return;
     }

@@ -13,6 +13,8 @@
 #include <memory>
 #include <optional>
 
+#include "platform/window_system.h"
+
 namespace wayland {
 namespace {
 
@@ -80,7 +82,7 @@ constexpr wl_callback_listener kCallbackListener{onCallbackDone};
 std::unique_ptr<Connection> open() {
   const std::optional<std::string> path = socketPath();
   if (!path) return nullptr;
-  const Clock::time_point deadline = Clock::now() + kAnswerTime;
+  const Clock::time_point deadline = choosingEnds();
   const Library* library = wayland::library();
   if (library == nullptr) return nullptr;
   library->setLogHandler(quiet);

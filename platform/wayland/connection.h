@@ -17,8 +17,9 @@ namespace wayland {
 
 using Clock = std::chrono::steady_clock;
 
-// How long the compositor has to answer: connecting and reading the
-// windows share it, and the requests sent later get as much again.
+// How long the compositor has to answer a request sent after the windows
+// were read. Connecting and reading the windows share the time left for
+// choosing the window system (platform/window_system.h).
 constexpr std::chrono::milliseconds kAnswerTime{1000};
 
 struct Global {
