@@ -279,4 +279,25 @@ TEST(HostileSleepTest, HugeSleepsSleepQuietly) {
   }
 }
 
+// Memory runs out while a large profile is read: the run ends with status
+// 1, printing nothing, instead of the C++ run-time's message and SIGABRT.
+// The limit is set by a shell that then becomes the program. (The
+// sanitizers reserve more address space than the limit allows.)
+TEST(HostileMemoryTest, RunningOutOfMemoryEndsQuietlyWithStatusOne) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer cannot run under an address-space limit";
+#endif
+  std::string text;
+  for (int i = 0; text.size() < 4 * 1024 * 1024; ++i) {
+    const std::string n = std::to_string(i);
+    text += "[s" + n + "]\nclass=C" + n + "\ntitle=T" + n + "\n";
+  }
+  const Tools tools;
+  const TempFile profile(text + "[default]\nexecSync=true\n");
+  ChildProcess child({"/bin/sh", "-c", "ulimit -v 80000 && exec \"$0\" \"$1\"", TARVEXEL_BINARY,
+                      profile.path()},
+                     tools.environment(), profile.folder(), tools.outputFile());
+  expectCleanEnd(tools, child, 1);
+}
+
 }  // namespace
