@@ -475,9 +475,25 @@ run_profile() {
       echo "$line"
     fi
   done >"$work/profile.ini"
-  timeout 10 "$tarvexel" "$work/profile.ini" >"$work/out" 2>"$work/err"
+  timeout 10 "${wrapper[@]}" "$tarvexel" "$work/profile.ini" >"$work/out" 2>"$work/err"
   status=$?
   [[ $status == 0 ]] || fail "exit status $status for: $*"
+}
+
+# What the program is started through: a parent that leaves it a signal
+# mask, say (hostile_x11.py blocked). Nothing by default.
+wrapper=()
+
+# run_profile_within SECONDS LINES...: run_profile, which must end within
+# SECONDS of its start.
+run_profile_within() {
+  local limit=$1 start=$EPOCHREALTIME
+  shift
+  run_profile "$@"
+  local took
+  took=$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.2f", b - a }')
+  awk -v t="$took" -v l="$limit" 'BEGIN { exit !(t <= l) }' ||
+    fail "took $took s (at most $limit s) for: $*"
 }
 
 fired() { (cd "$work/fired" && shopt -s nullglob && echo *); }
@@ -1131,6 +1147,37 @@ case_hostile_displays() {
     expect_fired default
     expect_silent "for a display that is $kind"
   done
+
+  # A silent display costs about a second whatever signal mask and
+  # dispositions the run inherits (a blocked timer signal once made it a
+  # hang), over a socket file, an abstract socket or TCP.
+  local how abstract tcp display
+  n=$(free_display)
+  sockets+=("/tmp/.X11-unix/X$n")
+  start_hostile silent-file silent "/tmp/.X11-unix/X$n"
+  abstract=$(free_display)
+  start_hostile silent-abstract silent "@/tmp/.X11-unix/X$abstract"
+  tcp=$(free_display)
+  start_hostile silent-tcp silent "tcp:$((6000 + tcp))"
+  for how in ALRM all ALRM-ignored; do
+    wrapper=("$hostile" blocked "$how")
+    for display in ":$n" ":$abstract" "127.0.0.1:$tcp"; do
+      DISPLAY=$display run_profile_within 1.6 "${rule[@]}"
+      expect_fired default
+      expect_silent "for a silent display $display with SIGALRM $how"
+    done
+  done
+  wrapper=()
+
+  # One deadline for choosing the window system: a silent Wayland socket,
+  # session bus and X display together still reach "default" in about a
+  # second, not one second each.
+  start_hostile silent-wayland silent "$work/silent-wayland"
+  start_hostile silent-bus silent "$work/silent-bus"
+  WAYLAND_DISPLAY=$work/silent-wayland DBUS_SESSION_BUS_ADDRESS=unix:path=$work/silent-bus \
+    XDG_CURRENT_DESKTOP=GNOME DISPLAY=:$n run_profile_within 1.6 "${rule[@]}"
+  expect_fired default
+  expect_silent "for a silent compositor, bus and display"
 }
 
 # The server ends in the middle of a run: during a "sleep" after a request,

@@ -8,7 +8,12 @@ then stays until it is stopped (unless it says otherwise).
   client-list COUNT ID    writes COUNT made-up window ids into the root's
                           client lists, with ID on top; then exits
   silent SOCKET           a display socket that takes connections and never
-                          answers
+                          answers; SOCKET is a path, @NAME for an abstract
+                          socket or tcp:PORT on the loopback
+  blocked SIGNALS PROGRAM ARGS...
+                          becomes PROGRAM with SIGNALS (ALRM, or all)
+                          blocked, as a parent may leave them; ALRM-ignored
+                          ignores SIGALRM instead
   garbage SOCKET          one that answers every connection with garbage
   hang-up SOCKET TARGET   a go-between to the display socket TARGET that
                           hangs up when the client first reads a property
@@ -62,6 +67,17 @@ def client_list(count, on_top):
 
 
 def listen(path):
+    if path.startswith("tcp:"):
+        server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        server.bind(("127.0.0.1", int(path[4:])))
+        server.listen(16)
+        return server
+    if path.startswith("@"):
+        server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        server.bind("\0" + path[1:])
+        server.listen(16)
+        return server
     if os.path.exists(path):
         os.unlink(path)
     server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
@@ -147,6 +163,16 @@ def hang_up(path, target):
         upstream.close()
 
 
+def blocked(signals, argv):
+    import signal
+    if signals == "ALRM-ignored":
+        signal.signal(signal.SIGALRM, signal.SIG_IGN)
+    else:
+        chosen = signal.valid_signals() if signals == "all" else {signal.SIGALRM}
+        signal.pthread_sigmask(signal.SIG_BLOCK, chosen)
+    os.execv(argv[0], argv)
+
+
 def main(argv):
     commands = {
         "deep-tree": lambda: deep_tree(int(argv[2])),
@@ -154,6 +180,7 @@ def main(argv):
         "silent": lambda: silent(argv[2]),
         "garbage": lambda: garbage(argv[2]),
         "hang-up": lambda: hang_up(argv[2], argv[3]),
+        "blocked": lambda: blocked(argv[2], argv[3:]),
     }
     if len(argv) < 3 or argv[1] not in commands:
         sys.stderr.write(__doc__)
