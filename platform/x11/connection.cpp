@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/posix/quiet_standard_error.h"
 #include "platform/x11/authority.h"
 #include "platform/x11/display_socket.h"
 
@@ -39,8 +40,10 @@ xcb_window_t rootOf(const Xcb& x, xcb_connection_t* c, int screen) {
 }
 
 // libxcb takes the socket, even when the set-up fails, and closes it when
-// the connection is closed.
+// the connection is closed. A server that turns us away says why, and
+// that must not reach standard error.
 xcb_connection_t* connect(const Xcb& x, const DisplaySocket& socket) {
+  const posix::QuietStandardError quiet;
   if (!socket.cookie) return x.connectToFd(socket.fd, nullptr);
   xcb_auth_info_t authorisation{static_cast<int>(sizeof kMagicCookie - 1),
                                 const_cast<char*>(kMagicCookie),

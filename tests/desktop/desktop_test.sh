@@ -1162,7 +1162,7 @@ case_hostile_displays() {
   for how in ALRM all ALRM-ignored; do
     wrapper=("$hostile" blocked "$how")
     for display in ":$n" ":$abstract" "127.0.0.1:$tcp"; do
-      DISPLAY=$display run_profile_within 1.6 "${rule[@]}"
+      DISPLAY=$display run_profile_within 2 "${rule[@]}"
       expect_fired default
       expect_silent "for a silent display $display with SIGALRM $how"
     done
@@ -1175,7 +1175,7 @@ case_hostile_displays() {
   start_hostile silent-wayland silent "$work/silent-wayland"
   start_hostile silent-bus silent "$work/silent-bus"
   WAYLAND_DISPLAY=$work/silent-wayland DBUS_SESSION_BUS_ADDRESS=unix:path=$work/silent-bus \
-    XDG_CURRENT_DESKTOP=GNOME DISPLAY=:$n run_profile_within 1.6 "${rule[@]}"
+    XDG_CURRENT_DESKTOP=GNOME DISPLAY=:$n run_profile_within 2 "${rule[@]}"
   expect_fired default
   expect_silent "for a silent compositor, bus and display"
 }
