@@ -309,6 +309,26 @@ case_next_cycles() {
   expect_lines "$log" "" "programs started"
 }
 
+# FindWindowW ignores case, so "next" does too, as Windows compares names:
+# code unit by code unit, never by language, so the soft hyphen in the
+# lowest window's title (which a linguistic comparison passes over) makes
+# it another title.
+case_next_ignores_case() {
+  local hyphen first second third title profile=$work/next-case.ini
+  start_window hyphen TvxCase $'Ca\u00adse'
+  start_window first TvxCase Case
+  start_window second TVXCASE CASE
+  start_window third tvxcase case
+  printf '%s\n' "[cycle]" "class=tvxCase" "title=cAsE" "exec=next" >"$profile"
+  wait_for_front case || fail "the last window was not in front to begin with"
+  for title in Case CASE case; do
+    run_tarvexel "$(winpath "$profile")"
+    expect_status 0
+    wait_for_front "$title" || { fail "next brought [$(front_title)] forward, not $title"; return; }
+  done
+  expect_lines <(window_events "$hyphen") ready "the window with the soft hyphen"
+}
+
 # "minimize" minimises the rule's window (IsIconic, as the window itself
 # sees it); the window still fires its rule, and "active" restores it.
 case_minimize_then_active() {
@@ -530,7 +550,7 @@ case_inspect() {
 cases=(
   close_by_class title_only_rule active_mode exec_active exec_sync_waits exec_does_not_wait
   failed_launch_goes_on notice exit_status_one profile_paths code_pages next_cycles
-  minimize_then_active words_in_default inspect
+  next_ignores_case minimize_then_active words_in_default inspect
 )
 
 # --- Run ---------------------------------------------------------------------
