@@ -1006,6 +1006,27 @@ while True:
   awk -v t="$took" 'BEGIN { exit !(t >= 0.9) }' || fail "gave up after $took s, before the second"
 }
 
+# A compositor or session bus that sends what its protocol forbids: the run
+# goes on to "default" and prints nothing, sanitizer reports included (the
+# libraries' own leaks on these paths are suppressed in lsan.supp).
+case_malformed_compositor() {
+  local server display bus=unix:path=$work/bus
+  server=$(dirname "$0")/hostile_wayland.py
+  unset DISPLAY
+  python3 "$server" malformed "$work/malformed" >"$work/malformed.out" &
+  pids+=($!)
+  python3 "$server" undeclared-fds "$work/empty" "$work/bus" >"$work/fds.out" &
+  pids+=($!)
+  wait_until 10 has_line "$work/malformed.out" '^ready' || fail "the malformed compositor did not start"
+  wait_until 10 has_line "$work/fds.out" '^ready' || fail "the empty compositor did not start"
+  for display in malformed empty; do
+    WAYLAND_DISPLAY=$work/$display DBUS_SESSION_BUS_ADDRESS=$bus \
+      run_profile '[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default'
+    expect_fired default
+    expect_silent "for the $display compositor"
+  done
+}
+
 # The compositor ends after the windows were read and before the section's
 # requests: they go nowhere, and the run goes on to its end in silence.
 case_compositor_ends() {
