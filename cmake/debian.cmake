@@ -1,8 +1,9 @@
-# The Debian package (cpack -G DEB in a Linux build folder configured with
-# -DCMAKE_INSTALL_PREFIX=/usr): its control fields, and the two documents
-# Debian asks of every package, made in the build folder's debian/ from the
-# project's own: the copyright file in Debian's machine-readable form, with
-# the licence of LICENSE, and the gzip'd changelog.
+# The Debian package (cpack -G DEB in a Linux build folder; it installs
+# under /usr whatever the folder's prefix, see cpack_options.cmake.in): its
+# control fields, and the two documents Debian asks of every package, made
+# in the build folder's debian/ from the project's own: the copyright file
+# in Debian's machine-readable form, with the licence of LICENSE, and the
+# gzip'd changelog.
 
 set(CPACK_DEBIAN_PACKAGE_NAME tarvexel)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)

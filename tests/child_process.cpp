@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -104,13 +105,45 @@ ProcessState stateOf(pid_t pid) {
   return result;
 }
 
-int zombieChildrenOf(pid_t parent) {
-  int zombies = 0;
+namespace {
+
+// How many children of `parent` are in a state that `counts` accepts.
+template <typename Counts>
+int childrenOf(pid_t parent, Counts counts) {
+  int found = 0;
   for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
     const std::string name = entry.path().filename();
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;
     const ProcessState state = stateOf(std::stoi(name));
-    if (state.parent == parent && state.state == 'Z') ++zombies;
+    if (state.parent == parent && counts(state.state)) ++found;
   }
-  return zombies;
+  return found;
+}
+
+}  // namespace
+
+int zombieChildrenOf(pid_t parent) {
+  return childrenOf(parent, [](char state) { return state == 'Z'; });
+}
+
+int childrenOf(pid_t parent) {
+  return childrenOf(parent, [](char) { return true; });
+}
+
+Descendants::Descendants() {
+  if (::prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) throw std::runtime_error("no subreaper");
+}
+
+Descendants::~Descendants() { ::prctl(PR_SET_CHILD_SUBREAPER, 0); }
+
+bool Descendants::waitForAll(double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (true) {
+    int status;
+    const pid_t got = ::waitpid(-1, &status, WNOHANG);
+    if (got < 0 && errno == ECHILD) return true;
+    if (got > 0 || (got < 0 && errno == EINTR)) continue;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }

@@ -51,4 +51,23 @@ ProcessState stateOf(pid_t pid);
 // How many children of `parent` have ended without being collected.
 int zombieChildrenOf(pid_t parent);
 
+// How many children of `parent` there are, ended or not.
+int childrenOf(pid_t parent);
+
+// While it lives, this process takes in the descendants of its children
+// that outlive their parents, so that a test can wait for everything a run
+// started, however deep, before it looks at what none of it did.
+class Descendants {
+ public:
+  Descendants();
+  ~Descendants();
+  Descendants(const Descendants&) = delete;
+  Descendants& operator=(const Descendants&) = delete;
+
+  // Collects every child of this process as it ends, for at most
+  // `seconds`; true once none is left. Call it once the ChildProcess
+  // objects have collected their own.
+  bool waitForAll(double seconds);
+};
+
 #endif

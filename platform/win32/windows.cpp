@@ -1,5 +1,6 @@
 // The window calls of platform/services.h that Windows lacks. The search
-// uses only calls that Windows CE has as well.
+// uses only calls that Windows CE has as well, but for the comparison of
+// names (see sameName).
 #include "platform/services.h"
 
 #include <string>
@@ -9,21 +10,30 @@ namespace {
 // Class names are at most 256 characters long.
 constexpr int kClassChars = 257;
 
+// A name as FindWindowW matches it, so that the walk below sees the windows
+// FindWindowW would find: the system compares class and window names
+// ignoring case, by the operating system's own upper-case table, code unit
+// by code unit (RtlEqualUnicodeString, and class names through the atom
+// table), never by the user's language. CompareStringOrdinal is that
+// comparison; lstrcmpiW is not, being linguistic: it passes over characters
+// such as the soft hyphen, and would take "Note\u00ADpad" for "Notepad".
+// Windows CE lacks it; its build would need CharUpperBuffW on both names.
+bool sameName(const wchar_t* name, int length, LPCWSTR wanted) {
+  return CompareStringOrdinal(name, length, wanted, -1, TRUE) == CSTR_EQUAL;
+}
+
 bool hasClass(HWND window, LPCWSTR wanted) {
   wchar_t name[kClassChars];
   const int length = GetClassNameW(window, name, kClassChars);
-  return std::wstring(name, static_cast<std::size_t>(length > 0 ? length : 0)) == wanted;
+  return sameName(name, length > 0 ? length : 0, wanted);
 }
 
 bool hasTitle(HWND window, LPCWSTR wanted) {
   std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   const int length = GetWindowTextW(window, &title[0], static_cast<int>(title.size()));
-  title.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-  return title == wanted;
+  return sameName(title.data(), length > 0 ? length : 0, wanted);
 }
 
-// Exactly, as every name in a profile is compared; FindWindowW itself
-// ignores case.
 bool matches(HWND window, LPCWSTR className, LPCWSTR title) {
   return IsWindowVisible(window) && (className == nullptr || hasClass(window, className)) &&
          (title == nullptr || hasTitle(window, title));

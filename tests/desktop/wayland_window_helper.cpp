@@ -7,7 +7,9 @@
 //   unfocus    it stopped being the activated window
 //   close      it was asked to close; it then exits, unless --no-delete
 // SIGUSR1 makes it take its windows off the screen and show them again, as
-// new windows, which compositors put in front.
+// new windows, which compositors put in front. SIGUSR2 makes it write
+// "answer" after a roundtrip: every event the compositor sent it before
+// has been taken in.
 // With --count N it opens N windows in one program, the title of window I
 // (from 0) followed by " I"; their records say "close I" instead of
 // "close".
@@ -178,8 +180,10 @@ void open(const Globals& globals, Window& window) {
 }
 
 volatile std::sig_atomic_t remapWanted = 0;
+volatile std::sig_atomic_t answerWanted = 0;
 
 void onRemapSignal(int) { remapWanted = 1; }
+void onQuestionSignal(int) { answerWanted = 1; }
 
 // Without its picture the window is off the screen; the commit after that
 // starts it afresh, and its next configure shows it again.
@@ -247,6 +251,7 @@ int main(int argc, char** argv) {
   }
   wl_display_roundtrip(display);
   std::signal(SIGUSR1, onRemapSignal);
+  std::signal(SIGUSR2, onQuestionSignal);
   recorder.write("ready");
   while (dispatchAwhile(display)) {
     for (const auto& window : windows)
@@ -254,6 +259,11 @@ int main(int argc, char** argv) {
     if (remapWanted) {
       remapWanted = 0;
       for (const auto& window : windows) remap(*window);
+    }
+    if (answerWanted) {
+      answerWanted = 0;
+      if (wl_display_roundtrip(display) < 0) return 1;
+      recorder.write("answer");
     }
   }
   return 0;

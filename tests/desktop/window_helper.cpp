@@ -7,6 +7,8 @@
 //   asked activate SOURCE TIME, asked close TIME SOURCE
 //              someone asked the window manager to activate or close it
 //              (_NET_ACTIVE_WINDOW, _NET_CLOSE_WINDOW), with these fields
+//   answer     someone set _TARVEXEL_TEST_QUESTION on it: every event the
+//              server sent it before that has been taken in
 // Usage: window_helper RECORD [--class C] [--instance I] [--title T]
 //        [--wm-name N] [--compound-name N] [--no-delete]
 // --title sets _NET_WM_NAME (UTF-8), --wm-name sets WM_NAME (STRING),
@@ -77,7 +79,8 @@ class Helper {
         stackingList_(XInternAtom(display, "_NET_CLIENT_LIST_STACKING", False)),
         wmCheck_(XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False)),
         activeWindow_(XInternAtom(display, "_NET_ACTIVE_WINDOW", False)),
-        closeWindow_(XInternAtom(display, "_NET_CLOSE_WINDOW", False)) {
+        closeWindow_(XInternAtom(display, "_NET_CLOSE_WINDOW", False)),
+        question_(XInternAtom(display, "_TARVEXEL_TEST_QUESTION", False)) {
     window_ = XCreateSimpleWindow(display, root_, 10, 10, 200, 100, 0, 0, WhitePixel(display, 0));
     setText(XA_WM_CLASS, XA_STRING, options.instance + '\0' + options.className + '\0');
     if (options.title)
@@ -97,7 +100,9 @@ class Helper {
     XEvent event;
     while (true) {
       XNextEvent(display_, &event);
-      if (event.type == PropertyNotify && !ready_ && isManaged()) {
+      if (event.type == PropertyNotify && event.xproperty.atom == question_) {
+        recorder_.write("answer");
+      } else if (event.type == PropertyNotify && !ready_ && isManaged()) {
         ready_ = true;
         recorder_.write("ready " + std::to_string(window_));
       } else if (event.type == FocusIn && event.xfocus.window == window_ &&
@@ -176,7 +181,7 @@ class Helper {
   const Window root_;
   Recorder recorder_;
   Atom wmState_, protocols_, deleteWindow_, clientList_, stackingList_, wmCheck_, activeWindow_,
-      closeWindow_;
+      closeWindow_, question_;
   Window window_ = None;
   bool ready_ = false;
 };

@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -241,32 +242,56 @@ TEST(HostileShellTest, NoValueReachesAShell) {
   const Tools tools;
   const TempFile profile(text);
   fs::create_directory(profile.folder() + "/x");
+  Descendants descendants;
   ChildProcess child = tools.start(profile.path(), profile.folder());
   expectCleanEnd(tools, child, 0);
-  // What "exec" started is not waited for; give it the time a shell would need.
-  usleep(200 * 1000);
+  // The run does not wait for what "exec" started; the test waits for all
+  // of it, and for whatever that started in turn.
+  ASSERT_TRUE(descendants.waitForAll(kSecondsToEnd)) << "what the run started is still running";
   EXPECT_EQ(namesIn(profile.folder()), (std::set<std::string>{"profile.ini", "x"}));
   EXPECT_TRUE(profile.contents() == text);
 }
 
-// A sleep of about 49 days cannot be waited out. Instead: a second after
-// the start the program must still be there (it neither failed nor took
-// the value for a short one), asleep rather than running, having used
-// hardly any processor time (it does not spin), and the program it started
-// before the sleep, which ended at once, must not be left a zombie. Then it
-// is killed.
+// Asleep in its pause: what it started before has run (it left its mark)
+// and been collected, and it waits, having no child left.
+bool asleepAfterItsProgram(const ChildProcess& child, const std::string& folder) {
+  return fs::exists(folder + "/started") && childrenOf(child.pid()) == 0 &&
+         stateOf(child.pid()).state == 'S';
+}
+
+// A sleep of about 49 days cannot be waited out. Instead: once the program
+// is asleep, with the program it started before the sleep (which ends at
+// once) collected, it must still be there a second later (it neither
+// failed nor took the value for a short one), asleep rather than running,
+// having used hardly any processor time (it does not spin), and with no
+// zombie left. Then it is killed.
 TEST(HostileSleepTest, HugeSleepsSleepQuietly) {
   const Tools tools;
   std::vector<std::unique_ptr<TempFile>> profiles;
   std::vector<std::unique_ptr<ChildProcess>> children;
   for (const char* value : {"4294967294", "4294967295", "4294967296", "18446744073709551617",
                             "99999999999999999999999999999999"}) {
-    profiles.push_back(
-        std::make_unique<TempFile>(std::string("[default]\nexec=true\nsleep=") + value + "\n"));
+    profiles.push_back(std::make_unique<TempFile>(std::string("[default]\nexec=touch|started\nsleep=") +
+                                                  value + "\n"));
     children.push_back(std::make_unique<ChildProcess>(
         std::vector<std::string>{TARVEXEL_BINARY, profiles.back()->path()}, tools.environment(),
         profiles.back()->folder(), profiles.back()->folder() + "/output"));
   }
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    SCOPED_TRACE(profiles[i]->contents());
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(kSecondsToEnd);
+    while (!children[i]->waitFor(0) && !asleepAfterItsProgram(*children[i], profiles[i]->folder()) &&
+           std::chrono::steady_clock::now() < deadline) {
+      usleep(2000);
+    }
+    ASSERT_FALSE(children[i]->waitFor(0)) << "ended early with " << children[i]->exitStatus();
+    ASSERT_TRUE(asleepAfterItsProgram(*children[i], profiles[i]->folder()))
+        << "not asleep after " << kSecondsToEnd << " s: state " << stateOf(children[i]->pid()).state
+        << ", " << childrenOf(children[i]->pid()) << " children";
+  }
+  // Every one is asleep: a sleep of a millisecond or a second would end
+  // within this second.
   usleep(1000 * 1000);
   for (std::size_t i = 0; i < children.size(); ++i) {
     SCOPED_TRACE(profiles[i]->contents());

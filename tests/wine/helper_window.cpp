@@ -6,8 +6,9 @@
 // RECORD gets "ready" once the window is shown, "activated" whenever it
 // becomes the active window, "minimized" and "restored" when IsIconic
 // changes (looked at every 50 ms: Wine without a window manager minimises
-// without a WM_SIZE), and "close" when it is asked to close, which it then
-// does.
+// without a WM_SIZE), "close" when it is asked to close, which it then
+// does, and "answer" for each WM_APP posted to it: posted messages come in
+// order, so once it answers, whatever was posted to it before has come.
 #include <windows.h>
 
 #include "tests/wine/record.h"
@@ -30,6 +31,9 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       break;
     case WM_TIMER:
       recordIconic(window);
+      return 0;
+    case WM_APP:
+      record(recordFile, L"answer");
       return 0;
     case WM_CLOSE:
       record(recordFile, L"close");

@@ -5,12 +5,20 @@
 //   probe.exe RECORD read CAPTION MILLISECONDS
 //       waits that long at most for a window with that caption; records
 //       "class CLASS" and "text TEXT" (the text of its labels) and succeeds
-//       when it is there.
+//       when it is there and its thread answers: it is in its message loop.
 //   probe.exe RECORD dismiss CAPTION MILLISECONDS
 //       the same wait, then presses the box's OK button.
 //   probe.exe RECORD dialogs
 //       records "dialog CAPTION: TEXT" for every dialog box on the desktop.
+//   probe.exe RECORD ask CLASS
+//       posts WM_APP to the window of that class (a helper window answers
+//       it); fails when there is none.
+//   probe.exe RECORD gone PROGRAM MILLISECONDS
+//       waits that long at most until no process runs PROGRAM (recorder.exe),
+//       so that whatever such a process was to write has been written;
+//       fails when one is still running.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include "tests/wine/record.h"
 
@@ -61,6 +69,35 @@ void recordDialogs(const std::wstring& file) {
   EnumWindows(recordDialog, reinterpret_cast<LPARAM>(&file));
 }
 
+bool isRunning(const std::wstring& program) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return true;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry)) {
+    found = lstrcmpiW(entry.szExeFile, program.c_str()) == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+bool waitUntilGone(const std::wstring& program, DWORD milliseconds) {
+  const ULONGLONG until = GetTickCount64() + milliseconds;
+  for (;;) {
+    if (!isRunning(program)) return true;
+    if (GetTickCount64() >= until) return false;
+    Sleep(50);
+  }
+}
+
+// A window in a modal loop still answers sent messages.
+bool answers(HWND window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
@@ -76,12 +113,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     recordDialogs(file);
     return 0;
   }
+  if (mode == L"ask" && args.size() == 3) {
+    const HWND window = FindWindowW(args[2].c_str(), nullptr);
+    return window != nullptr && PostMessageW(window, WM_APP, 0, 0) ? 0 : 1;
+  }
   if (args.size() != 4) return 2;
+  if (mode == L"gone") return waitUntilGone(args[2], static_cast<DWORD>(std::stoul(args[3]))) ? 0 : 1;
   const HWND box = waitForWindow(args[2], static_cast<DWORD>(std::stoul(args[3])));
   if (box == nullptr) return 1;
   if (mode == L"read") {
     record(file, L"class " + classOf(box));
     record(file, L"text " + labelText(box));
+    if (!answers(box)) return 1;
   } else if (mode == L"dismiss") {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));

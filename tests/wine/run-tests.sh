@@ -204,8 +204,28 @@ expect_lines() {  # FILE EXPECTED-CONTENTS WHAT
   [[ $actual == "$2" ]] || fail "$3: got [${actual//$'\n'/ / }], expected [${2//$'\n'/ / }]"
 }
 
-# What was done to a helper window, leaving out its activations.
-window_events() { grep -vx activated "$1"; }
+# What was done to a helper window, leaving out its activations and answers.
+window_events() { grep -vx -e activated -e answer "$1"; }
+
+# Barriers before a look at what did not happen. Waits until no recorder
+# runs, so that every program a run started has written all it will.
+recorders_done() {
+  "$loader" "$helpers/probe.exe" "$(winpath "$work/probe.txt")" gone recorder.exe 15000 ||
+    fail "a recorder was still running after 15 s"
+}
+
+# Waits until the helper window of class CLASS, whose record is RECORD, has
+# taken every message posted to it before now.
+window_answers() {  # RECORD CLASS
+  local before until=$((SECONDS + 10))
+  before=$(grep -cx answer "$1")
+  "$loader" "$helpers/probe.exe" "$(winpath "$work/probe.txt")" ask "$2" ||
+    { fail "no window of class $2 to ask"; return; }
+  until (($(grep -cx answer "$1") > before)); do
+    ((SECONDS < until)) || { fail "the window of class $2 did not answer"; return; }
+    sleep 0.05
+  done
+}
 
 # Ends whatever a case left running, so the next one starts on an empty
 # desktop.
@@ -228,8 +248,9 @@ case_close_by_class() {
   run_tarvexel "$(winpath "$profile")"
   expect_status 0
   expect_lines <(window_events "$target") $'ready\nclose' "the target window"
+  window_answers "$bystander" TvxBystander
   expect_lines <(window_events "$bystander") ready "the other window"
-  sleep 0.5
+  recorders_done
   expect_lines "$log" "" "programs started"
 }
 
@@ -248,7 +269,7 @@ case_title_only_rule() {
   run_tarvexel "$(winpath "$profile")"
   expect_status 0
   expect_lines <(window_events "$window") $'ready\nclose' "the window"
-  sleep 0.5
+  recorders_done
   expect_lines "$log" "" "programs started"
 }
 
@@ -307,6 +328,26 @@ case_next_cycles() {
   done
   expect_lines <(window_events "$other") ready "the window of another class"
   expect_lines "$log" "" "programs started"
+}
+
+# FindWindowW ignores case, so "next" does too, as Windows compares names:
+# code unit by code unit, never by language, so the soft hyphen in the
+# lowest window's title (which a linguistic comparison passes over) makes
+# it another title.
+case_next_ignores_case() {
+  local hyphen first second third title profile=$work/next-case.ini
+  start_window hyphen TvxCase $'Ca\u00adse'
+  start_window first TvxCase Case
+  start_window second TVXCASE CASE
+  start_window third tvxcase case
+  printf '%s\n' "[cycle]" "class=tvxCase" "title=cAsE" "exec=next" >"$profile"
+  wait_for_front case || fail "the last window was not in front to begin with"
+  for title in Case CASE case; do
+    run_tarvexel "$(winpath "$profile")"
+    expect_status 0
+    wait_for_front "$title" || { fail "next brought [$(front_title)] forward, not $title"; return; }
+  done
+  expect_lines <(window_events "$hyphen") ready "the window with the soft hyphen"
 }
 
 # "minimize" minimises the rule's window (IsIconic, as the window itself
@@ -402,11 +443,11 @@ case_notice() {
   new_record record
   timeout 20 "$loader" "$tarvexel" &
   pid=$!
+  # The box answers from its message loop, so the run is held in it.
   "$loader" "$helpers/probe.exe" "$(winpath "$record")" read Tarvexel 15000 ||
-    fail "no window captioned Tarvexel appeared"
+    fail "no window captioned Tarvexel appeared and answered"
   expect_lines "$record" $'class #32770\ntext 設定画面が開く予定ですが、まだ作成中です。\nごめんなさいm(_ _)m' \
     "the notice"
-  sleep 0.3
   kill -0 "$pid" 2>/dev/null || fail "the program ended before the notice was dismissed"
   "$loader" "$helpers/probe.exe" "$(winpath "$record")" dismiss Tarvexel 1000
   wait "$pid"
@@ -425,7 +466,7 @@ case_exit_status_one() {
   printf '%s\n' "[rule]" "class=TvxNowhere" "exec=$(recorder "$log" rule)" >"$profile"
   run_tarvexel "$(winpath "$profile")"
   expect_status 1 "no default"
-  sleep 0.5
+  recorders_done
   expect_lines "$log" "" "programs started"
 }
 
@@ -465,7 +506,7 @@ case_profile_paths() {
   run_tarvexel "$(winpath "$outer")"
   expect_status 0 "the profile that starts the program itself"
   wait_for_line "$log" "quoted start .*" 10 || fail "the program did not start itself"
-  sleep 0.5
+  recorders_done
   (($(grep -c '^quoted' "$log") == 1)) || fail "a quoted path was opened"
 
   deep_profile longest 259 "$log" longest
@@ -514,7 +555,7 @@ case_inspect() {
   grep -q '^Would run: \[hit\], against .*"TvxInspect", title "Inspect me"' "$out" ||
     fail "explain said: $(tr '\n' '|' <"$out")"
   grep -q '^  exec=close: asks .* to close' "$out" || fail "explain said: $(tr '\n' '|' <"$out")"
-  sleep 0.3
+  window_answers "$window" TvxInspect
   expect_lines <(window_events "$window") ready "the window while explaining"
   # Read in the Japanese code page, as the launcher reads it; written as UTF-8.
   start_window window TvxJapanese "予定表"
@@ -523,14 +564,14 @@ case_inspect() {
     tr -d '\r' >"$out"
   grep -q '^Would run: \[予定\], against .*title "予定表"' "$out" ||
     fail "explain in the Japanese code page said: $(tr '\n' '|' <"$out")"
-  sleep 0.3
+  window_answers "$window" TvxJapanese
   expect_lines <(window_events "$window") ready "the window while explaining"
 }
 
 cases=(
   close_by_class title_only_rule active_mode exec_active exec_sync_waits exec_does_not_wait
   failed_launch_goes_on notice exit_status_one profile_paths code_pages next_cycles
-  minimize_then_active words_in_default inspect
+  next_ignores_case minimize_then_active words_in_default inspect
 )
 
 # --- Run ---------------------------------------------------------------------
