@@ -34,11 +34,12 @@ endfunction()
 tarvexel_wayland_protocol(wayland ${WAYLAND_DATA_DIR}/wayland.xml wayland_sources)
 tarvexel_wayland_protocol(wlr-foreign-toplevel-management
   ${PROJECT_SOURCE_DIR}/platform/wayland/wlr-foreign-toplevel-management.xml wayland_sources)
-# KDE's protocol file is LGPL: the build reads it where it is installed
-# (Debian: plasma-wayland-protocols) and copies nothing into the tree.
-find_package(PlasmaWaylandProtocols REQUIRED)
+# KDE's window management, at the version the program binds, whatever
+# plasma-wayland-protocols (if any) the building machine has.
+set(TARVEXEL_PLASMA_WINDOW_MANAGEMENT_XML
+  ${PROJECT_SOURCE_DIR}/platform/wayland/plasma-window-management.xml)
 tarvexel_wayland_protocol(plasma-window-management
-  ${PLASMA_WAYLAND_PROTOCOLS_DIR}/plasma-window-management.xml wayland_sources)
+  ${TARVEXEL_PLASMA_WINDOW_MANAGEMENT_XML} wayland_sources)
 
 target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/window_list.cpp

@@ -105,7 +105,7 @@ Connection::Connection(const Library& library, wl_display* display, Clock::time_
     failed_ = true;
     return;
   }
-  listen(registry_, kRegistryListener, &globals_);
+  listenWith(registry_, kRegistryListener, &globals_);
 }
 
 Connection::~Connection() {
@@ -168,7 +168,7 @@ bool Connection::synchronize(Clock::time_point deadline) {
     library_.destroyWrapper(wrapper);
   }
   if (callback != nullptr) {
-    listen(callback, kCallbackListener, &done);
+    listenWith(callback, kCallbackListener, &done);
     dispatchUntil(queue, done, deadline);
     library_.destroy(callback);
   }

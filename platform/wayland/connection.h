@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -67,11 +68,16 @@ class Connection {
                    std::vector<wl_argument> arguments);
 
   // Hands the object's events to the functions of `listener`, a listener
-  // struct of the generated header, with `data`.
-  template <typename Listener>
-  void listen(void* object, const Listener& listener, void* data) const {
-    library_.addListener(static_cast<wl_proxy*>(object),
-                         reinterpret_cast<void (**)(void)>(const_cast<Listener*>(&listener)), data);
+  // struct of the generated header, with `data`. libwayland may call a
+  // listener for as long as its object lives, so the connection keeps the
+  // data as long as it keeps the object: it destroys every object before
+  // any of that data.
+  template <typename Listener, typename Data>
+  Data& listen(void* object, const Listener& listener, std::unique_ptr<Data> data) {
+    Data& kept = *data;
+    kept_.push_back(std::shared_ptr<void>(std::move(data)));
+    listenWith(object, listener, &kept);
+    return kept;
   }
 
   // Lets the connection destroy an object the compositor created for us
@@ -88,6 +94,13 @@ class Connection {
   void send(wl_proxy* object, std::uint32_t opcode, std::vector<wl_argument> arguments = {});
 
  private:
+  // For the connection's own objects, whose data it owns directly or
+  // outlives.
+  template <typename Listener>
+  void listenWith(void* object, const Listener& listener, void* data) const {
+    library_.addListener(static_cast<wl_proxy*>(object),
+                         reinterpret_cast<void (**)(void)>(const_cast<Listener*>(&listener)), data);
+  }
   bool synchronize(Clock::time_point deadline);
   bool dispatchUntil(wl_event_queue* queue, const bool& done, Clock::time_point deadline);
   bool flushBefore(Clock::time_point deadline);
@@ -98,6 +111,9 @@ class Connection {
   wl_proxy* registry_ = nullptr;
   std::vector<Global> globals_;
   std::vector<wl_proxy*> objects_;
+  // What the listeners of objects_ are given: destroyed with the members,
+  // after the destructor's body has destroyed every object.
+  std::vector<std::shared_ptr<void>> kept_;
   bool failed_ = false;
   bool unanswered_ = false;  // requests sent since the last roundtrip
 };

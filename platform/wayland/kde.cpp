@@ -1,12 +1,15 @@
 // Windows on KDE Plasma, whose compositor (KWin) offers its own window
 // management protocol instead of wlroots', and only to programs that a
 // desktop file declares (X-KDE-Wayland-Interfaces). Binding the manager
-// brings the id of every window, in the order the windows were shown (one
-// shown again comes last), which is the order "next" steps through;
-// asking for each window's object by its id brings its title, app id and
-// state. Two roundtrips later the list is whole.
+// brings the name of every window, in the order the windows were shown
+// (one shown again comes last), which is the order "next" steps through;
+// asking for each window's object by its name brings its title, app id
+// and state. A roundtrip for the names, one for each batch of windows
+// asked for, and the list is whole.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "plasma-window-management-client-protocol.h"
@@ -17,11 +20,21 @@
 namespace wayland {
 namespace {
 
-// Version 11 and later send the whole stacking order in one message, ids
-// from 11 and uuids from 12; a message holds at most 4 KiB, and with a few
-// hundred windows the compositor cannot send it and drops the client.
-// Version 10 has everything Tarvexel asks about.
-constexpr std::uint32_t kManagerVersion = 10;
+// KWin 6 names its windows by uuid, and answers a window asked for by its
+// number twice, the second time for a placeholder that unmaps at once:
+// from version 17 on the windows are asked for by uuid. Versions 11 to 16
+// send the whole stacking order in one message, which with a few hundred
+// windows outgrows a message's 4 KiB and makes the compositor drop the
+// client; version 17 sends only word that it changed. A compositor that
+// offers less than 17 (KWin 5) is bound at 10, by numbers.
+constexpr std::uint32_t kUuidVersion = 17;
+constexpr std::uint32_t kNumberVersion = 10;
+
+// Asked for all at once, thousands of windows fill both sides' buffers
+// (the requests unread while KWin's answers wait to be read) and
+// libwayland drops the connection: they are asked for in batches, and
+// each batch answered before the next.
+constexpr std::size_t kBatch = 128;
 
 struct Window {
   Toplevel toplevel;
@@ -54,6 +67,8 @@ void ignore(void*, org_kde_plasma_window*, org_kde_plasma_window*) {}
 void ignore(void*, org_kde_plasma_window*, std::int32_t, std::int32_t, std::uint32_t,
             std::uint32_t) {}
 
+// The protocol file is the program's own (plasma-window-management.xml),
+// so these are all the events of the version bound.
 constexpr org_kde_plasma_window_listener kWindowListener{
     onTitle,     // title_changed
     onAppId,     // app_id_changed
@@ -74,57 +89,86 @@ constexpr org_kde_plasma_window_listener kWindowListener{
     ignore,      // resource_name_changed
 };
 
-// The windows in the order the compositor announced them.
+// The windows' names in the order the compositor announced them: numbers,
+// and from version 13 on also uuids, which KWin announces with them.
 struct Announced {
-  Connection* connection = nullptr;
-  wl_proxy* manager = nullptr;
-  std::vector<std::unique_ptr<Window>> windows;
-
-  void add(std::uint32_t id) {
-    auto window = std::make_unique<Window>();
-    window->toplevel.object =
-        connection->create(manager, ORG_KDE_PLASMA_WINDOW_MANAGEMENT_GET_WINDOW,
-                           org_kde_plasma_window_interface, {wl_argument{}, uintArgument(id)});
-    if (window->toplevel.object == nullptr) return;
-    connection->listen(window->toplevel.object, kWindowListener, window.get());
-    windows.push_back(std::move(window));
-  }
+  std::vector<std::uint32_t> numbers;
+  std::vector<std::string> uuids;
 };
 
 Announced& announcedOf(void* data) { return *static_cast<Announced*>(data); }
 
-void onWindow(void* data, org_kde_plasma_window_management*, std::uint32_t id) {
-  announcedOf(data).add(id);
+void onWindow(void* data, org_kde_plasma_window_management*, std::uint32_t number) {
+  announcedOf(data).numbers.push_back(number);
 }
 
-// The events Tarvexel has no use for, or that come only with versions
-// later than the one it binds.
+void onWindowWithUuid(void* data, org_kde_plasma_window_management*, std::uint32_t,
+                      const char* uuid) {
+  announcedOf(data).uuids.emplace_back(uuid);
+}
+
+// The events Tarvexel has no use for.
 void onShowDesktop(void*, org_kde_plasma_window_management*, std::uint32_t) {}
 void onStackingOrder(void*, org_kde_plasma_window_management*, wl_array*) {}
 void onStackingOrderUuids(void*, org_kde_plasma_window_management*, const char*) {}
-void onWindowWithUuid(void*, org_kde_plasma_window_management*, std::uint32_t, const char*) {}
+void onStackingOrderChanged(void*, org_kde_plasma_window_management*) {}
 
 constexpr org_kde_plasma_window_management_listener kManagerListener{
-    onShowDesktop, onWindow, onStackingOrder, onStackingOrderUuids, onWindowWithUuid};
+    onShowDesktop,        onWindow,         onStackingOrder,
+    onStackingOrderUuids, onWindowWithUuid, onStackingOrderChanged};
+
+std::uint32_t versionFor(const Global& manager) {
+  return manager.version >= kUuidVersion ? kUuidVersion : kNumberVersion;
+}
+
+// The name of the window announced at `index`, as a request's argument.
+wl_argument nameOf(const Announced& announced, std::size_t index, bool byUuid) {
+  if (!byUuid) return uintArgument(announced.numbers[index]);
+  wl_argument argument{};
+  argument.s = announced.uuids[index].c_str();
+  return argument;
+}
+
+// Asks for a window; null when the connection has failed.
+const Window* askFor(Connection& connection, wl_proxy* manager, std::uint32_t opcode,
+                     wl_argument name) {
+  wl_proxy* object =
+      connection.create(manager, opcode, org_kde_plasma_window_interface, {wl_argument{}, name});
+  if (object == nullptr) return nullptr;
+  Window& window = connection.listen(object, kWindowListener, std::make_unique<Window>());
+  window.toplevel.object = object;
+  return &window;
+}
 
 bool read(Snapshot& snapshot) {
   Connection* connection = wayland::connection();
   if (connection == nullptr) return false;
-  const Global* manager = connection->global(org_kde_plasma_window_management_interface.name);
-  if (manager == nullptr) return false;
+  const Global* global = connection->global(org_kde_plasma_window_management_interface.name);
+  if (global == nullptr) return false;
   snapshot.connection = connection;
-  // Nothing dispatches the windows' events once the list is read: what
-  // they describe need not outlive this.
-  Announced announced{connection, nullptr, {}};
-  announced.manager =
-      connection->bind(*manager, org_kde_plasma_window_management_interface, kManagerVersion);
-  if (announced.manager == nullptr) return false;
-  connection->listen(announced.manager, kManagerListener, &announced);
-  // The first brings the windows' ids, the second what the windows asked
-  // for by them say of themselves.
-  if (!connection->roundtrip() || !connection->roundtrip()) return false;
+  wl_proxy* manager =
+      connection->bind(*global, org_kde_plasma_window_management_interface, versionFor(*global));
+  if (manager == nullptr) return false;
+  const Announced& announced =
+      connection->listen(manager, kManagerListener, std::make_unique<Announced>());
+  if (!connection->roundtrip()) return false;
+  // Windows announced while the batches are read are left out, as those
+  // shown after the read are.
+  const bool byUuid = connection->library().getVersion(manager) >= kUuidVersion;
+  const std::uint32_t opcode = byUuid ? ORG_KDE_PLASMA_WINDOW_MANAGEMENT_GET_WINDOW_BY_UUID
+                                      : ORG_KDE_PLASMA_WINDOW_MANAGEMENT_GET_WINDOW;
+  const std::size_t count = byUuid ? announced.uuids.size() : announced.numbers.size();
+  std::vector<const Window*> windows;
+  for (std::size_t first = 0; first < count; first += kBatch) {
+    for (std::size_t index = first; index < count && index < first + kBatch; ++index) {
+      const Window* window = askFor(*connection, manager, opcode, nameOf(announced, index, byUuid));
+      if (window == nullptr) return false;
+      windows.push_back(window);
+    }
+    if (!connection->roundtrip()) return false;
+  }
   std::vector<Toplevel> listed;
-  for (const auto& window : announced.windows) {
+  for (const Window* window : windows) {
     if (!window->unmapped) listed.push_back(window->toplevel);
   }
   snapshot.toplevels = Toplevels(listed);

@@ -55,20 +55,21 @@ void onParent(void*, zwlr_foreign_toplevel_handle_v1*, zwlr_foreign_toplevel_han
 constexpr zwlr_foreign_toplevel_handle_v1_listener kHandleListener{
     onTitle, onAppId, onOutput, onOutput, onState, onDone, onClosed, onParent};
 
-// The handles in the order the compositor announced them.
+// The handles in the order the compositor announced them. The
+// connection keeps each handle's data as long as its object.
 struct Announced {
   Connection* connection = nullptr;
-  std::vector<std::unique_ptr<Handle>> handles;
+  std::vector<const Handle*> handles;
 };
 
 void onToplevel(void* data, zwlr_foreign_toplevel_manager_v1*,
                 zwlr_foreign_toplevel_handle_v1* object) {
   Announced& announced = *static_cast<Announced*>(data);
-  auto handle = std::make_unique<Handle>();
-  handle->toplevel.object = reinterpret_cast<wl_proxy*>(object);
-  announced.connection->adopt(handle->toplevel.object);
-  announced.connection->listen(object, kHandleListener, handle.get());
-  announced.handles.push_back(std::move(handle));
+  auto* proxy = reinterpret_cast<wl_proxy*>(object);
+  announced.connection->adopt(proxy);
+  Handle& handle = announced.connection->listen(proxy, kHandleListener, std::make_unique<Handle>());
+  handle.toplevel.object = proxy;
+  announced.handles.push_back(&handle);
 }
 
 void onFinished(void*, zwlr_foreign_toplevel_manager_v1*) {}
@@ -84,16 +85,14 @@ bool read(Snapshot& snapshot) {
   if (const Global* seat = connection->global(wl_seat_interface.name)) {
     snapshot.seat = connection->bind(*seat, wl_seat_interface, 1);
   }
-  // Nothing dispatches the handles' events once the list is read: what
-  // they describe need not outlive this.
-  Announced announced{connection, {}};
   wl_proxy* bound =
       connection->bind(*manager, zwlr_foreign_toplevel_manager_v1_interface, kManagerVersion);
   if (bound == nullptr) return false;
-  connection->listen(bound, kManagerListener, &announced);
+  const Announced& announced = connection->listen(
+      bound, kManagerListener, std::make_unique<Announced>(Announced{connection, {}}));
   if (!connection->roundtrip()) return false;
   std::vector<Toplevel> listed;
-  for (const auto& handle : announced.handles) {
+  for (const Handle* handle : announced.handles) {
     if (handle->done && !handle->closed) listed.push_back(handle->toplevel);
   }
   snapshot.toplevels = Toplevels(listed);

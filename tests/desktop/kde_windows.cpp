@@ -4,9 +4,11 @@
 // Tarvexel. One line a window, in the compositor's order:
 //   PID<TAB>STATES<TAB>APP_ID<TAB>TITLE
 // STATES: "active", "minimized" or both, comma-separated, or "-".
-// It binds the interface at the version Tarvexel binds, so that it sees
-// the order Tarvexel sees. KWin lends the interface only to programs a
-// desktop file declares, unless KWIN_WAYLAND_NO_PERMISSION_CHECKS is set.
+// It binds the interface at the version Tarvexel binds (17 where offered,
+// else 10) and asks for the windows as Tarvexel does, by uuid or by
+// number, in batches, so that it sees the order Tarvexel sees. KWin lends
+// the interface only to programs a desktop file declares, unless
+// KWIN_WAYLAND_NO_PERMISSION_CHECKS is set.
 // Usage: kde_windows (WAYLAND_DISPLAY names the compositor). Exit status 1
 // when the compositor cannot be reached or does not offer the interface.
 #include <wayland-client.h>
@@ -23,7 +25,9 @@
 
 namespace {
 
-constexpr std::uint32_t kVersion = 10;
+constexpr std::uint32_t kUuidVersion = 17;
+constexpr std::uint32_t kNumberVersion = 10;
+constexpr std::size_t kBatch = 128;
 
 struct Window {
   org_kde_plasma_window* object = nullptr;
@@ -62,30 +66,34 @@ const org_kde_plasma_window_listener kWindowListener{
 
 struct Manager {
   org_kde_plasma_window_management* object = nullptr;
+  std::vector<std::uint32_t> numbers;
+  std::vector<std::string> uuids;
   std::vector<std::unique_ptr<Window>> windows;
 };
 
-void onWindow(void* data, org_kde_plasma_window_management* object, std::uint32_t id) {
-  auto& manager = *static_cast<Manager*>(data);
-  auto window = std::make_unique<Window>();
-  window->object = org_kde_plasma_window_management_get_window(object, id);
-  org_kde_plasma_window_add_listener(window->object, &kWindowListener, window.get());
-  manager.windows.push_back(std::move(window));
+void onWindow(void* data, org_kde_plasma_window_management*, std::uint32_t number) {
+  static_cast<Manager*>(data)->numbers.push_back(number);
+}
+void onWindowWithUuid(void* data, org_kde_plasma_window_management*, std::uint32_t,
+                      const char* uuid) {
+  static_cast<Manager*>(data)->uuids.emplace_back(uuid);
 }
 void onShowDesktop(void*, org_kde_plasma_window_management*, std::uint32_t) {}
 void onStackingOrder(void*, org_kde_plasma_window_management*, wl_array*) {}
 void onStackingOrderUuids(void*, org_kde_plasma_window_management*, const char*) {}
-void onWindowWithUuid(void*, org_kde_plasma_window_management*, std::uint32_t, const char*) {}
+void onStackingOrderChanged(void*, org_kde_plasma_window_management*) {}
 
 const org_kde_plasma_window_management_listener kManagerListener{
-    onShowDesktop, onWindow, onStackingOrder, onStackingOrderUuids, onWindowWithUuid};
+    onShowDesktop,        onWindow,         onStackingOrder,
+    onStackingOrderUuids, onWindowWithUuid, onStackingOrderChanged};
 
 void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
               std::uint32_t version) {
   auto& manager = *static_cast<Manager*>(data);
   if (std::strcmp(interface, org_kde_plasma_window_management_interface.name) != 0) return;
-  manager.object = static_cast<org_kde_plasma_window_management*>(wl_registry_bind(
-      registry, name, &org_kde_plasma_window_management_interface, std::min(version, kVersion)));
+  const std::uint32_t bound = version >= kUuidVersion ? kUuidVersion : kNumberVersion;
+  manager.object = static_cast<org_kde_plasma_window_management*>(
+      wl_registry_bind(registry, name, &org_kde_plasma_window_management_interface, bound));
   org_kde_plasma_window_management_add_listener(manager.object, &kManagerListener, &manager);
 }
 void onGlobalRemove(void*, wl_registry*, std::uint32_t) {}
@@ -106,6 +114,26 @@ void print(const Manager& manager) {
   }
 }
 
+// Asks for every window announced, a batch at a time, each batch
+// answered before the next.
+bool askForWindows(wl_display* display, Manager& manager) {
+  const bool byUuid = org_kde_plasma_window_management_get_version(manager.object) >= kUuidVersion;
+  const std::size_t count = byUuid ? manager.uuids.size() : manager.numbers.size();
+  for (std::size_t first = 0; first < count; first += kBatch) {
+    for (std::size_t i = first; i < count && i < first + kBatch; ++i) {
+      auto window = std::make_unique<Window>();
+      window->object =
+          byUuid ? org_kde_plasma_window_management_get_window_by_uuid(manager.object,
+                                                                       manager.uuids[i].c_str())
+                 : org_kde_plasma_window_management_get_window(manager.object, manager.numbers[i]);
+      org_kde_plasma_window_add_listener(window->object, &kWindowListener, window.get());
+      manager.windows.push_back(std::move(window));
+    }
+    if (wl_display_roundtrip(display) < 0) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main() {
@@ -114,10 +142,9 @@ int main() {
   Manager manager;
   wl_registry* registry = wl_display_get_registry(display);
   wl_registry_add_listener(registry, &kRegistryListener, &manager);
-  // The globals; the windows' ids; what each window says of itself.
-  bool answered = true;
-  for (int i = 0; i < 3 && answered; ++i) answered = wl_display_roundtrip(display) >= 0;
-  const bool listed = answered && manager.object != nullptr;
+  // The globals; the windows' names; what each window says of itself.
+  bool answered = wl_display_roundtrip(display) >= 0 && wl_display_roundtrip(display) >= 0;
+  const bool listed = answered && manager.object != nullptr && askForWindows(display, manager);
   if (listed) print(manager);
   for (const auto& window : manager.windows) org_kde_plasma_window_destroy(window->object);
   if (manager.object != nullptr) org_kde_plasma_window_management_destroy(manager.object);
