@@ -89,6 +89,34 @@ TEST(Toplevels, NamesThatAreNotUtf8StayDistinct) {
   EXPECT_EQ(windows.find(L"", nullptr), nullptr);
 }
 
+// "class" names a program by any name its desktop gives, in any ASCII
+// letter case; anything more than letter case still tells names apart, and
+// titles stay exact.
+TEST(WindowList, ClassMatchesAnyNameIgnoringAsciiCase) {
+  WindowDescription xterm;
+  xterm.classes = {L"xterm", L"XTerm"};
+  xterm.title = L"Shell";
+  WindowDescription accented;
+  accented.classes = {L"\u00c9diteur"};
+  const WindowList windows({xterm, accented});
+  struct Case {
+    const wchar_t* className;
+    const wchar_t* title;
+    bool found;
+  } cases[] = {
+      {L"xterm", nullptr, true},   {L"XTerm", nullptr, true},  {L"XTERM", nullptr, true},
+      {L"xTeRm", L"Shell", true},  {L"x-term", nullptr, false}, {L"xterm ", nullptr, false},
+      {L"xter", nullptr, false},   {L"xterm", L"shell", false}, {L"\u00e9diteur", nullptr, false},
+      {L"\u00c9DITEUR", nullptr, true}, {L"", nullptr, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(windows.find(c.className, c.title) != nullptr, c.found)
+        << c.className << (c.title != nullptr ? L" with a title" : L"");
+  }
+  EXPECT_TRUE(namesProgram({L"org.gnome.Zenity", L"zenity"}, L"ZENITY"));
+  EXPECT_FALSE(namesProgram({}, L"zenity"));
+}
+
 TEST(Toplevels, HandlesFromElsewhereNameNoObject) {
   const Toplevels toplevels(listed({{"a", "1"}}, 0));
   EXPECT_EQ(toplevels.objectOf(nullptr), nullptr);

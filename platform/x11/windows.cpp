@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/window_list.h"
 #include "platform/window_system.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/snapshot.h"
@@ -71,8 +72,7 @@ HWND handleOf(xcb_window_t window) {
 
 bool matches(std::size_t i, LPCWSTR className, LPCWSTR title) {
   if (className != nullptr) {
-    const std::vector<std::wstring>& names = snapshot().classes()[i];
-    if (std::find(names.begin(), names.end(), className) == names.end()) return false;
+    if (!namesProgram(snapshot().classes()[i], className)) return false;
   }
   if (title != nullptr) {
     const std::optional<std::wstring>& text = snapshot().titles()[i];
