@@ -285,7 +285,7 @@ Printed inspect(const std::vector<std::wstring>& arguments) {
 
 void addWindows() {
   resetScripted();
-  scripted().addWindow(L"Term", L"shell");
+  scripted().window(scripted().addWindow(L"Term", L" shell")).minimized = true;
   scripted().foreground = scripted().addWindow(L"MailerWindow", L"Inbox\tall");
 }
 
@@ -295,12 +295,20 @@ TEST(CommandsTest, WindowsForPeopleAndForScripts) {
   EXPECT_EQ(table.out,
             L"Window system: scripted desktop\n"
             L"  WINDOW  CLASS           TITLE\n"
-            L"  0x1     \"Term\"          shell\n"
-            L"* 0x2     \"MailerWindow\"  Inbox\tall\n");
+            L"  0x1     \"Term\"          \" shell\" (minimised)\n"
+            L"* 0x2     \"MailerWindow\"  \"Inbox\tall\"\n");
   EXPECT_EQ(table.status, 0);
   const Printed values = inspect({L"windows", L"--tsv"});
-  EXPECT_EQ(values.out, L"0\t0x1\tshell\tTerm\n1\t0x2\tInbox\\tall\tMailerWindow\n");
+  EXPECT_EQ(values.out, L"0\t0x1\t shell\tTerm\n1\t0x2\tInbox\\tall\tMailerWindow\n");
   EXPECT_TRUE(scripted().calls.empty()) << "listing only looks";
+  // Where the desktop gives no lasting ids (wlroots), no list position
+  // poses as one.
+  scripted().stableIds = false;
+  EXPECT_EQ(inspect({L"windows"}).out,
+            L"Window system: scripted desktop\n"
+            L"  CLASS           TITLE\n"
+            L"  \"Term\"          \" shell\" (minimised)\n"
+            L"* \"MailerWindow\"  \"Inbox\tall\"\n");
   resetScripted();
   EXPECT_EQ(inspect({L"windows"}).out, L"Window system: scripted desktop\nNo windows.\n");
 }
@@ -311,7 +319,7 @@ TEST(CommandsTest, FrontCountsDownThenShowsTheWindowInFront) {
   EXPECT_EQ(run.out,
             L"Window system: scripted desktop\n"
             L"  WINDOW  CLASS           TITLE\n"
-            L"* 0x2     \"MailerWindow\"  Inbox\tall\n");
+            L"* 0x2     \"MailerWindow\"  \"Inbox\tall\"\n");
   EXPECT_EQ(run.err, L"Switch to the window you want a rule for. 2... 1...\n");
   EXPECT_EQ(scripted().calls, (std::vector<std::wstring>{L"Sleep(1000)", L"Sleep(1000)"}));
   EXPECT_EQ(run.status, 0);

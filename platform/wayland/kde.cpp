@@ -40,6 +40,8 @@ void onAppId(void* data, org_kde_plasma_window*, const char* appId) {
 
 void onState(void* data, org_kde_plasma_window*, std::uint32_t flags) {
   windowOf(data).toplevel.activated = (flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE) != 0;
+  windowOf(data).toplevel.minimized =
+      (flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_MINIMIZED) != 0;
 }
 
 void onUnmapped(void* data, org_kde_plasma_window*) { windowOf(data).unmapped = true; }

@@ -13,6 +13,7 @@ WindowDescription descriptionOf(const Toplevel& toplevel, bool front) {
   if (!toplevel.appId.empty()) window.classes.push_back(utf8::widenLossless(toplevel.appId));
   window.title = utf8::widenLossless(toplevel.title);
   window.front = front;
+  window.minimized = toplevel.minimized;
   return window;
 }
 

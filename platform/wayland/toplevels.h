@@ -24,6 +24,7 @@ struct Toplevel {
   std::string appId;
   std::string title;
   bool activated = false;
+  bool minimized = false;
 };
 
 class Toplevels {

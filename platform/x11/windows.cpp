@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <optional>
 
@@ -97,16 +98,26 @@ HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
 
 HWND foregroundWindow() { return handleOf(snapshot().front()); }
 
+// The X window id, as xprop and xwininfo show it.
+std::wstring idOf(xcb_window_t window) {
+  wchar_t text[16];
+  std::swprintf(text, 16, L"0x%x", static_cast<unsigned>(window));
+  return text;
+}
+
 std::vector<WindowDescription> listWindows() {
   std::vector<WindowDescription> list;
   Snapshot& windows = snapshot();
   const xcb_window_t front = windows.front();
+  const std::vector<bool> iconic = windows.iconic();
   for (std::size_t i = 0; i < windows.windows().size(); ++i) {
     WindowDescription window;
     window.handle = handleOf(windows.windows()[i]);
     window.classes = windows.classes()[i];
     window.title = windows.titles()[i].value_or(std::wstring());
     window.front = windows.windows()[i] == front;
+    window.minimized = iconic[i];
+    window.id = idOf(windows.windows()[i]);
     list.push_back(std::move(window));
   }
   return list;
