@@ -410,6 +410,13 @@ TEST(CommandsTest, FrontCountsDownThenShowsTheWindowInFront) {
   EXPECT_EQ(none.out,
             L"Window system: scripted desktop\nNo window the launcher can see is in front.\n");
   EXPECT_EQ(none.status, 1);
+  // Only GNOME's overview is worth a word: it leaves nothing in front.
+  scripted().systemName = L"GNOME Shell through the Tarvexel extension";
+  const Printed overview = inspect({L"front", L"0"});
+  EXPECT_NE(overview.out.find(L"\nNo window the launcher can see is in front.\nGNOME gives no "
+                              L"window the focus while its overview (Activities) is open"),
+            std::wstring::npos);
+  EXPECT_EQ(overview.status, 1);
   resetScripted();
   inspect({L"front"});
   EXPECT_EQ(scripted().calls.size(), 3u) << "three seconds unless told";
