@@ -607,6 +607,62 @@ case_class_names() {
   done
 }
 
+# The examples, unchanged, against the real programs they name: xterm
+# (X11, or XWayland under KWin) and foot (Wayland). Each desktop calls
+# them by names of its own; the windows as listed go to the log.
+examples=$(dirname "$0")/../../examples
+
+# front_title: the title of the window in front, as the companion lists it.
+front_title() { "$inspect" windows --tsv | awk -F '\t' '$1 == 1 { print $3 }'; }
+
+case_examples() {
+  local shown=0
+  [[ $system != kwin ]] || kwin_xwayland=1
+  start_desktop
+  if command -v xterm >/dev/null && [[ -n ${DISPLAY:-} ]]; then
+    xterm -title Xterm -e sleep 600 &
+    local xterm=$!
+    pids+=("$xterm")
+    wait_until 10 eval '[[ $(front_title) == Xterm ]]' || fail "xterm did not come to the front"
+    "$inspect" windows
+    # In front: the first rule asks it to close, and xterm ends.
+    timeout 10 "$tarvexel" "$examples/desktop.ini" || fail "desktop.ini ended with status $?"
+    wait_until 5 has_ended "$xterm" || fail "desktop.ini did not close xterm"
+    shown=1
+  fi
+  local one two
+  if [[ $system != openbox ]] && command -v foot >/dev/null; then
+    foot --title=one sleep 600 2>/dev/null &
+    one=$!
+    pids+=("$one")
+    wait_until 10 eval '[[ $(front_title) == one ]] || has_ended $one' ||
+      fail "foot one did not come to the front"
+  fi
+  # foot 1.13 dies of SIGFPE on headless KWin 5.27's output of no size.
+  if [[ -n ${one:-} ]] && has_ended "$one"; then
+    echo "foot ended on its own on $system: its part is not shown"
+  elif [[ -n ${one:-} ]]; then
+    foot --title=two sleep 600 2>/dev/null &
+    two=$!
+    pids+=("$two")
+    wait_until 10 eval '[[ $(front_title) == two ]]' || fail "foot two did not come to the front"
+    "$inspect" windows
+    # A terminal in front: the other one comes forward, and back again.
+    timeout 10 "$tarvexel" "$examples/terminal.ini" || fail "terminal.ini ended with status $?"
+    wait_until 5 eval '[[ $(front_title) == one ]]' || fail "terminal.ini did not bring one"
+    timeout 10 "$tarvexel" "$examples/terminal.ini" || fail "terminal.ini ended with status $?"
+    wait_until 5 eval '[[ $(front_title) == two ]]' || fail "terminal.ini did not bring two back"
+    shown=1
+  fi
+  # What the desktop calls a GTK program, for the log.
+  if command -v zenity >/dev/null; then
+    zenity --info --title=Zen --text=Zen 2>/dev/null &
+    pids+=($!)
+    wait_until 10 eval '[[ $(front_title) == Zen ]]' && "$inspect" windows
+  fi
+  ((shown)) || skip "neither xterm nor foot can run on $system here"
+}
+
 # _NET_WM_NAME is the title where a window has one; WM_NAME only otherwise.
 case_title_sources() {
   start_openbox
