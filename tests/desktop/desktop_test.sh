@@ -800,7 +800,7 @@ case_inspect() {
   head -n1 "$work/windows.txt" | grep -q '^Window system: ' || fail "no system line"
   ! grep -q '^Window system: none' "$work/windows.txt" || fail "$(head -n1 "$work/windows.txt")"
   "$inspect" front 0 >"$work/front.txt" 2>/dev/null || fail "front found no window in front"
-  grep -q '^\* .*Shell – 1$' "$work/front.txt" || fail "front showed: $(cat "$work/front.txt")"
+  grep -q '^\* .*Shell – 1"$' "$work/front.txt" || fail "front showed: $(cat "$work/front.txt")"
   printf '%s\n' '[mail-front]' 'class=Mailer' 'mode=active' 'exec=close' \
     '[term]' 'class=Term' 'exec=close' '[default]' 'exec=true' >"$work/explain.ini"
   "$inspect" explain "$work/explain.ini" >"$work/explain.txt"
