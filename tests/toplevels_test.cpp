@@ -22,7 +22,7 @@ std::vector<Toplevel> listed(const std::vector<std::pair<std::string, std::strin
   std::vector<Toplevel> list;
   for (std::size_t i = 0; i < windows.size(); ++i) {
     list.push_back(Toplevel{object(static_cast<int>(i) + 1), windows[i].first, windows[i].second,
-                            static_cast<int>(i) + 1 == active, false});
+                            static_cast<int>(i) + 1 == active, false, {}});
   }
   return list;
 }
@@ -114,6 +114,15 @@ TEST(WindowList, ClassMatchesAnyNameIgnoringAsciiCase) {
         << c.className << (c.title != nullptr ? L" with a title" : L"");
   }
   EXPECT_TRUE(namesProgram({L"org.gnome.Zenity", L"zenity"}, L"ZENITY"));
+  // KWin's XWayland window: the app id and the X11 instance, each once.
+  std::vector<Toplevel> xwayland = listed({{"org.kde.konsole", "k"}, {"xterm", "x"}}, 0);
+  xwayland[0].resourceName = "konsole";
+  xwayland[1].resourceName = "xterm";
+  const Toplevels kde(xwayland);
+  EXPECT_EQ(kde.windows().windows()[0].classes,
+            (std::vector<std::wstring>{L"org.kde.konsole", L"konsole"}));
+  EXPECT_EQ(kde.windows().windows()[1].classes, std::vector<std::wstring>{L"xterm"});
+  EXPECT_EQ(found(kde, kde.windows().find(L"Konsole", nullptr)), 1);
   EXPECT_FALSE(namesProgram({}, L"zenity"));
 }
 

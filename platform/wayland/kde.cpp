@@ -46,6 +46,10 @@ void onState(void* data, org_kde_plasma_window*, std::uint32_t flags) {
 
 void onUnmapped(void* data, org_kde_plasma_window*) { windowOf(data).unmapped = true; }
 
+void onResourceName(void* data, org_kde_plasma_window*, const char* name) {
+  windowOf(data).toplevel.resourceName = name;
+}
+
 // The events Tarvexel has no use for.
 void ignore(void*, org_kde_plasma_window*) {}
 void ignore(void*, org_kde_plasma_window*, std::int32_t) {}
@@ -73,7 +77,7 @@ constexpr org_kde_plasma_window_listener kWindowListener{
     ignore,      // application_menu
     ignore,      // activity_entered
     ignore,      // activity_left
-    ignore,      // resource_name_changed
+    onResourceName,  // resource_name_changed (sent from version 16)
 };
 
 // The windows in the order the compositor announced them.
