@@ -6,12 +6,13 @@
 
 namespace {
 
-wchar_t asciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
+wchar_t asciiLower(wchar_t c) {
+  return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
 
 bool sameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-           return asciiLower(x) == asciiLower(y);
-         });
+  const auto same = [](wchar_t x, wchar_t y) { return asciiLower(x) == asciiLower(y); };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), same);
 }
 
 bool matches(const WindowDescription& window, LPCWSTR className, LPCWSTR title) {

@@ -90,8 +90,9 @@ std::wstring verdict(const RuleSeen& rule, const std::vector<WindowDescription>&
     const WindowDescription* lookalike = nearlyTitled(rule, windows);
     std::wstring text = L"    finds no window: does not fire\n";
     if (lookalike == nullptr) return text;
-    return text + L"    " + windowInWords(*lookalike) + L" differs only in letter case or blanks at "
-           L"either end of its title: titles are matched exactly\n";
+    return text + L"    " + windowInWords(*lookalike) +
+           L" differs only in letter case or blanks at either end of its title: titles are "
+           L"matched exactly\n";
   }
   std::wstring text = L"    finds " + windowInWords(rule.window, windows) + L"\n";
   if (rule.fires) return text + L"    fires\n";
