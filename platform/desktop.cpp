@@ -64,6 +64,27 @@ std::wstring gnomeHint() {
          kGnomeExtensionUuid + L" (then log out and in once).";
 }
 
+// KWin lends its window list only to a program a desktop file names by its
+// absolute path (X-KDE-Wayland-Interfaces); without one the run falls back
+// to the XWayland windows, or sees none.
+bool onKdeWithoutPermission() {
+  const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
+  return isSet("WAYLAND_DISPLAY") && desktops != nullptr && std::strstr(desktops, "KDE") &&
+         (windowSystem() == nullptr || windowSystem() == x11::windowSystem());
+}
+
+std::wstring kdeHint() {
+  char path[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  const std::string program(path, length > 0 ? static_cast<std::size_t>(length) : 0);
+  const std::string name = program.substr(program.rfind('/') + 1);
+  return L"\nThis is KDE Plasma, and KWin shows its windows only to a program that a desktop "
+         L"file names: " + utf8::widenLossless(name) + L".desktop in ~/.local/share/applications "
+         L"or /usr/share/applications, with Exec=\"" + utf8::widenLossless(program) +
+         L"\" and X-KDE-Wayland-Interfaces=org_kde_plasma_window_management (the launcher needs "
+         L"its own, tarvexel.desktop; the package installs both).";
+}
+
 std::wstring noSystem() {
   if (!isSet("WAYLAND_DISPLAY") && !isSet("DISPLAY")) {
     return L"none: neither WAYLAND_DISPLAY nor DISPLAY is set, so there is no desktop to ask";
@@ -113,6 +134,7 @@ std::wstring DescribeWindowSystem() {
   const WindowSystem* system = windowSystem();
   std::wstring text = system ? system->describe() : noSystem();
   if (onGnomeWithoutOurExtension()) text += gnomeHint();
+  if (onKdeWithoutPermission()) text += kdeHint();
   return text;
 }
 

@@ -98,10 +98,16 @@ BOOL ActivateWindow(HWND window);
 struct WindowDescription {
   HWND handle = nullptr;
   // Every name "class" matches: on X11 the instance and the class of
-  // WM_CLASS; on Wayland the app id; on Windows the class name.
+  // WM_CLASS; on Wayland the app id; on Windows the class name. On Linux a
+  // rule's class matches any of them ignoring ASCII letter case.
   std::vector<std::wstring> classes;
   std::wstring title;
   bool front = false;
+  bool minimized = false;
+  // The desktop's own name for the window, the same from run to run while
+  // the window lives (an X11 window id, the GNOME extension's sequence
+  // number); empty where the desktop gives none, as wlroots does.
+  std::wstring id;
 };
 
 // For the companion program, tarvexel-inspect: the windows the search looks

@@ -6,16 +6,29 @@
 
 namespace {
 
+wchar_t asciiLower(wchar_t c) {
+  return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+bool sameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
+  const auto same = [](wchar_t x, wchar_t y) { return asciiLower(x) == asciiLower(y); };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), same);
+}
+
 bool matches(const WindowDescription& window, LPCWSTR className, LPCWSTR title) {
-  const auto& classes = window.classes;
-  return (className == nullptr ||
-          std::find(classes.begin(), classes.end(), std::wstring(className)) != classes.end()) &&
+  return (className == nullptr || namesProgram(window.classes, className)) &&
          (title == nullptr || window.title == title);
 }
 
 HWND handleAt(std::size_t index) { return reinterpret_cast<HWND>(index + 1); }
 
 }  // namespace
+
+bool namesProgram(const std::vector<std::wstring>& names, std::wstring_view className) {
+  return std::any_of(names.begin(), names.end(), [className](const std::wstring& name) {
+    return sameIgnoringAsciiCase(name, className);
+  });
+}
 
 WindowList::WindowList(std::vector<WindowDescription> windows) : windows_(std::move(windows)) {
   for (std::size_t i = 0; i < windows_.size(); ++i) windows_[i].handle = handleAt(i);

@@ -6,9 +6,18 @@
 #define TARVEXEL_PLATFORM_WINDOW_LIST_H
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/window_system.h"
+
+// Whether a rule's class names a window's program: equal, ignoring ASCII
+// letter case, to any of the names its desktop gives for it. The same
+// program is "XTerm" on one desktop and "xterm" on the next, and a profile
+// is meant to work on each; every other character counts as it is, as on
+// Windows, whose FindWindowW folds only case.
+bool namesProgram(const std::vector<std::wstring>& names, std::wstring_view className);
 
 // A window handle from a list is its position counted from 1, so that no
 // window's handle is null.
@@ -17,7 +26,8 @@ class WindowList {
   WindowList() = default;
   explicit WindowList(std::vector<WindowDescription> windows);
 
-  // The first window whose classes hold `className` and whose title is
+  // The first window whose classes hold `className` (see namesProgram)
+  // and whose title is exactly
   // `title` (a null one matches any), or null.
   HWND find(LPCWSTR className, LPCWSTR title) const;
   // Every window that find() would match, in list order.

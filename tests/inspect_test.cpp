@@ -30,7 +30,9 @@ class ExplainTest : public testing::TestWithParam<ExplainCase> {};
 // Only questions reach the platform: no launch, close, activation or sleep.
 bool onlyAsks(const std::vector<std::wstring>& calls) {
   for (const std::wstring& call : calls) {
-    if (call.rfind(L"FindWindowW(", 0) != 0 && call != L"GetForegroundWindow()") return false;
+    if (call.rfind(L"FindWindowW(", 0) != 0 && call.rfind(L"FindLeastRecentWindow(", 0) != 0 &&
+        call != L"GetForegroundWindow()")
+      return false;
   }
   return true;
 }
@@ -166,9 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
                     L"Would run: [] (the lines above the first header), against 0x1 (class \"A\","
                     L" title \"T\")\n"
                     L"  title=T: does nothing when the section runs: it belongs to the rule\n"
-                    L"  exec=next: brings forward, of the windows the rule matches, the one you"
-                    L" have gone longest without (the rule's window is 0x1 (class \"A\", title"
-                    L" \"T\"))\n"
+                    L"  exec=next: brings forward 0x1 (class \"A\", title \"T\"): of the windows"
+                    L" the rule matches, the one you have gone longest without\n"
                     L"  exec=minimize: minimises 0x1 (class \"A\", title \"T\")\n"
                     L"  exec=active: brings 0x1 (class \"A\", title \"T\") to the front\n"
                     L"  execSync=close: the shell opens \"close\" with no parameters, and waits"
@@ -196,7 +197,9 @@ INSTANTIATE_TEST_SUITE_P(
                     L" are exact (capitals and blanks count), so this entry does nothing\n"
                     L"  [] (the lines above the first header) execSync=close starts a program"
                     L" named \"close\": the word acts on a window only as exec=close in a window"
-                    L" rule\n",
+                    L" rule\n"
+                    L"  [] (the lines above the first header) execSync=gone starts nothing: no"
+                    L" such thing\n",
                     0},
         ExplainCase{"LikelyMistakes",
                     "[Default]\nexec=x\n[tools]\nexec=close\n[r]\nclass=A\nExec=close\nexec =y\n"
@@ -244,6 +247,56 @@ INSTANTIATE_TEST_SUITE_P(
                     L"  [default] execSync=next starts a program named \"next\": the word acts on"
                     L" a window only as exec=next in a window rule\n",
                     0},
+        ExplainCase{"TitleDifferingOnlyInCaseOrBlanksIsNamed",
+                    "[mail]\nclass=Mailer\ntitle=inbox\nexec=d\n[notes]\ntitle=Notes\nexec=d\n"
+                    "[default]\nexec=d\n",
+                    {{L"Other", L"Inbox"}, {L"Mailer", L" Inbox "}, {L"Pad", L"notes"}}, 0, {},
+                    L"Loads: yes, 3 sections: [mail], [notes], [default]\n"
+                    L"Window system: scripted desktop\n"
+                    L"\n"
+                    L"Window rules, in file order:\n"
+                    L"  [mail]: class \"Mailer\", title \"inbox\", mode \"exec\" (not given, the"
+                    L" default)\n"
+                    L"    finds no window: does not fire\n"
+                    L"    0x2 (class \"Mailer\", title \" Inbox \") differs only in letter case or"
+                    L" blanks at either end of its title: titles are matched exactly\n"
+                    L"  [notes]: title \"Notes\", mode \"exec\" (not given, the default)\n"
+                    L"    finds no window: does not fire\n"
+                    L"    0x3 (class \"Pad\", title \"notes\") differs only in letter case or"
+                    L" blanks at either end of its title: titles are matched exactly\n"
+                    L"\n"
+                    L"Would run: [default], as no rule fires\n"
+                    L"  exec=d: the shell opens \"d\" with no parameters\n"
+                    L"Exit status: 0\n"
+                    L"\n"
+                    L"Warnings: none\n",
+                    0},
+        ExplainCase{"NextNamesTheWindowItBringsForwardAndEverySectionsProgramsAreChecked",
+                    "[term]\nclass=T\nexec=next\nexec=gone\n[never]\nclass=N\nexec=gone|-x\n"
+                    "exec=close\n[default]\nexecSync=gone\nexec=d\n",
+                    {{L"T", L"one"}, {L"T", L"two"}, {L"T", L"three"}}, 1,
+                    {{L"gone", {OpenPlan::Outcome::fails, L"", {}, L"not found on PATH"}}},
+                    L"Loads: yes, 3 sections: [term], [never], [default]\n"
+                    L"Window system: scripted desktop\n"
+                    L"\n"
+                    L"Window rules, in file order:\n"
+                    L"  [term]: class \"T\", mode \"exec\" (not given, the default)\n"
+                    L"    finds 0x1 (class \"T\", title \"one\")\n"
+                    L"    fires\n"
+                    L"  [never]: not looked at, [term] fires first\n"
+                    L"\n"
+                    L"Would run: [term], against 0x1 (class \"T\", title \"one\")\n"
+                    L"  class=T: does nothing when the section runs: it belongs to the rule\n"
+                    L"  exec=next: brings forward 0x3 (class \"T\", title \"three\"): of the"
+                    L" windows the rule matches, the one you have gone longest without\n"
+                    L"  exec=gone: starts nothing: not found on PATH\n"
+                    L"Exit status: 0\n"
+                    L"\n"
+                    L"Warnings:\n"
+                    L"  [term] exec=gone starts nothing: not found on PATH\n"
+                    L"  [never] exec=gone|-x starts nothing: not found on PATH\n"
+                    L"  [default] execSync=gone starts nothing: not found on PATH\n",
+                    0},
         ExplainCase{"NoRulesAtAll", "[default]\nexec=d\n", {{L"A", L"a"}}, 1, {},
                     L"Loads: yes, 1 section: [default]\n"
                     L"Window system: scripted desktop\n"
@@ -269,6 +322,35 @@ TEST(ExplainTest, NamesTheOpenError) {
   EXPECT_EQ(explanation.status, 1);
 }
 
+// A profile a Windows editor saved as UTF-16 loads as text of no use; the
+// report says so and what to do. UTF-8, with or without its mark, does not.
+TEST(ExplainTest, WarnsOfUtf16Files) {
+  using namespace std::string_literals;
+  const struct {
+    std::string bytes;
+    const wchar_t* sign;  // null: no warning
+  } cases[] = {
+      {"\xff\xfe[\0d\0e\0f\0a\0u\0l\0t\0]\0\n\0"s, L"byte-order mark"},
+      {"\xfe\xff\0[\0d\0e\0f\0a\0u\0l\0t\0]\0\n"s, L"byte-order mark"},
+      {"[\0d\0e\0f\0a\0u\0l\0t\0]\0\n\0"s, L"NUL bytes"},
+      {"\xef\xbb\xbf[default]\nexec=d\n"s, nullptr},
+      {"[default]\nexec=caf\xc3\xa9\n"s, nullptr},
+  };
+  for (const auto& c : cases) {
+    resetScripted();
+    const TempFile file(c.bytes);
+    const std::wstring report = explainProfile(file.widePath()).report;
+    const std::size_t warning = report.find(L"the file looks like UTF-16 (");
+    if (c.sign == nullptr) {
+      EXPECT_EQ(warning, std::wstring::npos) << c.bytes;
+      continue;
+    }
+    ASSERT_NE(warning, std::wstring::npos) << c.bytes;
+    EXPECT_NE(report.find(c.sign, warning), std::wstring::npos) << c.bytes;
+    EXPECT_NE(report.find(L"Save it as UTF-8", warning), std::wstring::npos) << c.bytes;
+  }
+}
+
 // What a command printed, and its exit status.
 struct Printed {
   std::wstring out;
@@ -285,7 +367,7 @@ Printed inspect(const std::vector<std::wstring>& arguments) {
 
 void addWindows() {
   resetScripted();
-  scripted().addWindow(L"Term", L"shell");
+  scripted().window(scripted().addWindow(L"Term", L" shell")).minimized = true;
   scripted().foreground = scripted().addWindow(L"MailerWindow", L"Inbox\tall");
 }
 
@@ -295,12 +377,20 @@ TEST(CommandsTest, WindowsForPeopleAndForScripts) {
   EXPECT_EQ(table.out,
             L"Window system: scripted desktop\n"
             L"  WINDOW  CLASS           TITLE\n"
-            L"  0x1     \"Term\"          shell\n"
-            L"* 0x2     \"MailerWindow\"  Inbox\tall\n");
+            L"  0x1     \"Term\"          \" shell\" (minimised)\n"
+            L"* 0x2     \"MailerWindow\"  \"Inbox\tall\"\n");
   EXPECT_EQ(table.status, 0);
   const Printed values = inspect({L"windows", L"--tsv"});
-  EXPECT_EQ(values.out, L"0\t0x1\tshell\tTerm\n1\t0x2\tInbox\\tall\tMailerWindow\n");
+  EXPECT_EQ(values.out, L"0\t0x1\t shell\tTerm\n1\t0x2\tInbox\\tall\tMailerWindow\n");
   EXPECT_TRUE(scripted().calls.empty()) << "listing only looks";
+  // Where the desktop gives no lasting ids (wlroots), no list position
+  // poses as one.
+  scripted().stableIds = false;
+  EXPECT_EQ(inspect({L"windows"}).out,
+            L"Window system: scripted desktop\n"
+            L"  CLASS           TITLE\n"
+            L"  \"Term\"          \" shell\" (minimised)\n"
+            L"* \"MailerWindow\"  \"Inbox\tall\"\n");
   resetScripted();
   EXPECT_EQ(inspect({L"windows"}).out, L"Window system: scripted desktop\nNo windows.\n");
 }
@@ -311,7 +401,7 @@ TEST(CommandsTest, FrontCountsDownThenShowsTheWindowInFront) {
   EXPECT_EQ(run.out,
             L"Window system: scripted desktop\n"
             L"  WINDOW  CLASS           TITLE\n"
-            L"* 0x2     \"MailerWindow\"  Inbox\tall\n");
+            L"* 0x2     \"MailerWindow\"  \"Inbox\tall\"\n");
   EXPECT_EQ(run.err, L"Switch to the window you want a rule for. 2... 1...\n");
   EXPECT_EQ(scripted().calls, (std::vector<std::wstring>{L"Sleep(1000)", L"Sleep(1000)"}));
   EXPECT_EQ(run.status, 0);
@@ -320,6 +410,13 @@ TEST(CommandsTest, FrontCountsDownThenShowsTheWindowInFront) {
   EXPECT_EQ(none.out,
             L"Window system: scripted desktop\nNo window the launcher can see is in front.\n");
   EXPECT_EQ(none.status, 1);
+  // Only GNOME's overview is worth a word: it leaves nothing in front.
+  scripted().systemName = L"GNOME Shell through the Tarvexel extension";
+  const Printed overview = inspect({L"front", L"0"});
+  EXPECT_NE(overview.out.find(L"\nNo window the launcher can see is in front.\nGNOME gives no "
+                              L"window the focus while its overview (Activities) is open"),
+            std::wstring::npos);
+  EXPECT_EQ(overview.status, 1);
   resetScripted();
   inspect({L"front"});
   EXPECT_EQ(scripted().calls.size(), 3u) << "three seconds unless told";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cwchar>
 
 namespace {
 
@@ -144,8 +145,18 @@ std::vector<WindowDescription> ListTopLevelWindows() {
   std::vector<WindowDescription> list;
   for (std::size_t i = 0; i < current->windows.size(); ++i) {
     const HWND handle = reinterpret_cast<HWND>(i + 1);
-    list.push_back({handle, {current->windows[i].className}, current->windows[i].title,
-                    handle == current->foreground});
+    WindowDescription window;
+    window.handle = handle;
+    window.classes = {current->windows[i].className};
+    window.title = current->windows[i].title;
+    window.front = handle == current->foreground;
+    window.minimized = current->windows[i].minimized;
+    if (current->stableIds) {
+      wchar_t id[24];
+      std::swprintf(id, 24, L"0x%zx", i + 1);
+      window.id = id;
+    }
+    list.push_back(std::move(window));
   }
   return list;
 }

@@ -41,6 +41,9 @@ struct ScriptedPlatform {
   std::set<std::wstring> failingFiles;    // the shell reports failure
   std::set<std::wstring> processlessFiles;  // success, but no process handle
   std::wstring systemName = L"scripted desktop";
+  // Whether the listing names windows by ids of the desktop's own (as
+  // Windows, X11 and GNOME do), or gives none (as wlroots).
+  bool stableIds = true;
   // What PlanOpen answers for a file; a file not here goes to the shell.
   std::map<std::wstring, OpenPlan> plans;
   std::vector<std::wstring> calls;

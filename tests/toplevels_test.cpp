@@ -22,7 +22,7 @@ std::vector<Toplevel> listed(const std::vector<std::pair<std::string, std::strin
   std::vector<Toplevel> list;
   for (std::size_t i = 0; i < windows.size(); ++i) {
     list.push_back(Toplevel{object(static_cast<int>(i) + 1), windows[i].first, windows[i].second,
-                            static_cast<int>(i) + 1 == active});
+                            static_cast<int>(i) + 1 == active, false, {}});
   }
   return list;
 }
@@ -87,6 +87,43 @@ TEST(Toplevels, NamesThatAreNotUtf8StayDistinct) {
   EXPECT_NE(windows.windows()[0].title, windows.windows()[1].title);
   EXPECT_TRUE(windows.windows()[2].classes.empty());
   EXPECT_EQ(windows.find(L"", nullptr), nullptr);
+}
+
+// "class" names a program by any name its desktop gives, in any ASCII
+// letter case; anything more than letter case still tells names apart, and
+// titles stay exact.
+TEST(WindowList, ClassMatchesAnyNameIgnoringAsciiCase) {
+  WindowDescription xterm;
+  xterm.classes = {L"xterm", L"XTerm"};
+  xterm.title = L"Shell";
+  WindowDescription accented;
+  accented.classes = {L"\u00c9diteur"};
+  const WindowList windows({xterm, accented});
+  struct Case {
+    const wchar_t* className;
+    const wchar_t* title;
+    bool found;
+  } cases[] = {
+      {L"xterm", nullptr, true},   {L"XTerm", nullptr, true},  {L"XTERM", nullptr, true},
+      {L"xTeRm", L"Shell", true},  {L"x-term", nullptr, false}, {L"xterm ", nullptr, false},
+      {L"xter", nullptr, false},   {L"xterm", L"shell", false}, {L"\u00e9diteur", nullptr, false},
+      {L"\u00c9DITEUR", nullptr, true}, {L"", nullptr, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(windows.find(c.className, c.title) != nullptr, c.found)
+        << c.className << (c.title != nullptr ? L" with a title" : L"");
+  }
+  EXPECT_TRUE(namesProgram({L"org.gnome.Zenity", L"zenity"}, L"ZENITY"));
+  // KWin's XWayland window: the app id and the X11 instance, each once.
+  std::vector<Toplevel> xwayland = listed({{"org.kde.konsole", "k"}, {"xterm", "x"}}, 0);
+  xwayland[0].resourceName = "konsole";
+  xwayland[1].resourceName = "xterm";
+  const Toplevels kde(xwayland);
+  EXPECT_EQ(kde.windows().windows()[0].classes,
+            (std::vector<std::wstring>{L"org.kde.konsole", L"konsole"}));
+  EXPECT_EQ(kde.windows().windows()[1].classes, std::vector<std::wstring>{L"xterm"});
+  EXPECT_EQ(found(kde, kde.windows().find(L"Konsole", nullptr)), 1);
+  EXPECT_FALSE(namesProgram({}, L"zenity"));
 }
 
 TEST(Toplevels, HandlesFromElsewhereNameNoObject) {

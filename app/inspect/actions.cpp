@@ -50,12 +50,13 @@ std::wstring waitFor(OpenPlan::Outcome outcome) {
 
 // The words "close", "active", "next" and "minimize" act on the rule's
 // window, and only there; empty for any other value.
-std::wstring windowAction(const std::wstring& value, const std::wstring& window) {
+std::wstring windowAction(const std::wstring& value, const std::wstring& window,
+                         const std::wstring& next) {
   if (value == L"close") return L"asks " + window + L" to close (its program may decline)";
   if (value == L"active") return L"brings " + window + L" to the front";
   if (value == L"next") {
-    return L"brings forward, of the windows the rule matches, the one you have gone longest "
-           L"without (the rule's window is " + window + L")";
+    return L"brings forward " + next + L": of the windows the rule matches, the one you have "
+           L"gone longest without";
   }
   if (value == L"minimize") return L"minimises " + window;
   return {};
@@ -75,12 +76,14 @@ std::wstring describeOther(const std::wstring& key) {
   return L"does nothing: only exec, execSync and sleep are commands";
 }
 
-std::wstring describeEntry(const ProfileEntry& entry, HWND window,
+std::wstring describeEntry(const ProfileEntry& entry, const RuleWindows& rule,
                            const std::vector<WindowDescription>& windows) {
   const std::wstring value(entry.value);
   if (entry.key == L"exec") {
     const std::wstring action =
-        window != nullptr ? windowAction(value, windowInWords(window, windows)) : L"";
+        rule.window != nullptr ? windowAction(value, windowInWords(rule.window, windows),
+                                              windowInWords(rule.next, windows))
+                               : L"";
     return action.empty() ? describeLaunch(value, false) : action;
   }
   if (entry.key == L"execSync") return describeLaunch(value, true);
@@ -104,12 +107,12 @@ std::wstring describeLaunch(const std::wstring& value, bool waits) {
   return waits ? text + waitFor(plan.outcome) : text;
 }
 
-std::wstring describeEntries(const ProfileEntries& entries, HWND window,
+std::wstring describeEntries(const ProfileEntries& entries, const RuleWindows& rule,
                              const std::vector<WindowDescription>& windows) {
   std::wstring text;
   for (const ProfileEntry& entry : entries) {
     text += L"  " + std::wstring(entry.key) + L"=" + std::wstring(entry.value) + L": " +
-            describeEntry(entry, window, windows) + L"\n";
+            describeEntry(entry, rule, windows) + L"\n";
   }
   return text;
 }

@@ -10,9 +10,16 @@
 #include "platform/services.h"
 #include "profile/profile.h"
 
-// One line per entry, "key=value: what it does". `window` is the rule's
-// window, or null for "default"; `windows` names it.
-std::wstring describeEntries(const ProfileEntries& entries, HWND window,
+// The windows a rule's section acts on: the rule's window (null for
+// "default"), and the one exec=next would bring forward.
+struct RuleWindows {
+  HWND window;
+  HWND next;
+};
+
+// One line per entry, "key=value: what it does"; `windows` names the
+// rule's windows.
+std::wstring describeEntries(const ProfileEntries& entries, const RuleWindows& rule,
                              const std::vector<WindowDescription>& windows);
 
 // What opening an "exec" value would do; `waits` for "execSync".

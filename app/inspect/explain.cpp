@@ -27,6 +27,15 @@ struct RuleSeen {
   bool fires;
 };
 
+LPCWSTR orAny(const std::wstring& name) { return name.empty() ? nullptr : name.c_str(); }
+
+bool hasNext(const ProfileEntries& entries) {
+  for (const ProfileEntry& entry : entries) {
+    if (entry.key == L"exec" && entry.value == L"next") return true;
+  }
+  return false;
+}
+
 std::wstring fromAscii(const char* text) { return std::wstring(text, text + std::strlen(text)); }
 
 std::wstring loadLine(const Profile& profile) {
@@ -61,8 +70,30 @@ std::wstring ruleHeading(const RuleSeen& rule, const Profile& asWritten) {
   return text + L"\n";
 }
 
+// A window the rule would find were titles compared as loosely as people
+// read them; the rule's class, if any, still has to name it.
+const WindowDescription* nearlyTitled(const RuleSeen& rule,
+                                      const std::vector<WindowDescription>& windows) {
+  if (rule.title.empty()) return nullptr;
+  const std::wstring title = loosened(rule.title);
+  const std::wstring className = loosened(rule.className);
+  for (const WindowDescription& window : windows) {
+    bool named = className.empty();
+    for (const std::wstring& name : window.classes) named = named || loosened(name) == className;
+    if (named && window.title != rule.title && loosened(window.title) == title) return &window;
+  }
+  return nullptr;
+}
+
 std::wstring verdict(const RuleSeen& rule, const std::vector<WindowDescription>& windows) {
-  if (rule.window == nullptr) return L"    finds no window: does not fire\n";
+  if (rule.window == nullptr) {
+    const WindowDescription* lookalike = nearlyTitled(rule, windows);
+    std::wstring text = L"    finds no window: does not fire\n";
+    if (lookalike == nullptr) return text;
+    return text + L"    " + windowInWords(*lookalike) +
+           L" differs only in letter case or blanks at either end of its title: titles are "
+           L"matched exactly\n";
+  }
   std::wstring text = L"    finds " + windowInWords(rule.window, windows) + L"\n";
   if (rule.fires) return text + L"    fires\n";
   if (rule.mode != L"active") {
@@ -96,8 +127,9 @@ std::wstring rulesPart(const std::vector<RuleSeen>& rules, const Profile& asWrit
 }
 
 // The section that runs, each of its entries as written, and the status.
-std::wstring runPart(const ProfileSection* section, HWND window,
+std::wstring runPart(const ProfileSection* section, const RuleWindows& rule,
                      const std::vector<WindowDescription>& windows) {
+  const HWND window = rule.window;
   if (section == nullptr) {
     return L"Would run: nothing; no rule fires and there is no [default], so the launcher ends "
            L"with exit status 1\n";
@@ -105,7 +137,7 @@ std::wstring runPart(const ProfileSection* section, HWND window,
   std::wstring text = L"Would run: " + sectionLabel(section->name);
   text += window != nullptr ? L", against " + windowInWords(window, windows)
                             : std::wstring(L", as no rule fires");
-  return text + L"\n" + describeEntries(section->entries, window, windows) +
+  return text + L"\n" + describeEntries(section->entries, rule, windows) +
          L"Exit status: 0\n";
 }
 
@@ -156,8 +188,14 @@ Explanation explainProfile(const std::wstring& path) {
   const ProfileSection* chosen =
       choice.runs ? sectionNamed(asWritten, ruleFires ? choice.rules.back().section : L"default")
                   : nullptr;
-  report += rulesPart(choice.rules, asWritten, windows) + L"\n" +
-            runPart(chosen, choice.window, windows) + L"\n" +
-            warningsPart(profileWarnings(asWritten));
+  RuleWindows rule{choice.window, nullptr};
+  if (ruleFires && hasNext(chosen->entries)) {
+    const RuleSeen& fired = choice.rules.back();
+    rule.next = FindLeastRecentWindow(orAny(fired.className), orAny(fired.title));
+  }
+  std::vector<std::wstring> warnings = profileWarnings(asWritten);
+  if (const auto encoding = encodingWarning(path)) warnings.insert(warnings.begin(), *encoding);
+  report += rulesPart(choice.rules, asWritten, windows) + L"\n" + runPart(chosen, rule, windows) +
+            L"\n" + warningsPart(warnings);
   return {report, choice.runs ? kRuns : kNothingRuns};
 }

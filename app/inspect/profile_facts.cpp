@@ -1,6 +1,7 @@
 #include "app/inspect/profile_facts.h"
 
 #include <cstdint>
+#include <cwctype>
 
 const ProfileString* firstValue(const ProfileEntries& entries, std::wstring_view key) {
   for (const ProfileEntry& entry : entries) {
@@ -26,6 +27,15 @@ bool isWindowRule(const ProfileSection& section) {
 std::wstring sectionLabel(std::wstring_view name) {
   return L"[" + std::wstring(name) + L"]" +
          (name.empty() ? L" (the lines above the first header)" : L"");
+}
+
+std::wstring loosened(std::wstring_view text) {
+  const std::size_t begin = text.find_first_not_of(L" \t\r");
+  if (begin == std::wstring::npos) return {};
+  const std::size_t end = text.find_last_not_of(L" \t\r");
+  std::wstring result(text.substr(begin, end - begin + 1));
+  for (wchar_t& c : result) c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+  return result;
 }
 
 std::wstring quoted(std::wstring_view text) { return L"\"" + std::wstring(text) + L"\""; }

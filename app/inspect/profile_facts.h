@@ -24,6 +24,10 @@ bool isWindowRule(const ProfileSection& section);
 // [name], and for the section of the lines above the first header a note.
 std::wstring sectionLabel(std::wstring_view name);
 
+// Lower case, without the blanks, tabs and carriage returns around it: two
+// texts equal so differ only in what a person easily overlooks.
+std::wstring loosened(std::wstring_view text);
+
 // The text in double quotes, as written in the profile.
 std::wstring quoted(std::wstring_view text);
 

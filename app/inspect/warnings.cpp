@@ -1,9 +1,10 @@
 #include "app/inspect/warnings.h"
 
-#include <cwctype>
 #include <string_view>
 
 #include "app/inspect/profile_facts.h"
+#include "launcher/launcher.h"
+#include "platform/services.h"
 
 namespace {
 
@@ -12,16 +13,6 @@ using Warnings = std::vector<std::wstring>;
 const wchar_t* const kKeys[] = {L"class", L"title", L"mode", L"exec", L"execSync", L"sleep"};
 // In a rule these act on its window; anywhere else they name programs.
 const wchar_t* const kWindowWords[] = {L"close", L"active", L"next", L"minimize"};
-
-// Lower case, without the blanks, tabs and carriage returns around it.
-std::wstring loosened(std::wstring_view text) {
-  const std::size_t begin = text.find_first_not_of(L" \t\r");
-  if (begin == std::wstring::npos) return {};
-  const std::size_t end = text.find_last_not_of(L" \t\r");
-  std::wstring result(text.substr(begin, end - begin + 1));
-  for (wchar_t& c : result) c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
-  return result;
-}
 
 // The known word that `text` differs from only in case or surrounding
 // blanks, or null.
@@ -127,6 +118,21 @@ void checkShadowed(const ProfileSections& sections, const ProfileSection& sectio
   }
 }
 
+// A program that cannot be started is as silent in a section that does
+// not run today as in the one that does: every section is checked.
+void checkLaunches(const ProfileSection& section, bool rule, Warnings& out) {
+  for (const ProfileEntry& entry : section.entries) {
+    if (entry.key != L"exec" && entry.key != L"execSync") continue;
+    if (entry.key == L"exec" && rule && isOneOf(entry.value, kWindowWords)) continue;
+    const CommandParts parts = splitCommand(std::wstring(entry.value));
+    if (parts.file.empty()) continue;
+    const OpenPlan plan = PlanOpen(parts.file, parts.parameters);
+    if (plan.outcome != OpenPlan::Outcome::fails) continue;
+    out.push_back(sectionLabel(section.name) + L" " + std::wstring(entry.key) + L"=" +
+                  std::wstring(entry.value) + L" starts nothing: " + plan.reason);
+  }
+}
+
 void checkOrdinary(const ProfileSection& section, Warnings& out) {
   if (hasCommand(section)) {
     out.push_back(sectionLabel(section.name) + L" has neither class nor title, so it is no window "
@@ -151,6 +157,24 @@ std::vector<std::wstring> profileWarnings(const Profile& profile) {
       checkOrdinary(section, out);
     }
     if (rule || section.name == L"default") checkWindowWords(section, rule, out);
+    checkLaunches(section, rule, out);
   }
   return out;
+}
+
+std::optional<std::wstring> encodingWarning(const std::wstring& path) {
+  WideTextFile file(path);
+  wchar_t text[4096];
+  const std::size_t count = file.isOpen() ? file.read(text, 4096) : 0;
+  const std::wstring_view start(text, count);
+  // A UTF-16 byte-order mark reads as two malformed bytes where profiles
+  // are UTF-8, and as "ÿþ" or "þÿ" in the Windows ANSI code page.
+  const bool mark = start.rfind(L"\uFFFD\uFFFD", 0) == 0 || start.rfind(L"\u00FF\u00FE", 0) == 0 ||
+                    start.rfind(L"\u00FE\u00FF", 0) == 0;
+  const bool nul = start.find(L'\0') != std::wstring_view::npos;
+  if (!mark && !nul) return std::nullopt;
+  return std::wstring(L"the file looks like UTF-16 (") +
+         (mark ? L"it starts with a byte-order mark" : L"it holds NUL bytes") +
+         L"), which the launcher cannot read: names and keys do not match and it does nothing. "
+         L"Save it as UTF-8 (on Windows, in the ANSI code page: Notepad's \"ANSI\")";
 }

@@ -33,21 +33,35 @@ std::wstring escaped(const std::wstring& text) {
   return result;
 }
 
+// The desktop's own id for a window, where it gives one that lasts from
+// run to run; a list position would look like one and mean nothing.
+bool anyIds(const std::vector<WindowDescription>& windows) {
+  return std::any_of(windows.begin(), windows.end(),
+                     [](const WindowDescription& window) { return !window.id.empty(); });
+}
+
+std::wstring titleText(const WindowDescription& window) {
+  return quoted(window.title) + (window.minimized ? L" (minimised)" : L"");
+}
+
 }  // namespace
 
 std::wstring windowTable(const std::vector<WindowDescription>& windows) {
-  std::size_t handleWidth = 6;
+  const bool ids = anyIds(windows);
+  std::size_t idWidth = 6;
   std::size_t classWidth = 5;
   for (const WindowDescription& window : windows) {
-    handleWidth = std::max(handleWidth, handleText(window.handle).size());
+    idWidth = std::max(idWidth, window.id.size());
     classWidth = std::max(classWidth, classList(window).size());
   }
+  const auto idColumn = [&](const std::wstring& text) {
+    return ids ? padded(text, idWidth) + L"  " : std::wstring();
+  };
   std::wstring text =
-      L"  " + padded(L"WINDOW", handleWidth) + L"  " + padded(L"CLASS", classWidth) + L"  TITLE\n";
+      L"  " + idColumn(L"WINDOW") + padded(L"CLASS", classWidth) + L"  TITLE\n";
   for (const WindowDescription& window : windows) {
-    text += std::wstring(window.front ? L"* " : L"  ") +
-            padded(handleText(window.handle), handleWidth) + L"  " +
-            padded(classList(window), classWidth) + L"  " + window.title + L"\n";
+    text += std::wstring(window.front ? L"* " : L"  ") + idColumn(window.id) +
+            padded(classList(window), classWidth) + L"  " + titleText(window) + L"\n";
   }
   return text;
 }
@@ -64,8 +78,8 @@ std::wstring windowValues(const std::vector<WindowDescription>& windows) {
 }
 
 std::wstring windowInWords(const WindowDescription& window) {
-  return handleText(window.handle) + L" (class " + classList(window) + L", title " +
-         quoted(window.title) + L")";
+  return (window.id.empty() ? L"the window" : window.id) + L" (class " + classList(window) +
+         L", title " + titleText(window) + L")";
 }
 
 std::wstring windowInWords(HWND handle, const std::vector<WindowDescription>& windows) {

@@ -9,7 +9,8 @@
 #include "platform/services.h"
 
 // One line per window under a heading: a "*" for the window in front, its
-// handle, every name "class" matches (quoted), its title.
+// id where the desktop gives ids, every name "class" matches and its title
+// (quoted, so blanks at the ends show), and whether it is minimised.
 std::wstring windowTable(const std::vector<WindowDescription>& windows);
 
 // One line per window: front (1 or 0), handle, title, then each class name,
@@ -17,7 +18,8 @@ std::wstring windowTable(const std::vector<WindowDescription>& windows);
 // name is written \t, \n, \r or \\.
 std::wstring windowValues(const std::vector<WindowDescription>& windows);
 
-// A window in one line: its handle, class names and title.
+// A window in one line: its id ("the window" where the desktop gives
+// none), class names and title.
 std::wstring windowInWords(const WindowDescription& window);
 
 // The window of that handle in `windows`, described in words; the bare

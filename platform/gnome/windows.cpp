@@ -76,6 +76,7 @@ bool readListing(const SdBus& sd, sd_bus_message* reply, Listing& listing,
         sd.exitContainer(reply) < 0)
       return false;
     WindowDescription window;
+    window.id = std::to_wstring(id);
     window.classes = classesOf(names[0], names[1], names[2]);
     window.title = utf8::widenLossless(names[3]);
     window.front = focused != 0;
@@ -98,6 +99,7 @@ class Session {
   Session() {
     const SdBus* sd = inWaylandSession() ? gnome::sdBus() : nullptr;
     if (sd == nullptr) return;
+    sd_ = sd;
     bus_.emplace(*sd);
     const auto end = choosingEnds();
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -115,6 +117,19 @@ class Session {
   bool answered() const { return bus_.has_value(); }
   const WindowList& list() const { return list_; }
 
+  // The list with each window's minimised state, asked window by window:
+  // only a person's listing needs it, not a rule.
+  std::vector<WindowDescription> described() {
+    std::vector<WindowDescription> windows = list_.windows();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+      const Message reply = bus_->call(extension("IsMinimized"), ids_[i], kTimeout);
+      int minimized = 0;
+      windows[i].minimized = reply && sd_->read(reply.get(), "b", &minimized) > 0 &&
+                             minimized != 0;
+    }
+    return windows;
+  }
+
   // The extension says whether it still knew the window; a window that has
   // gone since the list was read is simply not there to act on.
   void request(const char* member, HWND window) {
@@ -123,6 +138,7 @@ class Session {
   }
 
  private:
+  const SdBus* sd_ = nullptr;
   std::optional<Bus> bus_;
   WindowList list_;
   std::vector<std::uint32_t> ids_;
@@ -147,7 +163,7 @@ HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
 
 HWND foregroundWindow() { return session().list().front(); }
 
-std::vector<WindowDescription> listWindows() { return session().list().windows(); }
+std::vector<WindowDescription> listWindows() { return session().described(); }
 
 void activate(HWND window) { session().request("Activate", window); }
 void close(HWND window) { session().request("Close", window); }

@@ -53,9 +53,15 @@ void onAppId(void* data, org_kde_plasma_window*, const char* appId) {
 
 void onState(void* data, org_kde_plasma_window*, std::uint32_t flags) {
   windowOf(data).toplevel.activated = (flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE) != 0;
+  windowOf(data).toplevel.minimized =
+      (flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_MINIMIZED) != 0;
 }
 
 void onUnmapped(void* data, org_kde_plasma_window*) { windowOf(data).unmapped = true; }
+
+void onResourceName(void* data, org_kde_plasma_window*, const char* name) {
+  windowOf(data).toplevel.resourceName = name;
+}
 
 // The events Tarvexel has no use for.
 void ignore(void*, org_kde_plasma_window*) {}
@@ -86,7 +92,7 @@ constexpr org_kde_plasma_window_listener kWindowListener{
     ignore,      // application_menu
     ignore,      // activity_entered
     ignore,      // activity_left
-    ignore,      // resource_name_changed
+    onResourceName,  // resource_name_changed (sent from version 16)
 };
 
 // The windows' names in the order the compositor announced them: numbers,

@@ -10,9 +10,14 @@ namespace {
 
 WindowDescription descriptionOf(const Toplevel& toplevel, bool front) {
   WindowDescription window;
-  if (!toplevel.appId.empty()) window.classes.push_back(utf8::widenLossless(toplevel.appId));
+  for (const std::string* name : {&toplevel.appId, &toplevel.resourceName}) {
+    const std::wstring wide = utf8::widenLossless(*name);
+    if (!wide.empty() && (window.classes.empty() || window.classes.front() != wide))
+      window.classes.push_back(wide);
+  }
   window.title = utf8::widenLossless(toplevel.title);
   window.front = front;
+  window.minimized = toplevel.minimized;
   return window;
 }
 

@@ -24,6 +24,10 @@ struct Toplevel {
   std::string appId;
   std::string title;
   bool activated = false;
+  bool minimized = false;
+  // An XWayland window's X11 instance name, where the compositor gives it
+  // (KWin): a profile written on X11 may name the program so.
+  std::string resourceName;
 };
 
 class Toplevels {

@@ -39,11 +39,12 @@ void onOutput(void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {}
 
 void onState(void* data, zwlr_foreign_toplevel_handle_v1*, wl_array* states) {
   const auto* values = static_cast<const std::uint32_t*>(states->data);
-  bool activated = false;
+  Toplevel& toplevel = handleOf(data).toplevel;
+  toplevel.activated = toplevel.minimized = false;
   for (std::size_t i = 0; i < states->size / sizeof *values; ++i) {
-    if (values[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED) activated = true;
+    if (values[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED) toplevel.activated = true;
+    if (values[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MINIMIZED) toplevel.minimized = true;
   }
-  handleOf(data).toplevel.activated = activated;
 }
 
 void onDone(void* data, zwlr_foreign_toplevel_handle_v1*) { handleOf(data).done = true; }

@@ -1,5 +1,7 @@
 // Windows: the top-level windows for the companion program, walked with the
 // calls Windows CE has as well (GetWindow, GetClassNameW, GetWindowTextW).
+#include <cstdint>
+#include <cwchar>
 #include <vector>
 
 #include "platform/services.h"
@@ -22,6 +24,14 @@ std::wstring titleOf(HWND window) {
   return title;
 }
 
+// A window handle lasts as long as its window: it is the window's id.
+std::wstring idOf(HWND window) {
+  wchar_t text[24];
+  std::swprintf(text, 24, L"0x%llx",
+                static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(window)));
+  return text;
+}
+
 }  // namespace
 
 // The visible ones, top of the Z order first, as FindWindowW meets them;
@@ -32,7 +42,14 @@ std::vector<WindowDescription> ListTopLevelWindows() {
   for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
        window = GetWindow(window, GW_HWNDNEXT)) {
     if (!IsWindowVisible(window)) continue;
-    list.push_back({window, {classNameOf(window)}, titleOf(window), window == front});
+    WindowDescription description;
+    description.handle = window;
+    description.classes = {classNameOf(window)};
+    description.title = titleOf(window);
+    description.front = window == front;
+    description.minimized = IsIconic(window) != FALSE;
+    description.id = idOf(window);
+    list.push_back(std::move(description));
   }
   return list;
 }

@@ -242,4 +242,14 @@ const std::vector<std::optional<std::wstring>>& Snapshot::titles() {
   return *titles_;
 }
 
+std::vector<bool> Snapshot::iconic() {
+  constexpr std::uint32_t kIconicState = 3;
+  std::vector<bool> minimized;
+  const xcb_atom_t wmState = connection_.atom(Name::wmState);
+  for (const Property& state : readColumn(windows_, wmState, 1))
+    minimized.push_back(state.type == wmState && !state.items.empty() &&
+                        state.items.front() == kIconicState);
+  return minimized;
+}
+
 }  // namespace x11

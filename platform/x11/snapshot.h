@@ -37,6 +37,9 @@ class Snapshot {
   const std::vector<std::vector<std::wstring>>& classes();
   // Per window: _NET_WM_NAME, or WM_NAME where that is missing.
   const std::vector<std::optional<std::wstring>>& titles();
+  // Per window: minimised (WM_STATE iconic), which every window manager
+  // keeps, EWMH or not. Read only for a person's listing.
+  std::vector<bool> iconic();
 
  private:
   struct RootLists {

@@ -10,9 +10,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <optional>
 
+#include "platform/window_list.h"
 #include "platform/window_system.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/snapshot.h"
@@ -73,8 +75,7 @@ HWND handleOf(xcb_window_t window) {
 
 bool matches(std::size_t i, LPCWSTR className, LPCWSTR title) {
   if (className != nullptr) {
-    const std::vector<std::wstring>& names = snapshot().classes()[i];
-    if (std::find(names.begin(), names.end(), className) == names.end()) return false;
+    if (!namesProgram(snapshot().classes()[i], className)) return false;
   }
   if (title != nullptr) {
     const std::optional<std::wstring>& text = snapshot().titles()[i];
@@ -99,16 +100,26 @@ HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
 
 HWND foregroundWindow() { return handleOf(snapshot().front()); }
 
+// The X window id, as xprop and xwininfo show it.
+std::wstring idOf(xcb_window_t window) {
+  wchar_t text[16];
+  std::swprintf(text, 16, L"0x%x", static_cast<unsigned>(window));
+  return text;
+}
+
 std::vector<WindowDescription> listWindows() {
   std::vector<WindowDescription> list;
   Snapshot& windows = snapshot();
   const xcb_window_t front = windows.front();
+  const std::vector<bool> iconic = windows.iconic();
   for (std::size_t i = 0; i < windows.windows().size(); ++i) {
     WindowDescription window;
     window.handle = handleOf(windows.windows()[i]);
     window.classes = windows.classes()[i];
     window.title = windows.titles()[i].value_or(std::wstring());
     window.front = windows.windows()[i] == front;
+    window.minimized = iconic[i];
+    window.id = idOf(windows.windows()[i]);
     list.push_back(std::move(window));
   }
   return list;

@@ -204,4 +204,35 @@ TEST(EndToEndTest, ExitStatusAndNotice) {
   EXPECT_EQ(started[1].name, "a");
 }
 
+// The two words a new user types first are answered on standard output,
+// and only while no file has that name; with more words, or once a file is
+// called so, the command line is a profile's path as always.
+TEST(EndToEndTest, HelpAndVersionUnlessAFileHasThatName) {
+  const Sandbox sandbox;
+  const RunResult help = sandbox.run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.standardError.rfind("Usage: tarvexel PROFILE\n", 0), 0u) << help.standardError;
+  EXPECT_NE(help.standardError.find("tarvexel(5)"), std::string::npos);
+  const RunResult version = sandbox.run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.standardError.rfind("tarvexel ", 0), 0u) << version.standardError;
+  EXPECT_EQ(version.standardError.find('\n'), version.standardError.size() - 1);
+  for (const Arguments& arguments : {Arguments{"--help", "me"}, Arguments{"--Version"}}) {
+    const RunResult run = sandbox.run(arguments);
+    EXPECT_EQ(run.status, 1) << testing::PrintToString(arguments);
+    EXPECT_EQ(run.standardError, "") << testing::PrintToString(arguments);
+  }
+  sandbox.write("--help", "[default]\nexec=a\n");
+  sandbox.write("--version", "[r]\nclass=NoSuchWindow\nexec=b\n");
+  const RunResult profile = sandbox.run({"--help"});
+  EXPECT_EQ(profile.status, 0);
+  EXPECT_EQ(profile.standardError, "");
+  const RunResult noDefault = sandbox.run({"--version"});
+  EXPECT_EQ(noDefault.status, 1);
+  EXPECT_EQ(noDefault.standardError, "");
+  const std::vector<Record> started = starts(sandbox.waitForRecords(2));
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].name, "a");
+}
+
 }  // namespace
