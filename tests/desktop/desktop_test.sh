@@ -283,7 +283,10 @@ export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/run/system_bus_socket
 gsettings set org.gnome.shell disable-user-extensions false
 gsettings set org.gnome.shell enabled-extensions "$2"
 echo "$DBUS_SESSION_BUS_ADDRESS" >"$work/bus.new" && mv "$work/bus.new" "$work/bus"
-exec gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x720
+# A shell that ends leaves the session and its bus behind, as a crashed
+# shell does: what runs in the session goes on.
+gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x720
+sleep infinity
 SESSION
   unshare -pf --kill-child --mount-proc env -i PATH="$PATH" HOME="$work/home" \
     XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
@@ -1338,8 +1341,8 @@ case_without_extension() {
 case_shell_ends() {
   start_gnome
   start_window alpha --class Alpha
-  run_profile '[a]' 'class=Alpha' "execSync=kill|-KILL ${sessions[0]}" 'exec=close' 'fired a' \
-    '[default]' 'fired default'
+  run_profile '[a]' 'class=Alpha' "execSync=kill|-KILL $(in_session_pid "$(shell_pid)")" \
+    'exec=close' 'fired a' '[default]' 'fired default'
   expect_fired a
   expect_silent "after the shell ended"
 }
@@ -1449,12 +1452,12 @@ case_installed() {
   expect_silent "by the build's tarvexel, refused by an installed extension"
 }
 
-# The shell's process: the one gnome-shell among the session's children.
-shell_pid() {
-  local session
-  session=$(pgrep -P "${sessions[0]}")
-  pgrep -P "$session" -x gnome-shell
-}
+# The shell's process: the one gnome-shell in the session's namespace.
+shell_pid() { pgrep --ns "$session_init" --nslist pid -x gnome-shell; }
+
+# in_session_pid PID: what the process is called inside the session, where
+# tarvexel runs.
+in_session_pid() { awk '$1 == "NSpid:" { print $NF }' "/proc/$1/status"; }
 
 # A shell that stops answering holds no run up: while the list is read,
 # and between the list and a request. Without a bound on each call sd-bus
@@ -1465,8 +1468,8 @@ case_shell_hangs() {
   local shell_process
   shell_process=$(shell_pid)
   [[ -n $shell_process ]] || fail "no gnome-shell process found"
-  run_profile '[a]' 'class=Alpha' "execSync=kill|-STOP $shell_process" 'exec=close' \
-    'exec=active' 'fired a' '[default]' 'fired default'
+  run_profile '[a]' 'class=Alpha' "execSync=kill|-STOP $(in_session_pid "$shell_process")" \
+    'exec=close' 'exec=active' 'fired a' '[default]' 'fired default'
   expect_fired a
   expect_silent "when the shell stopped answering requests"
   run_profile '[a]' 'class=Alpha' 'fired a' '[default]' 'fired default'
