@@ -81,7 +81,8 @@ std::optional<DecideTimes> waylandDecideTimes(const std::string& system,
   if (length <= 0) return std::nullopt;
   std::vector<std::string> environment =
       environmentWithout({"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"});
-  environment.push_back(std::string("GNOME_EXTENSION=") + TARVEXEL_GNOME_EXTENSION);
+  environment.push_back(std::string("GNOME_EXTENSION_BUILDS=") +
+                        TARVEXEL_GNOME_EXTENSION_BUILDS);
   environment.push_back(std::string("WAYLAND_WINDOW_HELPER=") + WAYLAND_WINDOW_HELPER);
   const Command driver("bash",
                        {"bash", TARVEXEL_DESKTOP_TEST, system, "--run",

@@ -56,3 +56,18 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/copyright.in ${debian_dir}
 configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/cpack_options.cmake.in
   ${debian_dir}/cpack_options.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${debian_dir}/cpack_options.cmake)
+
+# The scripts that point the GNOME Shell extension at the build the
+# installed shell loads (cmake/gnome.cmake), run again by a trigger whenever
+# a package changes gnome-shell.
+if(TARVEXEL_SELECT_GNOME_BUILD)
+  set(TARVEXEL_GNOME_EXTENSION_FOLDER
+    ${CMAKE_INSTALL_FULL_DATADIR}/gnome-shell/extensions/${TARVEXEL_GNOME_UUID})
+  foreach(script postinst prerm)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/${script}.in ${debian_dir}/${script}
+      @ONLY)
+  endforeach()
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/triggers ${debian_dir}/triggers COPYONLY)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${debian_dir}/postinst ${debian_dir}/prerm ${debian_dir}/triggers)
+endif()

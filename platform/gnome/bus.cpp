@@ -82,8 +82,17 @@ Message Bus::call(const Method& method, std::optional<std::uint32_t> id,
     disconnect();
     return Message(sd_, nullptr);
   }
-  if (sd_.isMethodError(pending.reply.get(), nullptr)) return Message(sd_, nullptr);
+  if (sd_.isMethodError(pending.reply.get(), nullptr)) {
+    noteRefusal(pending.reply.get());
+    return Message(sd_, nullptr);
+  }
   return std::move(pending.reply);
+}
+
+void Bus::noteRefusal(sd_bus_message* error) {
+  if (sd_.isMethodError(error, "org.freedesktop.DBus.Error.AccessDenied") <= 0) return;
+  const sd_bus_error* said = sd_.getError(error);
+  refusal_ = said != nullptr && said->message != nullptr ? said->message : "access denied";
 }
 
 bool Bus::await(const Message& reply, Clock::time_point deadline) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "platform/gnome/library.h"
@@ -63,12 +64,18 @@ class Bus {
   Message call(const Method& method, std::optional<std::uint32_t> id,
                std::chrono::milliseconds timeout);
 
+  // What the peer said when it last refused a call as not allowed to this
+  // program (org.freedesktop.DBus.Error.AccessDenied); empty when it has not.
+  const std::string& refusal() const { return refusal_; }
+
  private:
   bool await(const Message& reply, std::chrono::steady_clock::time_point deadline);
   void disconnect();
+  void noteRefusal(sd_bus_message* error);
 
   const SdBus& sd_;
   sd_bus* bus_ = nullptr;
+  std::string refusal_;
 };
 
 }  // namespace gnome

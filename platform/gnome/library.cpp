@@ -22,6 +22,7 @@ bool bindAll(void* library, SdBus& sd) {
          bind(library, "sd_bus_message_ref", sd.messageRef) &&
          bind(library, "sd_bus_message_unref", sd.messageUnref) &&
          bind(library, "sd_bus_message_is_method_error", sd.isMethodError) &&
+         bind(library, "sd_bus_message_get_error", sd.getError) &&
          bind(library, "sd_bus_message_enter_container", sd.enterContainer) &&
          bind(library, "sd_bus_message_exit_container", sd.exitContainer) &&
          bind(library, "sd_bus_message_read", sd.read);

@@ -25,6 +25,7 @@ struct SdBus {
   decltype(&::sd_bus_message_ref) messageRef = nullptr;
   decltype(&::sd_bus_message_unref) messageUnref = nullptr;
   decltype(&::sd_bus_message_is_method_error) isMethodError = nullptr;
+  decltype(&::sd_bus_message_get_error) getError = nullptr;
   decltype(&::sd_bus_message_enter_container) enterContainer = nullptr;
   decltype(&::sd_bus_message_exit_container) exitContainer = nullptr;
   decltype(&::sd_bus_message_read) read = nullptr;

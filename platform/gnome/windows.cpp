@@ -93,7 +93,9 @@ bool inWaylandSession() {
 
 // The connection and the run's list, made on first use. Without the
 // extension's answer there is no list, and the run falls back to another
-// window system.
+// window system. An extension that refuses this program (a copy of it
+// elsewhere, or one in a sandbox) is this session's system all the same,
+// with no windows: what the user is told then is why.
 class Session {
  public:
   Session() {
@@ -107,6 +109,7 @@ class Session {
     const Message reply = bus_->call(extension("List"), std::nullopt, left);
     Listing listing;
     if (!reply || !readListing(*sd, reply.get(), listing, end)) {
+      refusal_ = utf8::widenLossless(bus_->refusal().c_str());
       bus_.reset();
       return;
     }
@@ -115,6 +118,7 @@ class Session {
   }
 
   bool answered() const { return bus_.has_value(); }
+  const std::wstring& refusal() const { return refusal_; }
   const WindowList& list() const { return list_; }
 
   // The list with each window's minimised state, asked window by window:
@@ -142,6 +146,7 @@ class Session {
   std::optional<Bus> bus_;
   WindowList list_;
   std::vector<std::uint32_t> ids_;
+  std::wstring refusal_;
 };
 
 Session& session() {
@@ -149,7 +154,12 @@ Session& session() {
   return running;
 }
 
-std::wstring describe() { return L"GNOME Shell through the Tarvexel extension"; }
+std::wstring describe() {
+  const std::wstring& refusal = session().refusal();
+  if (refusal.empty()) return L"GNOME Shell through the Tarvexel extension";
+  return L"GNOME Shell, whose Tarvexel extension refused to list its windows to this program: " +
+         refusal;
+}
 
 HWND findWindow(LPCWSTR className, LPCWSTR title) {
   return session().list().find(className, title);
@@ -176,7 +186,7 @@ namespace gnome {
 const WindowSystem* windowSystem() {
   static const WindowSystem system{describe,    findWindow, findLeastRecent, foregroundWindow,
                                    listWindows, activate,   close,           minimize};
-  return session().answered() ? &system : nullptr;
+  return session().answered() || !session().refusal().empty() ? &system : nullptr;
 }
 
 }  // namespace gnome

@@ -11,10 +11,12 @@
 # X11_WINDOW_HELPER and WAYLAND_WINDOW_HELPER naming the programs,
 # TARVEXEL_DESKTOP_FILE and TARVEXEL_INSPECT_DESKTOP_FILE the desktop files
 # the build made for KWin, and
-# KDE_WINDOWS the tests' program that lists KWin's windows, and
-# GNOME_EXTENSION the built GNOME Shell extension.
+# KDE_WINDOWS the tests' program that lists KWin's windows,
+# GNOME_EXTENSION_BUILDS the folder of the built GNOME Shell extension's
+# builds (43/UUID and 45/UUID), and TARVEXEL_BUILD the build folder (for the
+# case that installs it).
 # SYSTEM: openbox or twm (X11), sway or kwin (Wayland), gnome (GNOME Shell
-# 43 on Wayland).
+# 43 and later on Wayland).
 # desktop_test.sh SYSTEM --run COMMAND...: runs COMMAND (a benchmark, say)
 # on a desktop of its own, in the desktop's environment, then stops it.
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing; in CI,
@@ -51,7 +53,7 @@ elif [[ $system == sway ]]; then
   tools=(sway swaymsg setpriv setsid python3)
   helper=${WAYLAND_WINDOW_HELPER:-}
 elif [[ $system == gnome ]]; then
-  tools=(gnome-shell dbus-run-session dbus-daemon gsettings gjs unshare foot zenity)
+  tools=(gnome-shell dbus-run-session dbus-daemon gsettings gjs gdbus unshare nsenter foot zenity)
   helper=${WAYLAND_WINDOW_HELPER:-}
 else
   tools=(kwin_wayland Xwayland setsid)
@@ -253,7 +255,7 @@ bus_config() {
     <allow send_destination="*"/><allow receive_sender="*"/></policy>'
 }
 
-# GNOME Shell 43, headless on Wayland, as a session of its own: a private
+# GNOME Shell, headless on Wayland, as a session of its own: a private
 # system bus (without one the shell's UI aborts at start), a session bus
 # listening in XDG_RUNTIME_DIR, Tarvexel's extension enabled before the
 # shell starts (a running shell sees no extension added later), everything
@@ -261,20 +263,29 @@ bus_config() {
 # environment is clean from the start: services the session bus starts on
 # demand (dconf, at-spi) take the bus's, and would otherwise write into the
 # home folder of whoever runs the tests.
-# Usage: start_gnome [--without-extension | --in-overview]; the latter
-# leaves the shell in its overview and sets in_overview (windows opened
-# there take no focus).
+# The extension is the build the running shell loads; it answers only the
+# programs named beside it, and only in the session's own namespaces, so
+# every program that speaks to it runs there (in_session): the build's
+# tarvexel and tarvexel-inspect, and gjs, the tests' own window of the
+# shell, added to the list here.
+# Usage: start_gnome [--without-extension | --in-overview | --installed FOLDER];
+# --in-overview leaves the shell in its overview and sets in_overview
+# (windows opened there take no focus); --installed enables the extension
+# folder an install made instead of the build's.
 start_gnome() {
   unshare -pf --kill-child --mount-proc true 2>/dev/null ||
     skip "no PID namespace can be made here (unshare -pf needs CAP_SYS_ADMIN)"
-  [[ -d ${GNOME_EXTENSION:-} ]] || fail "GNOME_EXTENSION names no built extension"
-  local uuid enabled
-  uuid=$(basename "$GNOME_EXTENSION")
+  local extension uuid enabled
+  extension=$(gnome_extension_build)
+  [[ ${1:-} != --installed ]] || extension=$2
+  [[ -d $extension ]] || fail "no built GNOME extension at '$extension'"
+  uuid=$(basename "$extension")
   enabled="['$uuid']"
   [[ ${1:-} != --without-extension ]] || enabled="[]"
   mkdir -m 0700 "$work/run"
   mkdir -p "$work/home" "$work/config" "$work/cache" "$work/data/gnome-shell/extensions"
-  cp -r "$GNOME_EXTENSION" "$work/data/gnome-shell/extensions/"
+  cp -r "$extension" "$work/data/gnome-shell/extensions/"
+  realpath "$(command -v gjs)" >>"$work/data/gnome-shell/extensions/$uuid/allowed-programs"
   bus_config system "unix:path=$work/run/system_bus_socket" >"$work/system.conf"
   bus_config session "unix:dir=$work/run" '<standard_session_servicedirs/>' >"$work/session.conf"
   cat >"$work/session.sh" <<'SESSION'
@@ -285,7 +296,10 @@ export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/run/system_bus_socket
 gsettings set org.gnome.shell disable-user-extensions false
 gsettings set org.gnome.shell enabled-extensions "$2"
 echo "$DBUS_SESSION_BUS_ADDRESS" >"$work/bus.new" && mv "$work/bus.new" "$work/bus"
-exec gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x720
+# A shell that ends leaves the session and its bus behind, as a crashed
+# shell does: what runs in the session goes on.
+gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x720
+sleep infinity
 SESSION
   unshare -pf --kill-child --mount-proc env -i PATH="$PATH" HOME="$work/home" \
     XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
@@ -298,6 +312,10 @@ SESSION
   unset DISPLAY
   export DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR=$work/run WAYLAND_DISPLAY=wayland-0
   DBUS_SESSION_BUS_ADDRESS=$(cat "$work/bus")
+  session_init=$(pgrep -P "${sessions[0]}")
+  [[ -n $session_init ]] || fail "the session's namespace has no first process"
+  build_tarvexel=$tarvexel build_inspect=$inspect
+  tarvexel=$(session_wrapper "$tarvexel") inspect=$(session_wrapper "$inspect")
   if [[ $enabled != "[]" ]]; then
     wait_until 10 shell list >/dev/null || fail "the extension does not answer"
   fi
@@ -311,7 +329,33 @@ SESSION
   wait_until 5 overview_is off || fail "the overview did not close"
 }
 
-shell() { gjs "$here/gnome_shell.js" "$@" 2>/dev/null; }
+# The build of the extension that the shell here loads: the script build
+# for GNOME 43 and 44, the module build from 45 on.
+gnome_extension_build() {
+  local major style=45
+  major=$(gnome-shell --version | sed -n 's/^GNOME Shell \([0-9]*\).*/\1/p')
+  [[ -n $major ]] || fail "gnome-shell --version gave no version"
+  ((major >= 45)) || style=43
+  echo "${GNOME_EXTENSION_BUILDS:-}/$style/tarvexel@tarvexel.org"
+}
+
+# in_session COMMAND...: runs COMMAND in the session's PID and mount
+# namespaces, where the extension answers a listed program, in this folder.
+in_session() { nsenter -t "$session_init" -p -m -r --wd="$PWD" -- "$@"; }
+
+# session_wrapper PROGRAM: the path of a script that runs PROGRAM there,
+# one of its own for each PROGRAM.
+session_wrapper() {
+  local wrapper
+  wrapper=$work/in-session/${1//\//_}
+  mkdir -p "$work/in-session"
+  printf '#!/bin/sh\nexec nsenter -t %s -p -m -r --wd="$PWD" -- %q "$@"\n' \
+    "$session_init" "$1" >"$wrapper"
+  chmod +x "$wrapper"
+  echo "$wrapper"
+}
+
+shell() { in_session gjs "$here/gnome_shell.js" "$@" 2>/dev/null; }
 
 overview_is() { [[ $(shell overview) == "$1" ]]; }
 
@@ -1481,7 +1525,7 @@ case_without_extension() {
   # The companion says how to enable the extension, by the UUID it is
   # built under.
   XDG_CURRENT_DESKTOP=GNOME "$inspect" windows >"$work/windows.txt"
-  grep -qF "gnome-extensions enable $(basename "$GNOME_EXTENSION")" "$work/windows.txt" ||
+  grep -qF "gnome-extensions enable $(basename "$(gnome_extension_build)")" "$work/windows.txt" ||
     fail "no hint to enable the extension: $(cat "$work/windows.txt")"
   unset WAYLAND_DISPLAY
   run_profile "${rule[@]}"
@@ -1495,15 +1539,16 @@ case_without_extension() {
 case_shell_ends() {
   start_gnome
   start_window alpha --class Alpha
-  run_profile '[a]' 'class=Alpha' "execSync=kill|-KILL ${sessions[0]}" 'exec=close' 'fired a' \
-    '[default]' 'fired default'
+  run_profile '[a]' 'class=Alpha' "execSync=kill|-KILL $(in_session_pid "$(shell_pid)")" \
+    'exec=close' 'fired a' '[default]' 'fired default'
   expect_fired a
   expect_silent "after the shell ended"
 }
 
 # Programs of other makers, not only the test's own window: foot (not GTK;
 # it ends with status 1 when asked to close) and zenity, each found by the
-# app id GNOME reports as its class.
+# app id GNOME reports as its class. zenity 4 (GTK 4) shows its window as a
+# modal dialog without a parent, a window of its own all the same.
 case_real_programs() {
   start_gnome
   remember_names term --class Term --title Shell
@@ -1514,7 +1559,9 @@ case_real_programs() {
   remember_names zenity --class zenity --title Zen
   GDK_BACKEND=wayland zenity --info --title=Zen --text=Zen 2>/dev/null &
   pids+=($!)
-  wait_until 10 is_front zenity || fail "zenity did not come to the front"
+  # GNOME 48 shows zenity 4's window without giving it the focus.
+  wait_until 10 window_exists zenity || fail "zenity's window is not listed"
+  bring_front zenity
   run_profile '[t]' 'class=Term' 'title=Shell' 'exec=active' 'fired t' '[default]' 'fired default'
   expect_fired t
   wait_until 5 is_front term || fail "foot did not come to the front"
@@ -1525,14 +1572,92 @@ case_real_programs() {
   wait "$term"
   [[ $? == 1 ]] || fail "foot did not end as asked to close"
   window_exists zenity || fail "zenity went too"
+  run_profile '[z]' 'class=zenity' 'title=Zen' 'exec=close' 'fired z' '[default]' 'fired default'
+  expect_fired z
+  wait_until 5 window_gone zenity || fail "zenity did not close"
 }
 
-# The shell's process: the one gnome-shell among the session's children.
-shell_pid() {
-  local session
-  session=$(pgrep -P "${sessions[0]}")
-  pgrep -P "$session" -x gnome-shell
+# The extension answers only the programs installed with it, in the
+# session's own namespaces, and decides on every call. Any other program on
+# the bus (gdbus here) is refused every method and changes nothing; the
+# build's programs run in another mount namespace (a sandbox) are refused
+# too; a copy of tarvexel runs "default" silently, as one does on KDE, and a
+# copy of tarvexel-inspect says why it sees nothing; the build's programs
+# work all the while.
+case_callers() {
+  start_gnome
+  start_window alpha --class Alpha --title One
+  start_window beta --class Beta --title Two
+  local alpha method answer
+  alpha=$(gnome_window alpha | cut -f 1)
+  [[ -n $alpha ]] || fail "alpha is not listed"
+  for method in List Activate Close Minimize IsMinimized; do
+    local arguments=()
+    [[ $method == List ]] || arguments=("$alpha")
+    answer=$(in_session gdbus call --session --dest org.gnome.Shell \
+      --object-path /org/tarvexel/Windows --method "org.tarvexel.Windows1.$method" \
+      "${arguments[@]}" 2>&1) && fail "gdbus was answered $method: $answer"
+    [[ $answer == *org.freedesktop.DBus.Error.AccessDenied* ]] ||
+      fail "gdbus was not refused $method: $answer"
+    [[ $answer != *One* ]] || fail "the refusal of $method told a title: $answer"
+  done
+  is_front beta || fail "a refused call moved the focus"
+  is_shown alpha || fail "a refused call minimised alpha"
+  expect_not_closed alpha
+  # The build's own program, in a mount namespace of its own.
+  in_session unshare -m "$build_inspect" windows >"$work/sandboxed.txt" 2>&1
+  grep -q 'sandbox' "$work/sandboxed.txt" ||
+    fail "a sandboxed inspect was not refused: $(cat "$work/sandboxed.txt")"
+  mkdir "$work/elsewhere"
+  cp "$build_tarvexel" "$build_inspect" "$work/elsewhere/"
+  local copy
+  copy=$(session_wrapper "$work/elsewhere/$(basename "$build_tarvexel")")
+  printf '%s\n' '[a]' 'class=Alpha' "execSync=touch|$work/copy-a" \
+    '[default]' "execSync=touch|$work/copy-default" >"$work/copy.ini"
+  timeout 10 "$copy" "$work/copy.ini" >"$work/out" 2>"$work/err" ||
+    fail "the copy of tarvexel ended with status $?"
+  [[ -e $work/copy-default && ! -e $work/copy-a ]] || fail "the copy of tarvexel saw alpha"
+  expect_silent "by a refused copy of tarvexel"
+  in_session "$work/elsewhere/$(basename "$build_inspect")" windows >"$work/copy.txt" 2>&1
+  grep -qF "$work/elsewhere/$(basename "$build_inspect"), which is not one of" "$work/copy.txt" ||
+    fail "the copy of tarvexel-inspect does not say why: $(cat "$work/copy.txt")"
+  run_profile '[a]' 'class=Alpha' 'exec=active' 'fired a' '[default]' 'fired default'
+  expect_fired a
+  wait_until 5 is_front alpha || fail "the build's tarvexel could not activate alpha"
+  "$inspect" windows --tsv | grep -q 'One' || fail "the build's tarvexel-inspect lists no alpha"
 }
+
+# What `cmake --install` puts in place on this system: extension.js links
+# to the build this shell loads, the metadata lists this shell's version,
+# and the installed programs are answered, the build's are not.
+case_installed() {
+  [[ -d ${TARVEXEL_BUILD:-} ]] || fail "TARVEXEL_BUILD names no build folder"
+  cmake --install "$TARVEXEL_BUILD" --prefix "$work/prefix" >"$work/install.log" 2>&1 ||
+    fail "cmake --install failed: $(tail -n 5 "$work/install.log")"
+  local folder major
+  folder=$work/prefix/share/gnome-shell/extensions/tarvexel@tarvexel.org
+  major=$(gnome-shell --version | sed -n 's/^GNOME Shell \([0-9]*\).*/\1/p')
+  [[ $(readlink "$folder/extension.js") == "extension-$(basename "$(dirname \
+    "$(gnome_extension_build)")").js" ]] ||
+    fail "extension.js links to $(readlink "$folder/extension.js") on GNOME $major"
+  grep -q "\"$major\"" "$folder/metadata.json" || fail "the metadata does not list GNOME $major"
+  start_gnome --installed "$folder"
+  start_window alpha --class Alpha --title One
+  tarvexel=$(session_wrapper "$work/prefix/bin/tarvexel")
+  run_profile '[a]' 'class=Alpha' 'mode=active' 'fired a' '[default]' 'fired default'
+  expect_fired a
+  tarvexel=$(session_wrapper "$build_tarvexel")
+  run_profile '[a]' 'class=Alpha' 'fired a' '[default]' 'fired default'
+  expect_fired default
+  expect_silent "by the build's tarvexel, refused by an installed extension"
+}
+
+# The shell's process: the one gnome-shell in the session's namespace.
+shell_pid() { pgrep --ns "$session_init" --nslist pid -x gnome-shell; }
+
+# in_session_pid PID: what the process is called inside the session, where
+# tarvexel runs.
+in_session_pid() { awk '$1 == "NSpid:" { print $NF }' "/proc/$1/status"; }
 
 # A shell that stops answering holds no run up: while the list is read,
 # and between the list and a request. Without a bound on each call sd-bus
@@ -1543,8 +1668,8 @@ case_shell_hangs() {
   local shell_process
   shell_process=$(shell_pid)
   [[ -n $shell_process ]] || fail "no gnome-shell process found"
-  run_profile '[a]' 'class=Alpha' "execSync=kill|-STOP $shell_process" 'exec=close' \
-    'exec=active' 'fired a' '[default]' 'fired default'
+  run_profile '[a]' 'class=Alpha' "execSync=kill|-STOP $(in_session_pid "$shell_process")" \
+    'exec=close' 'exec=active' 'fired a' '[default]' 'fired default'
   expect_fired a
   expect_silent "when the shell stopped answering requests"
   run_profile '[a]' 'class=Alpha' 'fired a' '[default]' 'fired default'
@@ -1556,7 +1681,12 @@ case_shell_hangs() {
 declare -F "start_$system" >/dev/null || fail "no such system"
 if [[ $case_name == --run ]]; then
   start_desktop
-  "${@:3}"
+  # On GNOME, where the extension answers programs of the session only.
+  if [[ $system == gnome ]]; then
+    in_session "${@:3}"
+  else
+    "${@:3}"
+  fi
   exit
 fi
 declare -F "case_$case_name" >/dev/null || fail "no such case"

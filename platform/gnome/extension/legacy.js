@@ -5,8 +5,12 @@ const Main = imports.ui.main;
 
 @WINDOW_LOGIC@
 class Extension {
+    constructor(path) {
+        this._path = path;
+    }
+
     enable() {
-        this._windows = new TarvexelWindows();
+        this._windows = new TarvexelWindows(this._path);
     }
 
     disable() {
@@ -15,7 +19,8 @@ class Extension {
     }
 }
 
-// Called by the shell with the extension's metadata, which is not needed.
-function init() {
-    return new Extension();
+// Called by the shell with the extension's record, which tells where it was
+// loaded from.
+function init(extension) {
+    return new Extension(extension.path);
 }

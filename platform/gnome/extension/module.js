@@ -10,7 +10,7 @@ import {Extension} from 'resource:///org/gnome/shell/extensions/extension.js';
 @WINDOW_LOGIC@
 export default class TarvexelExtension extends Extension {
     enable() {
-        this._windows = new TarvexelWindows();
+        this._windows = new TarvexelWindows(this.path);
     }
 
     disable() {

@@ -38,10 +38,14 @@ const kInterface = `
 
 // A window of its own, as a task bar shows it: a normal window or a dialog
 // with no parent, not hidden from the task bar. Menus, tooltips and the
-// dialogs that belong to another window are left out.
+// dialogs that belong to another window are left out. A modal dialog with
+// no parent is a window of its own too: GTK 4 shows a dialog program's only
+// window (zenity 4) that way.
+const kOwnWindowTypes = [Meta.WindowType.NORMAL, Meta.WindowType.DIALOG,
+    Meta.WindowType.MODAL_DIALOG];
+
 function isListed(window) {
-    const type = window.get_window_type();
-    return (type === Meta.WindowType.NORMAL || type === Meta.WindowType.DIALOG) &&
+    return kOwnWindowTypes.includes(window.get_window_type()) &&
         !window.is_override_redirect() && !window.is_skip_taskbar() &&
         window.get_transient_for() === null;
 }
@@ -71,8 +75,90 @@ function describe(window) {
     ];
 }
 
+// Who may call. The shell's windows, their titles among them, are for the
+// programs the install put in place, named one a line in the file
+// kAllowedFile beside the extension (the build tree's programs, in a build),
+// and for no other program on the session bus: the bus names the calling
+// process, and its executable must be one of them and run in the shell's
+// own mount namespace (a sandboxed program, a Flatpak application behind
+// its bus proxy, has one of its own). Decided on every call, since a
+// process id can be reused, and on no list at all nobody is answered.
+const kAllowedFile = 'allowed-programs';
+const kAccessDenied = 'org.freedesktop.DBus.Error.AccessDenied';
+
+function readLink(path) {
+    try {
+        return GLib.file_read_link(path);
+    } catch (error) {
+        return null;
+    }
+}
+
+function readAllowed(path) {
+    try {
+        const text = new TextDecoder().decode(GLib.file_get_contents(path)[1]);
+        return new Set(text.split('\n').filter(line => line.startsWith('/')));
+    } catch (error) {
+        return new Set();
+    }
+}
+
+class Callers {
+    constructor(folder) {
+        this._listPath = GLib.build_filenamev([folder, kAllowedFile]);
+        this._allowed = readAllowed(this._listPath);
+        this._namespace = readLink('/proc/self/ns/mnt');
+    }
+
+    // Resolves with null for a caller that may be answered, else with what
+    // it is told.
+    refusal(sender) {
+        return new Promise(resolve => {
+            if (sender === null) {
+                resolve(this._refusal('comes from no name on the bus'));
+                return;
+            }
+            Gio.DBus.session.call('org.freedesktop.DBus', '/org/freedesktop/DBus',
+                'org.freedesktop.DBus', 'GetConnectionCredentials',
+                new GLib.Variant('(s)', [sender]), new GLib.VariantType('(a{sv})'),
+                Gio.DBusCallFlags.NONE, -1, null, (bus, result) => {
+                    let credentials = {};
+                    try {
+                        credentials = bus.call_finish(result).deep_unpack()[0];
+                    } catch (error) {}
+                    resolve(this._judge(credentials['ProcessID']?.deep_unpack()));
+                });
+        });
+    }
+
+    _judge(pid) {
+        if (pid === undefined || pid === 0)
+            return this._refusal('comes from a process the bus cannot name');
+        const program = readLink(`/proc/${pid}/exe`);
+        if (program === null)
+            return this._refusal(`comes from process ${pid}, whose program cannot be read`);
+        if (this._namespace === null || readLink(`/proc/${pid}/ns/mnt`) !== this._namespace) {
+            return this._refusal(`comes from ${program}, which runs in a sandbox or ` +
+                'another mount namespace than the desktop');
+        }
+        if (!this._allowed.has(program)) {
+            return this._refusal(`comes from ${program}, which is not one of the programs ` +
+                `listed in ${this._listPath}: run tarvexel from where it was installed, ` +
+                'or install it again');
+        }
+        return null;
+    }
+
+    _refusal(why) {
+        return `Tarvexel's GNOME Shell extension answers only the programs installed with ` +
+            `it; this call ${why}.`;
+    }
+}
+
 class TarvexelWindows {
-    constructor() {
+    // folder: the extension's own, where the install wrote kAllowedFile.
+    constructor(folder) {
+        this._callers = new Callers(folder);
         this._waiting = new Set();
         this._pending = new Set();
         this._exported = Gio.DBusExportedObject.wrapJSObject(kInterface, this);
@@ -80,6 +166,7 @@ class TarvexelWindows {
     }
 
     destroy() {
+        this._destroyed = true;
         this._exported.unexport();
         for (const handler of this._waiting)
             Main.overview.disconnect(handler);
@@ -87,48 +174,73 @@ class TarvexelWindows {
             GLib.source_remove(source);
     }
 
-    List() {
-        return listedWindows().map(describe);
+    // Each method is answered once its caller has been judged, and then only
+    // if the extension is still enabled.
+    _answer(invocation, signature, act) {
+        this._callers.refusal(invocation.get_sender()).then(refusal => {
+            if (refusal !== null)
+                invocation.return_dbus_error(kAccessDenied, refusal);
+            else if (this._destroyed)
+                invocation.return_dbus_error('org.freedesktop.DBus.Error.UnknownObject', 'disabled');
+            else
+                this._return(invocation, signature, act);
+        });
     }
 
-    Activate(id) {
-        const window = windowWithId(id);
-        if (window === null)
-            return false;
-        const fromOverview = Main.overview.visible;
-        Main.activateWindow(window);
-        if (fromOverview)
-            this._activateAfterOverview(id);
-        return true;
+    _return(invocation, signature, act) {
+        try {
+            invocation.return_value(new GLib.Variant(signature, [act()]));
+        } catch (error) {
+            invocation.return_dbus_error('org.freedesktop.DBus.Error.Failed', error.message);
+        }
     }
 
-    Close(id) {
-        const window = windowWithId(id);
-        if (window === null)
-            return false;
-        window.delete(global.get_current_time());
-        return true;
+    ListAsync(parameters, invocation) {
+        this._answer(invocation, '(a(ussssb))', () => listedWindows().map(describe));
     }
 
-    Minimize(id) {
-        const window = windowWithId(id);
-        if (window === null)
-            return false;
-        window.minimize();
-        return true;
+    ActivateAsync([id], invocation) {
+        this._answer(invocation, '(b)', () => this._activate(id));
+    }
+
+    CloseAsync([id], invocation) {
+        this._answer(invocation, '(b)', () => {
+            const window = windowWithId(id);
+            window?.delete(global.get_current_time());
+            return window !== null;
+        });
+    }
+
+    MinimizeAsync([id], invocation) {
+        this._answer(invocation, '(b)', () => {
+            const window = windowWithId(id);
+            window?.minimize();
+            return window !== null;
+        });
     }
 
     // False also for a window it does not list. The launcher never asks
     // (a minimised window is a window like any other to its rules); this
     // is for a person or a test that wants to see what Minimize did.
-    IsMinimized(id) {
-        const window = windowWithId(id);
-        return window !== null && window.minimized;
+    IsMinimizedAsync([id], invocation) {
+        this._answer(invocation, '(b)', () => windowWithId(id)?.minimized ?? false);
     }
 
     // The overview holds the focus while it is shown and, as it closes,
     // hands it back to the window that had it before: activating once more
-    // when it has gone leaves the chosen window focused.
+    // when it has gone leaves the chosen window focused. With animations
+    // off the overview is gone before activateWindow() returns, so the
+    // handler is in place before it is called.
+    _activate(id) {
+        const window = windowWithId(id);
+        if (window === null)
+            return false;
+        if (Main.overview.visible)
+            this._activateAfterOverview(id);
+        Main.activateWindow(window);
+        return true;
+    }
+
     _activateAfterOverview(id) {
         const handler = Main.overview.connect('hidden', () => {
             Main.overview.disconnect(handler);

@@ -3,4 +3,8 @@ export class Extension {
     constructor(metadata) {
         this.metadata = metadata;
     }
+
+    get path() {
+        return this.metadata.path;
+    }
 }
