@@ -101,7 +101,7 @@ stop() {
   local pid=${1#-} state
   kill -- "$1" 2>/dev/null
   for _ in {1..50}; do
-    read -r _ _ state _ <"/proc/$pid/stat" 2>/dev/null || break
+    read -r _ _ state _ 2>/dev/null <"/proc/$pid/stat" || break
     [[ $state != Z ]] || break
     sleep 0.1
   done
