@@ -467,10 +467,28 @@ is_minimized() {
 next_order() {
   case $system in
     openbox | twm | gnome) echo "$1 $2 $3 $1" ;;
-    sway | labwc) echo "$2 $1 $3 $2" ;;
+    sway | labwc) wlr_next_order "$@" ;;
     kwin) echo "$1 $2 $3 $1" ;;
     *) fail "next_order: the order of the windows on $system is not written down yet" ;;
   esac
+}
+
+# wlr_next_order A B C: on a wlroots compositor "next" takes the window
+# listed after the one in front (C), starting over at the top, in the order
+# the compositor announces them: wlroots 0.18 (sway 1.10, labwc 0.8) lists
+# them newest first, 0.19 and later (sway 1.12, labwc 0.20) oldest first.
+# The order is read as any client may read it.
+wlr_next_order() {
+  local listed title name order=() i
+  listed=$("$WLR_WINDOWS") || fail "$system did not list its windows"
+  while IFS=$'\t' read -r _ _ title; do
+    for name in "$@"; do
+      [[ $title != "$(cat "$work/$name.title")" ]] || order+=("$name")
+    done
+  done <<<"$listed"
+  ((${#order[@]} == 3)) || fail "the compositor lists ${order[*]} of the three windows"
+  for i in 0 1 2; do [[ ${order[i]} != "$3" ]] || break; done
+  echo "${order[(i + 1) % 3]} ${order[(i + 2) % 3]} ${order[i]} ${order[(i + 1) % 3]}"
 }
 
 is_shown() { ! is_minimized "$1"; }
