@@ -11,12 +11,13 @@
 # X11_WINDOW_HELPER and WAYLAND_WINDOW_HELPER naming the programs,
 # TARVEXEL_DESKTOP_FILE and TARVEXEL_INSPECT_DESKTOP_FILE the desktop files
 # the build made for KWin, and
-# KDE_WINDOWS the tests' program that lists KWin's windows,
+# KDE_WINDOWS and WLR_WINDOWS the tests' programs that list KWin's and the
+# other wlroots-style compositors' windows,
 # GNOME_EXTENSION_BUILDS the folder of the built GNOME Shell extension's
 # builds (43/UUID and 45/UUID), and TARVEXEL_BUILD the build folder (for the
 # case that installs it).
-# SYSTEM: openbox or twm (X11), sway or kwin (Wayland), gnome (GNOME Shell
-# 43 and later on Wayland).
+# SYSTEM: openbox or twm (X11), sway, kwin or labwc (Wayland), gnome (GNOME
+# Shell 43 and later on Wayland).
 # desktop_test.sh SYSTEM --run COMMAND...: runs COMMAND (a benchmark, say)
 # on a desktop of its own, in the desktop's environment, then stops it.
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing; in CI,
@@ -44,6 +45,10 @@ fail() {
 # The X11 helper hears requests to the window manager about itself.
 is_x11() { [[ $system == openbox || $system == twm ]]; }
 
+# Compositors other than sway that speak wlroots' foreign-toplevel
+# management, known to the tests only through what any client may see.
+is_wlr() { [[ $system == labwc ]]; }
+
 # On GNOME the test's windows are those of the Wayland helper, and the shell
 # is asked about them through the extension (gnome_shell.js).
 if is_x11; then
@@ -54,6 +59,9 @@ elif [[ $system == sway ]]; then
   helper=${WAYLAND_WINDOW_HELPER:-}
 elif [[ $system == gnome ]]; then
   tools=(gnome-shell dbus-run-session dbus-daemon gsettings gjs gdbus unshare nsenter foot zenity)
+  helper=${WAYLAND_WINDOW_HELPER:-}
+elif is_wlr; then
+  tools=("$system" setpriv setsid python3)
   helper=${WAYLAND_WINDOW_HELPER:-}
 else
   tools=(kwin_wayland Xwayland setsid)
@@ -172,31 +180,59 @@ start_twm() {
   wait_for_window_manager
 }
 
-# Headless sway, as a user would run it: sway refuses to run as root, so it
-# runs as nobody, in a runtime folder of its own. Its config writes the
-# socket's name and sway's own once the compositor is up; Tarvexel and the
-# helper windows, run as root, connect to it there.
-start_sway() {
-  local home=$work/sway
+# Headless wlroots compositors, as a user would run them: sway refuses to
+# run as root, so each runs as nobody, in a runtime folder of its own,
+# with wlroots' headless back end and its software renderer. Its own
+# start-up hook runs $home/ready.sh, which writes the socket's name (and
+# sway's own) once the compositor is up; Tarvexel and the helper windows,
+# run as root, connect to it there.
+# compositor_home NAME: makes that folder, home, with ready.sh in it.
+compositor_home() {
+  home=$work/$1
   chmod 711 "$work"
   mkdir -p "$home/run"
   printf '%s\n' '#!/bin/sh' \
-    "echo \"\$WAYLAND_DISPLAY \$SWAYSOCK\" >$home/ready.part && mv $home/ready.part $home/ready" \
+    "echo \"\$WAYLAND_DISPLAY \${SWAYSOCK:--}\" >$home/ready.part && mv $home/ready.part $home/ready" \
     >"$home/ready.sh"
   chmod +x "$home/ready.sh"
-  printf '%s\n' 'xwayland disable' "exec $home/ready.sh" >"$home/config"
+}
+
+# run_compositor NAME [VARIABLE=VALUE...] -- COMMAND...: runs COMMAND as
+# nobody in the home compositor_home made, once its configuration is
+# written, and waits until it is up.
+run_compositor() {
+  local name=$1 variables=()
+  shift
+  while [[ $1 != -- ]]; do variables+=("$1"); shift; done
+  shift
   chown -R 65534:65534 "$home"
   chmod 700 "$home/run"
   env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$home/run" WLR_BACKENDS=headless \
-    WLR_RENDERER=pixman \
-    setsid setpriv --reuid=65534 --regid=65534 --clear-groups sway -c "$home/config" \
-    >"$work/wm.log" 2>&1 &
+    WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 "${variables[@]}" \
+    setsid setpriv --reuid=65534 --regid=65534 --clear-groups "$@" >"$work/wm.log" 2>&1 &
   pids+=("-$!")
   echo $! >"$work/compositor.pid"
-  wait_until 10 test -s "$home/ready" || fail "sway did not start: $(cat "$work/wm.log")"
+  wait_until 20 test -s "$home/ready" || fail "$name did not start: $(tail -n 30 "$work/wm.log")"
   read -r WAYLAND_DISPLAY SWAYSOCK <"$home/ready"
-  export WAYLAND_DISPLAY SWAYSOCK XDG_RUNTIME_DIR=$home/run
+  export WAYLAND_DISPLAY XDG_RUNTIME_DIR=$home/run
+  [[ $SWAYSOCK != - ]] && export SWAYSOCK || unset SWAYSOCK
   unset DISPLAY
+}
+
+# sway_rule: a line of sway's configuration that a case needs.
+start_sway() {
+  compositor_home sway
+  printf '%s\n' 'xwayland disable' "${sway_rule:-}" "exec $home/ready.sh" >"$home/config"
+  run_compositor sway -- sway -c "$home/config"
+}
+
+# labwc runs its -s command once it is up.
+start_labwc() {
+  compositor_home labwc
+  mkdir -p "$home/config"
+  printf '%s\n' '<?xml version="1.0"?>' '<labwc_config><core><xwaylandPersistence>no</xwaylandPersistence></core></labwc_config>' \
+    >"$home/config/rc.xml"
+  run_compositor labwc -- labwc -C "$home/config" -s "$home/ready.sh"
 }
 
 # Headless KWin. The installed kwin_wayland carries a file capability that
@@ -363,8 +399,9 @@ overview_is() { [[ $(shell overview) == "$1" ]]; }
 # manager has taken it in. Its record is $work/NAME.log. On GNOME the
 # window is a native Wayland one; it is listed before it is first drawn and
 # takes the focus once it is (outside the overview), which is waited for so
-# that the next step starts from a settled desktop. It waits ten seconds
-# for the window, or ready_within seconds where that is set.
+# that the next step starts from a settled desktop. It waits as long as
+# intake_time allows for the windows, or ready_within seconds where that
+# is set.
 start_window() {
   local name=$1
   shift
@@ -381,18 +418,32 @@ start_window() {
     fi
     return
   fi
+  remember_names "$name" "$@"
   "$helper" "$work/$name.log" "$@" &
   pids+=($!)
   echo $! >"$work/$name.pid"
-  wait_until "${ready_within:-10}" has_line "$work/$name.log" '^ready' ||
+  wait_until "${ready_within:-$(intake_time "$@")}" has_line "$work/$name.log" '^ready' ||
     fail "window $name was not taken in"
+}
+
+# intake_time [helper options]: how many seconds a compositor may take to
+# take in the helper's windows: sway 1.10 takes 10-17 s for a thousand in
+# tabs on a two-core machine (sway 1.7: about a second), and more when the
+# machine is busy.
+intake_time() {
+  local count=1
+  while (($#)); do
+    [[ $1 != --count ]] || count=$2
+    shift
+  done
+  echo $((10 + count / 15))
 }
 
 # The desktop of the case's system.
 start_desktop() { "start_$system"; }
 
-# On GNOME a helper window is known to the shell by its class and title:
-# $work/NAME.class and, if given, $work/NAME.title.
+# On GNOME and the wlroots-style compositors a helper window is known by its
+# class and title: $work/NAME.class and, if given, $work/NAME.title.
 remember_names() {
   local name=$1
   shift
@@ -416,14 +467,16 @@ gnome_window() {
 
 # is_front NAME: window NAME is the one in front. bring_front NAME puts it
 # there the way a user would, and waits until it is. On sway a window is
-# known by its program's pid. KWin has no such tool without D-Bus: there
-# the helper's record says whether the compositor has activated it, and it
-# comes to the front the way a newly shown window does. GNOME's shell is
+# known by its program's pid. KWin has no such tool without D-Bus: there,
+# and on the other wlroots-style compositors, the helper's record says
+# whether the compositor has activated it, and it comes to the front the
+# way a newly shown window does. GNOME's shell is
 # asked through the extension.
 is_front() {
   case $system in
     sway) sway_has "[pid=$(helper_pid "$1") con_id=__focused__]" ;;
-    kwin) [[ $(grep -E '^(un)?focus$' "$work/$1.log" | tail -n1) == focus ]] ;;
+    kwin | labwc)
+      [[ $(grep -E '^(un)?focus$' "$work/$1.log" | tail -n1) == focus ]] ;;
     gnome) [[ $(gnome_window "$1" | cut -f 6) == true ]] ;;
     *) is_active "$1" ;;
   esac
@@ -432,7 +485,7 @@ is_front() {
 bring_front() {
   case $system in
     sway) swaymsg -q "[pid=$(helper_pid "$1")] focus" ;;
-    kwin) kill -USR1 "$(helper_pid "$1")" ;;
+    kwin | labwc) kill -USR1 "$(helper_pid "$1")" ;;
     gnome) shell call Activate "$(gnome_window "$1" | cut -f 1)" >/dev/null ;;
     *) xdotool windowactivate --sync "$(window_id "$1")" ;;
   esac
@@ -451,6 +504,8 @@ is_minimized() {
     xprop -id "$(window_id "$1")" _NET_WM_STATE | grep -q '_NET_WM_STATE_HIDDEN'
   elif [[ $system == kwin ]]; then
     kde_has "$1" minimized
+  elif is_wlr; then
+    wlr_has "$1" minimized
   elif [[ $system == gnome ]]; then
     [[ $(shell call IsMinimized "$(gnome_window "$1" | cut -f 1)") == true ]]
   else
@@ -468,10 +523,28 @@ is_minimized() {
 next_order() {
   case $system in
     openbox | twm | gnome) echo "$1 $2 $3 $1" ;;
-    sway) echo "$2 $1 $3 $2" ;;
+    sway | labwc) wlr_next_order "$@" ;;
     kwin) echo "$1 $2 $3 $1" ;;
     *) fail "next_order: the order of the windows on $system is not written down yet" ;;
   esac
+}
+
+# wlr_next_order A B C: on a wlroots compositor "next" takes the window
+# listed after the one in front (C), starting over at the top, in the order
+# the compositor announces them: wlroots 0.18 (sway 1.10, labwc 0.8) lists
+# them newest first, 0.19 and later (sway 1.12, labwc 0.20) oldest first.
+# The order is read as any client may read it.
+wlr_next_order() {
+  local listed title name order=() i
+  listed=$("$WLR_WINDOWS") || fail "$system did not list its windows"
+  while IFS=$'\t' read -r _ _ title; do
+    for name in "$@"; do
+      [[ $title != "$(cat "$work/$name.title")" ]] || order+=("$name")
+    done
+  done <<<"$listed"
+  ((${#order[@]} == 3)) || fail "the compositor lists ${order[*]} of the three windows"
+  for i in 0 1 2; do [[ ${order[i]} != "$3" ]] || break; done
+  echo "${order[(i + 1) % 3]} ${order[(i + 2) % 3]} ${order[i]} ${order[(i + 1) % 3]}"
 }
 
 is_shown() { ! is_minimized "$1"; }
@@ -483,13 +556,32 @@ is_not_front() { ! is_front "$1"; }
 window_exists() {
   case $system in
     sway) sway_has "[pid=$(helper_pid "$1")]" ;;
-    kwin) kill -0 "$(helper_pid "$1")" 2>/dev/null ;;
+    kwin | labwc) kill -0 "$(helper_pid "$1")" 2>/dev/null ;;
     gnome) [[ -n $(gnome_window "$1") ]] ;;
     *) xprop -id "$(window_id "$1")" WM_CLASS >/dev/null 2>&1 ;;
   esac
 }
 
 helper_pid() { cat "$work/$1.pid"; }
+
+# sway_older_than VERSION: the installed sway is older than VERSION.
+sway_older_than() {
+  local installed
+  installed=$(sway --version | awk '{ print $3 }')
+  [[ $(printf '%s\n' "$installed" "$1" | sort -V | head -n1) != "$1" ]]
+}
+
+# wlr_has NAME STATE: the compositor's foreign-toplevel management, asked
+# as any client may ask it, lists window NAME (by its app id and title) in
+# that state.
+wlr_has() {
+  local listed title=
+  listed=$("$WLR_WINDOWS") || fail "$system did not list its windows"
+  [[ ! -f $work/$1.title ]] || title=$(cat "$work/$1.title")
+  awk -F'\t' -v class="$(cat "$work/$1.class")" -v title="$title" -v state="$2" '
+    $2 == class && (title == "" || $3 == title) && index("," $1 ",", "," state ",") { found = 1 }
+    END { exit !found }' <<<"$listed"
+}
 
 # sway_has CRITERIA: sway has a window that meets them.
 sway_has() { swaymsg -q "$1 nop" 2>/dev/null; }
@@ -1177,20 +1269,29 @@ case_compositor_ends() {
 # listed once by the companion, and hostile names: a title or an
 # app id that is not UTF-8 never equals the text a profile can hold (whose
 # malformed bytes are read as U+FFFD), and a title of a thousand
-# characters is matched whole. sway hands names on as the program set
-# them; KWin reads them as UTF-8 itself and reports a malformed byte as
-# U+FFFD, which is then the name the whole desktop shows.
-# KWin is asked for each window by a request of its own; asked for all at
-# once, more than about 1500 fill both sides' buffers and the compositor
-# drops the connection.
+# characters is matched whole. sway 1.7 and labwc hand names on as the
+# program set them; KWin reads them as UTF-8 itself and reports a malformed
+# byte as U+FFFD, which is then the name the whole desktop shows; wlroots
+# 0.18 and later (sway 1.10) end the connection of a program that sets
+# such a name, so that no such window can exist there.
+# KWin is asked for its windows in batches; asked for all at once, more than
+# about 1500 fill both sides' buffers and the compositor drops the
+# connection.
 case_many_windows() {
   local count=1000
   [[ $system != kwin ]] || count=2500
+  # Side by side, each new window resizes all the others: sway 1.10 then
+  # takes a hundred seconds and more to take in a thousand windows on a
+  # busy two-core machine, in tabs about thirteen. sway 1.7 takes a second
+  # side by side, but over seventy in tabs, drawing a thousand tab titles.
+  if [[ $system == sway ]] && ! sway_older_than 1.10; then
+    sway_rule='workspace_layout tabbed'
+  fi
   start_desktop
   # A loaded machine's KWin 6 may take more than ten seconds over them.
-  ready_within=60 start_window many --class Many --title Many --count $count
-  start_window bad --class Bad --title $'Inbox\xff'
-  start_window odd --class $'Bad\xc3' --title 'Odd class'
+  local within=
+  [[ $system != kwin ]] || within=60
+  ready_within=$within start_window many --class Many --title Many --count $count
   local long
   long="$(printf 'x%.0s' {1..1000})é"
   start_window long --class Long --title "$long"
@@ -1201,25 +1302,48 @@ case_many_windows() {
   ((listed == count)) || fail "tarvexel-inspect lists $listed of the $count windows"
   local bad=default odd=default
   [[ $system != kwin ]] || bad=bad odd=odd
-  run_quickly 2 '[bad]' 'title=Inbox�' 'fired bad' '[default]' 'fired default'
-  expect_fired $bad
-  run_profile '[odd]' 'class=Bad�' 'fired odd' '[default]' 'fired default'
-  expect_fired $odd
+  if hostile_window bad --class Bad --title $'Inbox\xff'; then
+    run_quickly 2 '[bad]' 'title=Inbox�' 'fired bad' '[default]' 'fired default'
+    expect_fired $bad
+    # It is there to be found by its other name.
+    run_profile '[bad]' 'class=Bad' 'fired bad' '[default]' 'fired default'
+    expect_fired bad
+  fi
+  if hostile_window odd --class $'Bad\xc3' --title 'Odd class'; then
+    run_profile '[odd]' 'class=Bad�' 'fired odd' '[default]' 'fired default'
+    expect_fired $odd
+    run_profile '[odd]' 'title=Odd class' 'fired odd' '[default]' 'fired default'
+    expect_fired odd
+  fi
   run_profile '[short]' "title=${long%é}" 'fired short' '[long]' "title=$long" 'fired long' \
     '[default]' 'fired default'
   expect_fired long
-  # Both hostile windows are there to be found by their other name.
-  run_profile '[bad]' 'class=Bad' 'fired bad' '[default]' 'fired default'
-  expect_fired bad
-  run_profile '[odd]' 'title=Odd class' 'fired odd' '[default]' 'fired default'
-  expect_fired odd
   # Last: the program of the many windows ends when one is closed, and a
-  # compositor taking thousands of windows away may be busy for seconds.
+  # compositor taking thousands of windows away may be busy for seconds
+  # (sway 1.10), and would answer the next run too late.
   local last=$((count - 1))
   run_quickly 2 '[last]' "title=Many $last" 'exec=close' 'fired last' '[default]' 'fired default'
   expect_fired last
   wait_until 5 has_line "$work/many.log" "^close $last\$" ||
     fail "window $last was not asked to close"
+}
+
+# hostile_window NAME [helper options]: start_window for a window whose
+# names the compositor may refuse by ending the program's connection. True
+# once the window is there; otherwise says that the checks of it are
+# skipped, and why.
+hostile_window() {
+  local name=$1
+  remember_names "$@"
+  "$helper" "$work/$name.log" "${@:2}" &
+  pids+=($!)
+  echo $! >"$work/$name.pid"
+  wait_until 10 has_line "$work/$name.log" '^\(ready\|refused\)' ||
+    fail "window $name was not taken in"
+  has_line "$work/$name.log" '^ready' && return
+  echo "SKIPPED (sub-check) [$system.$case_name]: $system refuses the window $name, ending" \
+    "its program's connection ($(grep '^refused' "$work/$name.log")): no such window can exist there"
+  return 1
 }
 
 # KWin lends its window management only to a program that a desktop file

@@ -6,6 +6,10 @@
 //   focus      it became the activated window
 //   unfocus    it stopped being the activated window
 //   close      it was asked to close; it then exits, unless --no-delete
+//   refused INTERFACE CODE
+//              the compositor ended the connection before the windows were
+//              shown, with that protocol error (wlroots 0.18 and later end
+//              a client whose title or app id is not UTF-8); it then exits
 // SIGUSR1 makes it take its windows off the screen and show them again, as
 // new windows, which compositors put in front. SIGUSR2 makes it write
 // "answer" after a roundtrip: every event the compositor sent it before
@@ -211,6 +215,14 @@ bool dispatchAwhile(wl_display* display) {
   return wl_display_dispatch_pending(display) >= 0;
 }
 
+// The protocol error that ended the connection, for the record.
+std::string protocolError(wl_display* display) {
+  const wl_interface* interface = nullptr;
+  uint32_t id = 0;
+  const uint32_t code = wl_display_get_protocol_error(display, &interface, &id);
+  return std::string(interface != nullptr ? interface->name : "-") + " " + std::to_string(code);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -247,7 +259,10 @@ int main(int argc, char** argv) {
     return true;
   };
   while (!allConfigured()) {
-    if (wl_display_dispatch(display) < 0) return 1;
+    if (wl_display_dispatch(display) < 0) {
+      recorder.write("refused " + protocolError(display));
+      return 1;
+    }
   }
   wl_display_roundtrip(display);
   std::signal(SIGUSR1, onRemapSignal);
