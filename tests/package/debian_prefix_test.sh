@@ -28,8 +28,10 @@ debs=("$out"/tarvexel_*.deb)
 [[ ${#debs[@]} == 1 && -f ${debs[0]} ]] || { fail "no package made"; exit 1; }
 
 paths=$(dpkg-deb -c "${debs[0]}" | awk '{ print $6 }')
-elsewhere=$(grep -v -e '^\./$' -e '^\./usr/$' -e '^\./usr/\(bin\|share\)/' <<<"$paths")
-[[ -z $elsewhere ]] || fail "installs outside /usr/bin and /usr/share: $(head -n 3 <<<"$elsewhere")"
+elsewhere=$(grep -v -e '^\./$' -e '^\./usr/$' -e '^\./usr/\(bin\|share\)/' \
+  -e '^\./usr/libexec/\(tarvexel/\(select-gnome-build\)\?\)\?$' <<<"$paths")
+[[ -z $elsewhere ]] ||
+  fail "installs outside /usr/bin, /usr/share and /usr/libexec/tarvexel: $(head -n 3 <<<"$elsewhere")"
 for program in tarvexel tarvexel-inspect; do
   grep -qx "\./usr/bin/$program" <<<"$paths" || fail "/usr/bin/$program is missing"
   dpkg-deb --fsys-tarfile "${debs[0]}" | tar -xOf - "./usr/share/applications/$program.desktop" |

@@ -545,7 +545,7 @@ case_inspect() {
   start_window window TvxInspect "Inspect me"
   "$loader" "$inspect" windows 2>/dev/null | tr -d '\r' >"$out"
   grep -q '^Window system: Windows' "$out" || fail "windows began: $(head -n1 "$out")"
-  grep -q '^\* .*"TvxInspect" *Inspect me$' "$out" ||
+  grep -q '^\* .*"TvxInspect" *"Inspect me"$' "$out" ||
     fail "the window is not listed in front: $(tr '\n' '|' <"$out")"
   printf '%s\n' "[miss]" "class=TvxNowhere" "exec=close" \
     "[hit]" "class=TvxInspect" "exec=close" >"$profile"
