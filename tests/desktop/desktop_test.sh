@@ -192,7 +192,7 @@ compositor_home() {
   chmod 711 "$work"
   mkdir -p "$home/run"
   printf '%s\n' '#!/bin/sh' \
-    "echo \"\$WAYLAND_DISPLAY \${SWAYSOCK:--}\" >$home/ready.part && mv $home/ready.part $home/ready" \
+    "echo \"\$WAYLAND_DISPLAY \${SWAYSOCK:--} \${DISPLAY:--}\" >$home/ready.part && mv $home/ready.part $home/ready" \
     >"$home/ready.sh"
   chmod +x "$home/ready.sh"
 }
@@ -213,16 +213,22 @@ run_compositor() {
   pids+=("-$!")
   echo $! >"$work/compositor.pid"
   wait_until 20 test -s "$home/ready" || fail "$name did not start: $(tail -n 30 "$work/wm.log")"
-  read -r WAYLAND_DISPLAY SWAYSOCK <"$home/ready"
+  read -r WAYLAND_DISPLAY SWAYSOCK DISPLAY <"$home/ready"
   export WAYLAND_DISPLAY XDG_RUNTIME_DIR=$home/run
   [[ $SWAYSOCK != - ]] && export SWAYSOCK || unset SWAYSOCK
-  unset DISPLAY
+  [[ $DISPLAY != - ]] && export DISPLAY || unset DISPLAY
 }
 
-# sway_rule: a line of sway's configuration that a case needs.
+# sway_rule: a line of sway's configuration that a case needs. Set
+# sway_xwayland for an X display of sway's own (DISPLAY), through XWayland.
 start_sway() {
   compositor_home sway
-  printf '%s\n' 'xwayland disable' "${sway_rule:-}" "exec $home/ready.sh" >"$home/config"
+  local xwayland='xwayland disable'
+  if [[ -n ${sway_xwayland:-} ]]; then
+    xwayland='xwayland enable'
+    [[ -d /tmp/.X11-unix ]] || mkdir -m 1777 /tmp/.X11-unix
+  fi
+  printf '%s\n' "$xwayland" "${sway_rule:-}" "exec $home/ready.sh" >"$home/config"
   run_compositor sway -- sway -c "$home/config"
 }
 
@@ -803,9 +809,14 @@ front_title() { "$inspect" windows --tsv | awk -F '\t' '$1 == 1 { print $3 }'; }
 case_examples() {
   local shown=0
   [[ $system != kwin ]] || kwin_xwayland=1
+  [[ $system != sway ]] || sway_xwayland=1
   start_desktop
   if command -v xterm >/dev/null && [[ -n ${DISPLAY:-} ]]; then
-    xterm -title Xterm -e sleep 600 &
+    # The XWayland of a wlroots compositor lets in only programs of its own
+    # user, nobody.
+    local as_user=()
+    [[ $system != sway ]] && ! is_wlr || as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    "${as_user[@]}" xterm -title Xterm -e sleep 600 &
     local xterm=$!
     pids+=("$xterm")
     wait_until 10 eval '[[ $(front_title) == Xterm ]]' || fail "xterm did not come to the front"
