@@ -308,8 +308,17 @@ TEST(HostileSleepTest, HugeSleepsSleepQuietly) {
 // 1, printing nothing, instead of the C++ run-time's message and SIGABRT.
 // The limit is set by a shell that then becomes the program. (The
 // sanitizers reserve more address space than the limit allows.)
-TEST(HostileMemoryTest, RunningOutOfMemoryEndsQuietlyWithStatusOne) {
+// g++ says it is building with AddressSanitizer one way, clang++ another.
 #if defined(__SANITIZE_ADDRESS__)
+#define TARVEXEL_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TARVEXEL_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+TEST(HostileMemoryTest, RunningOutOfMemoryEndsQuietlyWithStatusOne) {
+#if defined(TARVEXEL_ADDRESS_SANITIZER)
   GTEST_SKIP() << "AddressSanitizer cannot run under an address-space limit";
 #endif
   std::string text;
