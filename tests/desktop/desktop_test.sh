@@ -255,9 +255,7 @@ start_labwc() {
 start_kwin() {
   local home=$work/kwin
   mkdir -p "$home/bin" "$home/run" "$home/data/applications" "$home/config/menus"
-  printf '%s\n' '<!DOCTYPE Menu PUBLIC "-//freedesktop//DTD Menu 1.0//EN"' \
-    '  "http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd">' \
-    '<Menu><Name>Applications</Name><DefaultAppDirs/><Include><All/></Include></Menu>' \
+  echo '<Menu><Name>Applications</Name><DefaultAppDirs/><Include><All/></Include></Menu>' \
     >"$home/config/menus/applications.menu"
   chmod 700 "$home/run"
   cp "$(command -v kwin_wayland)" "$home/bin/kwin_wayland"
