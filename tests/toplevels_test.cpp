@@ -22,7 +22,7 @@ std::vector<Toplevel> listed(const std::vector<std::pair<std::string, std::strin
   std::vector<Toplevel> list;
   for (std::size_t i = 0; i < windows.size(); ++i) {
     list.push_back(Toplevel{object(static_cast<int>(i) + 1), windows[i].first, windows[i].second,
-                            static_cast<int>(i) + 1 == active, false, {}});
+                            static_cast<int>(i) + 1 == active, false, {}, {}});
   }
   return list;
 }

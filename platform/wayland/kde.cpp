@@ -135,14 +135,20 @@ wl_argument nameOf(const Announced& announced, std::size_t index, bool byUuid) {
   return argument;
 }
 
+// The same name as a person reads it: it stays the window's while it lives.
+std::string idOf(const Announced& announced, std::size_t index, bool byUuid) {
+  return byUuid ? announced.uuids[index] : std::to_string(announced.numbers[index]);
+}
+
 // Asks for a window; null when the connection has failed.
 const Window* askFor(Connection& connection, wl_proxy* manager, std::uint32_t opcode,
-                     wl_argument name) {
-  wl_proxy* object =
-      connection.create(manager, opcode, org_kde_plasma_window_interface, {wl_argument{}, name});
+                     const Announced& announced, std::size_t index, bool byUuid) {
+  wl_proxy* object = connection.create(manager, opcode, org_kde_plasma_window_interface,
+                                       {wl_argument{}, nameOf(announced, index, byUuid)});
   if (object == nullptr) return nullptr;
   Window& window = connection.listen(object, kWindowListener, std::make_unique<Window>());
   window.toplevel.object = object;
+  window.toplevel.id = idOf(announced, index, byUuid);
   return &window;
 }
 
@@ -167,7 +173,7 @@ bool read(Snapshot& snapshot) {
   std::vector<const Window*> windows;
   for (std::size_t first = 0; first < count; first += kBatch) {
     for (std::size_t index = first; index < count && index < first + kBatch; ++index) {
-      const Window* window = askFor(*connection, manager, opcode, nameOf(announced, index, byUuid));
+      const Window* window = askFor(*connection, manager, opcode, announced, index, byUuid);
       if (window == nullptr) return false;
       windows.push_back(window);
     }

@@ -18,6 +18,7 @@ WindowDescription descriptionOf(const Toplevel& toplevel, bool front) {
   window.title = utf8::widenLossless(toplevel.title);
   window.front = front;
   window.minimized = toplevel.minimized;
+  window.id = utf8::widenLossless(toplevel.id);
   return window;
 }
 

@@ -28,6 +28,10 @@ struct Toplevel {
   // An XWayland window's X11 instance name, where the compositor gives it
   // (KWin): a profile written on X11 may name the program so.
   std::string resourceName;
+  // The compositor's own name for the window, the same from run to run
+  // while the window lives (KWin's uuid or number); empty where the
+  // protocol gives none (wlroots).
+  std::string id;
 };
 
 class Toplevels {

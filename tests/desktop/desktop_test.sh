@@ -1016,6 +1016,31 @@ case_inspect() {
   expect_not_closed term
   expect_not_closed mail
   is_front term || fail "explaining changed the window in front"
+  ids_last
+}
+
+# id_in LISTING TITLE: the WINDOW column of the window titled TITLE.
+id_in() {
+  awk -v title="\"$2\"" 'index($0, title) { sub(/^\* /, ""); print $1 }' "$1"
+}
+
+# A window's id is the desktop's own, not its place in the list: it stays
+# when a window shown later takes the front. wlroots gives none, and the
+# column is left out there.
+ids_last() {
+  local before after
+  if [[ $system == sway ]] || is_wlr; then
+    ! grep -q '^  WINDOW ' "$work/windows.txt" || fail "ids where wlroots gives none"
+    return
+  fi
+  before=$(id_in "$work/windows.txt" 'Shell – 1')
+  [[ -n $before ]] && grep -q '^  WINDOW ' "$work/windows.txt" ||
+    fail "no ids listed: $(cat "$work/windows.txt")"
+  start_window later --class Later --title Later
+  wait_until 5 is_front later || fail "the later window did not come to the front"
+  "$inspect" windows >"$work/windows-later.txt" || fail "windows failed"
+  after=$(id_in "$work/windows-later.txt" 'Shell – 1')
+  [[ $after == "$before" ]] || fail "the terminal's id went from $before to $after"
 }
 
 # The notice box: found by its title, it holds the run until dismissed, and
