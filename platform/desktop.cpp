@@ -138,6 +138,11 @@ std::wstring DescribeWindowSystem() {
   return text;
 }
 
+std::wstring WhyNoWindowIsInFront() {
+  const WindowSystem* system = windowSystem();
+  return system && system->whyNoneInFront ? system->whyNoneInFront() : std::wstring();
+}
+
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
   const WindowSystem* system = windowSystem();
   return system ? system->findWindow(className, windowName) : nullptr;

@@ -118,6 +118,10 @@ std::vector<WindowDescription> ListTopLevelWindows();
 // display :0, ..."), or "none" and why, with what to do about it.
 std::wstring DescribeWindowSystem();
 
+// Why no window is in front, and what to do about it, where the desktop can
+// tell (GNOME's overview holds the focus while it is open); empty otherwise.
+std::wstring WhyNoWindowIsInFront();
+
 // What the shell's "Open" would do with a file and its parameters, found
 // out without starting anything. On Windows the shell decides at run time;
 // on Linux the decision is made here, by the same code that launches.

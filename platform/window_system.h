@@ -31,6 +31,9 @@ struct WindowSystem {
   void (*activate)(HWND window);
   void (*close)(HWND window);
   void (*minimize)(HWND window);
+  // Why no window is in front, and what to do, where the system can tell;
+  // empty otherwise. Null for a system that never can.
+  std::wstring (*whyNoneInFront)();
 };
 
 // The window system is chosen within one deadline, set when the choosing

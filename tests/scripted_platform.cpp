@@ -163,6 +163,8 @@ std::vector<WindowDescription> ListTopLevelWindows() {
 
 std::wstring DescribeWindowSystem() { return current->systemName; }
 
+std::wstring WhyNoWindowIsInFront() { return current->whyNoneInFront; }
+
 OpenPlan PlanOpen(const std::wstring& file, const std::wstring& parameters) {
   const auto plan = current->plans.find(file);
   if (plan != current->plans.end()) return plan->second;

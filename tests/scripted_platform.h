@@ -41,6 +41,7 @@ struct ScriptedPlatform {
   std::set<std::wstring> failingFiles;    // the shell reports failure
   std::set<std::wstring> processlessFiles;  // success, but no process handle
   std::wstring systemName = L"scripted desktop";
+  std::wstring whyNoneInFront;
   // Whether the listing names windows by ids of the desktop's own (as
   // Windows, X11 and GNOME do), or gives none (as wlroots).
   bool stableIds = true;

@@ -78,11 +78,8 @@ int showFront(const std::vector<std::wstring>& options, const Console& console) 
     }
   }
   std::wstring text = systemLine() + L"No window the launcher can see is in front.\n";
-  // GNOME's overview takes the focus from every window while it is open.
-  if (DescribeWindowSystem().rfind(L"GNOME Shell", 0) == 0) {
-    text += L"GNOME gives no window the focus while its overview (Activities) is open: close it, "
-            L"or switch with Alt+Tab, and try again.\n";
-  }
+  const std::wstring why = WhyNoWindowIsInFront();
+  if (!why.empty()) text += why + L"\n";
   console.out(text);
   return 1;
 }

@@ -61,21 +61,37 @@ void Bus::disconnect() {
 // first call's time: sd-bus starts them without waiting.
 Message Bus::call(const Method& method, std::optional<std::uint32_t> id,
                   std::chrono::milliseconds timeout) {
-  const Clock::time_point deadline = Clock::now() + timeout;
   sd_bus_message* raw = nullptr;
-  // No time at all is no call: sd-bus would read a timeout of 0 as its own
-  // default of 25 seconds.
-  if (bus_ == nullptr || timeout.count() <= 0 ||
-      sd_.newMethodCall(bus_, &raw, method.destination, method.path, method.interface,
-                        method.member) < 0)
+  if (bus_ == nullptr || sd_.newMethodCall(bus_, &raw, method.destination, method.path,
+                                           method.interface, method.member) < 0)
     return Message(sd_, nullptr);
   const Message request(sd_, raw);
-  // A question to a program that runs, never a reason for the bus to start one.
-  if (sd_.setAutoStart(raw, 0) < 0 || (id && sd_.append(raw, "u", *id) < 0))
+  if (id && sd_.append(raw, "u", *id) < 0) return Message(sd_, nullptr);
+  return exchange(request, timeout);
+}
+
+Message Bus::property(const Method& property, std::chrono::milliseconds timeout) {
+  sd_bus_message* raw = nullptr;
+  if (bus_ == nullptr ||
+      sd_.newMethodCall(bus_, &raw, property.destination, property.path,
+                        "org.freedesktop.DBus.Properties", "Get") < 0)
+    return Message(sd_, nullptr);
+  const Message request(sd_, raw);
+  if (sd_.append(raw, "ss", property.interface, property.member) < 0)
+    return Message(sd_, nullptr);
+  return exchange(request, timeout);
+}
+
+Message Bus::exchange(const Message& request, std::chrono::milliseconds timeout) {
+  const Clock::time_point deadline = Clock::now() + timeout;
+  // No time at all is no call: sd-bus would read a timeout of 0 as its own
+  // default of 25 seconds. A question to a program that runs, never a
+  // reason for the bus to start one.
+  if (timeout.count() <= 0 || sd_.setAutoStart(request.get(), 0) < 0)
     return Message(sd_, nullptr);
   Pending pending{sd_, Message(sd_, nullptr)};
   sd_bus_slot* slot = nullptr;
-  if (sd_.callAsync(bus_, &slot, raw, onReply, &pending, microseconds(timeout)) < 0)
+  if (sd_.callAsync(bus_, &slot, request.get(), onReply, &pending, microseconds(timeout)) < 0)
     return Message(sd_, nullptr);
   const Slot release(sd_, slot);
   if (!await(pending.reply, deadline)) {

@@ -64,11 +64,17 @@ class Bus {
   Message call(const Method& method, std::optional<std::uint32_t> id,
                std::chrono::milliseconds timeout);
 
+  // Reads the property `property.member` of the object `property` names
+  // (org.freedesktop.DBus.Properties.Get): the reply holds it in a variant.
+  // Bounded and failing as call() is.
+  Message property(const Method& property, std::chrono::milliseconds timeout);
+
   // What the peer said when it last refused a call as not allowed to this
   // program (org.freedesktop.DBus.Error.AccessDenied); empty when it has not.
   const std::string& refusal() const { return refusal_; }
 
  private:
+  Message exchange(const Message& request, std::chrono::milliseconds timeout);
   bool await(const Message& reply, std::chrono::steady_clock::time_point deadline);
   void disconnect();
   void noteRefusal(sd_bus_message* error);

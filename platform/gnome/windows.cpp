@@ -134,6 +134,17 @@ class Session {
     return windows;
   }
 
+  // GNOME gives no window the focus while its overview is shown; the shell
+  // offers that state to every program.
+  bool overviewShown() {
+    if (!bus_) return false;
+    const Message reply = bus_->property(
+        {"org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "OverviewActive"}, kTimeout);
+    int shown = 0;
+    return reply && sd_->enterContainer(reply.get(), SD_BUS_TYPE_VARIANT, "b") > 0 &&
+           sd_->read(reply.get(), "b", &shown) > 0 && shown != 0;
+  }
+
   // The extension says whether it still knew the window; a window that has
   // gone since the list was read is simply not there to act on.
   void request(const char* member, HWND window) {
@@ -173,6 +184,12 @@ HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
 
 HWND foregroundWindow() { return session().list().front(); }
 
+std::wstring whyNoneInFront() {
+  if (!session().overviewShown()) return {};
+  return L"GNOME gives no window the focus while its overview (Activities) is open: close it, "
+         L"or switch with Alt+Tab, and try again.";
+}
+
 std::vector<WindowDescription> listWindows() { return session().described(); }
 
 void activate(HWND window) { session().request("Activate", window); }
@@ -184,8 +201,8 @@ void minimize(HWND window) { session().request("Minimize", window); }
 namespace gnome {
 
 const WindowSystem* windowSystem() {
-  static const WindowSystem system{describe,    findWindow, findLeastRecent, foregroundWindow,
-                                   listWindows, activate,   close,           minimize};
+  static const WindowSystem system{describe, findWindow, findLeastRecent, foregroundWindow,
+                                   listWindows, activate, close, minimize, whyNoneInFront};
   return session().answered() || !session().refusal().empty() ? &system : nullptr;
 }
 

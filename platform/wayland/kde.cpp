@@ -208,7 +208,7 @@ const WindowSystem* kde() {
   using Search = Searches<read>;
   static const WindowSystem system{describe,      Search::find, Search::findLeastRecent,
                                    Search::front, Search::list, activate,
-                                   close,         minimize};
+                                   close,         minimize, nullptr};
   return snapshot<read>() != nullptr ? &system : nullptr;
 }
 

@@ -58,6 +58,9 @@ std::wstring DescribeWindowSystem() {
   return L"Windows (the visible top-level windows, top of the stack first)";
 }
 
+// Windows leaves a window in front whenever one is shown: nothing more to say.
+std::wstring WhyNoWindowIsInFront() { return {}; }
+
 // The shell decides when it is asked: it is handed the file and the
 // parameters as they are.
 OpenPlan PlanOpen(const std::wstring& file, const std::wstring& parameters) {

@@ -240,7 +240,7 @@ void minimize(HWND handle) {
 
 const WindowSystem* windowSystem() {
   static const WindowSystem system{describe,    findWindow, findLeastRecent, foregroundWindow,
-                                   listWindows, activate,   close,           minimize};
+                                   listWindows, activate,   close,           minimize, nullptr};
   return session().connection() ? &system : nullptr;
 }
 

@@ -1019,6 +1019,7 @@ case_inspect() {
   ids_last
 }
 
+
 # id_in LISTING TITLE: the WINDOW column of the window titled TITLE.
 id_in() {
   awk -v title="\"$2\"" 'index($0, title) { sub(/^\* /, ""); print $1 }' "$1"
@@ -1644,6 +1645,9 @@ case_extension_interface() {
   listed=$(shell list | cut -f 2-6)
   [[ $listed == $'Beta\tBeta\t\tTwo\tfalse\nAlpha\tAlpha\t\tOne\tfalse' ]] ||
     fail "the list is not topmost first, without focus in the overview: $listed"
+  ! "$inspect" front 0 >"$work/front.txt" 2>/dev/null &&
+    grep -q 'while its overview (Activities) is open' "$work/front.txt" ||
+    fail "front in the overview showed: $(cat "$work/front.txt")"
   alpha=$(gnome_window alpha | cut -f 1)
   beta=$(gnome_window beta | cut -f 1)
   focused=$(focus_count alpha)
@@ -1671,6 +1675,12 @@ case_extension_interface() {
   done
   is_front alpha || fail "a call with an unknown id moved the focus"
   expect_not_closed alpha
+  # The last window minimised leaves none in front outside the overview:
+  # nothing to explain then.
+  shell call Minimize "$alpha" >/dev/null
+  wait_until 5 is_minimized alpha || fail "alpha was not minimised"
+  ! "$inspect" front 0 >"$work/front.txt" 2>/dev/null && ! grep -q overview "$work/front.txt" ||
+    fail "front outside the overview showed: $(cat "$work/front.txt")"
 }
 
 loads_libsystemd() {
