@@ -30,6 +30,8 @@ if(NOT WIN32)
       DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endforeach()
   install(FILES ${PROJECT_BINARY_DIR}/man/tarvexel.5.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
+  install(FILES ${PROJECT_BINARY_DIR}/man/tarvexel-desktops.7.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man7)
   # Debian's own documents go into the Debian package only.
   install(FILES
       ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz

@@ -8,7 +8,7 @@ endif()
 
 file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/man)
 set(built_pages)
-foreach(page tarvexel.1 tarvexel.5 tarvexel-inspect.1)
+foreach(page tarvexel.1 tarvexel.5 tarvexel-inspect.1 tarvexel-desktops.7)
   set(source ${PROJECT_SOURCE_DIR}/man/${page}.scd)
   set(roff ${PROJECT_BINARY_DIR}/man/${page})
   add_custom_command(OUTPUT ${roff} ${roff}.gz

@@ -2,7 +2,8 @@
 # The example profiles against the texts that point to them, as installed
 # (share/doc/tarvexel/): tarvexel(5) names every one, the README sections
 # they cite exist, and the command each one shows runs the program a user
-# has, not one in a build folder.
+# has, not one in a build folder. Then the README's links and the manual
+# pages it names.
 #
 #   examples_test.sh SOURCE
 set -uo pipefail
@@ -24,4 +25,23 @@ for example in examples/*.ini; do
   command=$(grep -m1 '^#   .*tarvexel' "$example")
   [[ $command != *build* ]] || fail "$name shows a build folder's program: $command"
 done
+
+# The README sends readers to the other documents: each file it links to is
+# in the tree, each #anchor is one of its headings, and each of our manual
+# pages it names, name(N), is a page in man/.
+for document in README.md HACKING.md; do
+  while read -r target; do
+    if [[ $target == \#* ]]; then
+      anchor=${target#\#}
+      grep '^## ' "$document" | sed 's/^## //' | tr 'A-Z ' 'a-z-' | tr -cd 'a-z0-9\n-' |
+        grep -qx -- "$anchor" || fail "$document links to #$anchor, which is no heading of it"
+    else
+      [[ -e ${target%%#*} ]] || fail "$document links to $target, which is not in the tree"
+    fi
+  done < <(grep -o '](\([^)]*\))' "$document" | sed 's/^](\(.*\))$/\1/' | grep -v '^[a-z]*://')
+done
+while read -r page; do
+  name=${page%(*} section=${page#*(}
+  [[ -f man/$name.${section%)}.scd ]] || fail "README.md names $page, which is not in man/"
+done < <(grep -o 'tarvexel[a-z-]*([0-9])' README.md | sort -u)
 ((failures == 0))

@@ -37,4 +37,15 @@ for program in tarvexel tarvexel-inspect; do
   dpkg-deb --fsys-tarfile "${debs[0]}" | tar -xOf - "./usr/share/applications/$program.desktop" |
     grep -qx "Exec=\"/usr/bin/$program\"" || fail "$program.desktop does not name /usr/bin/$program"
 done
+# Every manual page the source holds (man/NAME.SECTION.scd) is built and
+# installed where man looks for it: a page added without its install line
+# would be missing from the package.
+source=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
+pages=("$source"/man/*.scd)
+[[ -f ${pages[0]} ]] || fail "no manual pages found in $source/man"
+for page in "${pages[@]}"; do
+  name=$(basename "$page" .scd)
+  grep -qx "\./usr/share/man/man${name##*.}/$name\.gz" <<<"$paths" ||
+    fail "the manual page $name is not installed as /usr/share/man/man${name##*.}/$name.gz"
+done
 ((failures == 0))
