@@ -24,7 +24,8 @@ const char kUsage[] =
     "section, and ends: it prints nothing, and its exit status says whether a\n"
     "section ran (0) or not (1).\n"
     "To see what a profile would do: tarvexel-inspect explain PROFILE\n"
-    "More in the manual pages tarvexel(1), tarvexel(5) and tarvexel-inspect(1).\n";
+    "More in the manual pages tarvexel(1), tarvexel(5), tarvexel-inspect(1) and\n"
+    "tarvexel-desktops(7).\n";
 
 const char kVersion[] = "tarvexel " TARVEXEL_VERSION "\n";
 
