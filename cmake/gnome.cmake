@@ -1,6 +1,6 @@
 # Windows of a GNOME Shell session, through the extension Tarvexel ships.
 # The launcher's side speaks sd-bus, opened at run time
-# (platform/gnome/library.h); building needs only its header (Debian:
+# (platform/gnome/sd_bus.h); building needs only its header (Debian:
 # libsystemd-dev).
 include(GNUInstallDirs)
 
@@ -11,7 +11,7 @@ endif()
 
 target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/gnome/bus.cpp
-  ${PROJECT_SOURCE_DIR}/platform/gnome/library.cpp
+  ${PROJECT_SOURCE_DIR}/platform/gnome/sd_bus.cpp
   ${PROJECT_SOURCE_DIR}/platform/gnome/windows.cpp
 )
 target_include_directories(tarvexel_platform SYSTEM PRIVATE ${TARVEXEL_SD_BUS_INCLUDE_DIR})

@@ -1,4 +1,4 @@
-#include "platform/gnome/library.h"
+#include "platform/gnome/sd_bus.h"
 
 #include "platform/posix/shared_library.h"
 

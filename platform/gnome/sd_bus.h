@@ -1,8 +1,8 @@
 // libsystemd's D-Bus client (sd-bus), opened at run time
 // (platform/posix/shared_library.h): only a run that asks a GNOME session
 // for its windows maps it.
-#ifndef TARVEXEL_PLATFORM_GNOME_LIBRARY_H
-#define TARVEXEL_PLATFORM_GNOME_LIBRARY_H
+#ifndef TARVEXEL_PLATFORM_GNOME_SD_BUS_H
+#define TARVEXEL_PLATFORM_GNOME_SD_BUS_H
 
 #include <systemd/sd-bus.h>
 
