@@ -11,7 +11,6 @@ endif()
 
 target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/gnome/bus.cpp
-  ${PROJECT_SOURCE_DIR}/platform/gnome/sd_bus.cpp
   ${PROJECT_SOURCE_DIR}/platform/gnome/windows.cpp
 )
 target_include_directories(tarvexel_platform SYSTEM PRIVATE ${TARVEXEL_SD_BUS_INCLUDE_DIR})

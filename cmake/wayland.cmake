@@ -45,7 +45,6 @@ target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/window_list.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/connection.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/kde.cpp
-  ${PROJECT_SOURCE_DIR}/platform/wayland/library.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/toplevels.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/wlroots.cpp
   ${wayland_sources}

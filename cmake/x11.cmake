@@ -19,9 +19,6 @@ target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/x11/snapshot.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/text.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/windows.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11/xcb.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11/xft.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11/xlib.cpp
 )
 target_include_directories(tarvexel_platform SYSTEM PRIVATE
   ${X11_INCLUDE_DIR} ${X11_Xft_INCLUDE_PATH} ${FREETYPE_INCLUDE_DIRS})

@@ -6,33 +6,42 @@
 
 #include <systemd/sd-bus.h>
 
+#include "platform/posix/shared_library.h"
+
+// The sd-bus calls Tarvexel makes.
+#define TARVEXEL_SD_BUS_CALLS(CALL)                                 \
+  CALL(newBus, sd_bus_new)                                          \
+  CALL(setAddress, sd_bus_set_address)                              \
+  CALL(setBusClient, sd_bus_set_bus_client)                         \
+  CALL(start, sd_bus_start)                                         \
+  CALL(closeUnref, sd_bus_close_unref)                              \
+  CALL(process, sd_bus_process)                                     \
+  CALL(wait, sd_bus_wait)                                           \
+  CALL(callAsync, sd_bus_call_async)                                \
+  CALL(slotUnref, sd_bus_slot_unref)                                \
+  CALL(newMethodCall, sd_bus_message_new_method_call)               \
+  CALL(setAutoStart, sd_bus_message_set_auto_start)                 \
+  CALL(append, sd_bus_message_append)                               \
+  CALL(messageRef, sd_bus_message_ref)                              \
+  CALL(messageUnref, sd_bus_message_unref)                          \
+  CALL(isMethodError, sd_bus_message_is_method_error)               \
+  CALL(getError, sd_bus_message_get_error)                          \
+  CALL(enterContainer, sd_bus_message_enter_container)              \
+  CALL(exitContainer, sd_bus_message_exit_container)                \
+  CALL(read, sd_bus_message_read)
+
 namespace gnome {
 
-// The sd-bus calls Tarvexel makes, each looked up by its name.
 struct SdBus {
-  decltype(&::sd_bus_new) newBus = nullptr;
-  decltype(&::sd_bus_set_address) setAddress = nullptr;
-  decltype(&::sd_bus_set_bus_client) setBusClient = nullptr;
-  decltype(&::sd_bus_start) start = nullptr;
-  decltype(&::sd_bus_close_unref) closeUnref = nullptr;
-  decltype(&::sd_bus_process) process = nullptr;
-  decltype(&::sd_bus_wait) wait = nullptr;
-  decltype(&::sd_bus_call_async) callAsync = nullptr;
-  decltype(&::sd_bus_slot_unref) slotUnref = nullptr;
-  decltype(&::sd_bus_message_new_method_call) newMethodCall = nullptr;
-  decltype(&::sd_bus_message_set_auto_start) setAutoStart = nullptr;
-  decltype(&::sd_bus_message_append) append = nullptr;
-  decltype(&::sd_bus_message_ref) messageRef = nullptr;
-  decltype(&::sd_bus_message_unref) messageUnref = nullptr;
-  decltype(&::sd_bus_message_is_method_error) isMethodError = nullptr;
-  decltype(&::sd_bus_message_get_error) getError = nullptr;
-  decltype(&::sd_bus_message_enter_container) enterContainer = nullptr;
-  decltype(&::sd_bus_message_exit_container) exitContainer = nullptr;
-  decltype(&::sd_bus_message_read) read = nullptr;
+  TARVEXEL_SD_BUS_CALLS(TARVEXEL_LIBRARY_MEMBER)
 };
 
 // Null when libsystemd cannot be opened or lacks one of the calls.
-const SdBus* sdBus();
+inline const SdBus* sdBus() {
+  static const SdBus* const loaded =
+      posix::openLibrary("libsystemd.so.0", TARVEXEL_LIBRARY_BINDER(SdBus, TARVEXEL_SD_BUS_CALLS));
+  return loaded;
+}
 
 }  // namespace gnome
 
