@@ -42,7 +42,6 @@ tarvexel_wayland_protocol(plasma-window-management
   ${TARVEXEL_PLASMA_WINDOW_MANAGEMENT_XML} wayland_sources)
 
 target_sources(tarvexel_platform PRIVATE
-  ${PROJECT_SOURCE_DIR}/platform/window_list.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/connection.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/kde.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/toplevels.cpp

@@ -16,7 +16,7 @@ target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/x11/display.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/display_name.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/display_socket.cpp
-  ${PROJECT_SOURCE_DIR}/platform/x11/snapshot.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/client_windows.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/text.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/windows.cpp
 )
