@@ -14,26 +14,26 @@
 #include "platform/posix/shared_library.h"
 
 // The libwayland-client calls Tarvexel makes.
-#define TARVEXEL_WAYLAND_CALLS(CALL)                                \
-  CALL(connectToFd, wl_display_connect_to_fd)                       \
-  CALL(disconnect, wl_display_disconnect)                           \
-  CALL(getFd, wl_display_get_fd)                                    \
-  CALL(getError, wl_display_get_error)                              \
-  CALL(flush, wl_display_flush)                                     \
-  CALL(createQueue, wl_display_create_queue)                        \
-  CALL(destroyQueue, wl_event_queue_destroy)                        \
-  CALL(prepareReadQueue, wl_display_prepare_read_queue)             \
-  CALL(cancelRead, wl_display_cancel_read)                          \
-  CALL(readEvents, wl_display_read_events)                          \
-  CALL(dispatchQueuePending, wl_display_dispatch_queue_pending)     \
-  CALL(dispatchPending, wl_display_dispatch_pending)                \
-  CALL(marshal, wl_proxy_marshal_array_flags)                       \
-  CALL(addListener, wl_proxy_add_listener)                          \
-  CALL(getVersion, wl_proxy_get_version)                            \
-  CALL(destroy, wl_proxy_destroy)                                   \
-  CALL(createWrapper, wl_proxy_create_wrapper)                      \
-  CALL(destroyWrapper, wl_proxy_wrapper_destroy)                    \
-  CALL(setQueue, wl_proxy_set_queue)                                \
+#define TARVEXEL_WAYLAND_CALLS(CALL)                            \
+  CALL(connectToFd, wl_display_connect_to_fd)                   \
+  CALL(disconnect, wl_display_disconnect)                       \
+  CALL(getFd, wl_display_get_fd)                                \
+  CALL(getError, wl_display_get_error)                          \
+  CALL(flush, wl_display_flush)                                 \
+  CALL(createQueue, wl_display_create_queue)                    \
+  CALL(destroyQueue, wl_event_queue_destroy)                    \
+  CALL(prepareReadQueue, wl_display_prepare_read_queue)         \
+  CALL(cancelRead, wl_display_cancel_read)                      \
+  CALL(readEvents, wl_display_read_events)                      \
+  CALL(dispatchQueuePending, wl_display_dispatch_queue_pending) \
+  CALL(dispatchPending, wl_display_dispatch_pending)            \
+  CALL(marshal, wl_proxy_marshal_array_flags)                   \
+  CALL(addListener, wl_proxy_add_listener)                      \
+  CALL(getVersion, wl_proxy_get_version)                        \
+  CALL(destroy, wl_proxy_destroy)                               \
+  CALL(createWrapper, wl_proxy_create_wrapper)                  \
+  CALL(destroyWrapper, wl_proxy_wrapper_destroy)                \
+  CALL(setQueue, wl_proxy_set_queue)                            \
   CALL(setLogHandler, wl_log_set_handler_client)
 
 namespace wayland {

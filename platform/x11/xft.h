@@ -8,15 +8,15 @@
 #include "platform/posix/shared_library.h"
 
 // The Xft calls Tarvexel makes.
-#define TARVEXEL_XFT_CALLS(CALL)                 \
-  CALL(fontOpenName, XftFontOpenName)            \
-  CALL(fontClose, XftFontClose)                  \
-  CALL(textExtentsUtf8, XftTextExtentsUtf8)      \
-  CALL(colorAllocValue, XftColorAllocValue)      \
-  CALL(colorFree, XftColorFree)                  \
-  CALL(drawCreate, XftDrawCreate)                \
-  CALL(drawDestroy, XftDrawDestroy)              \
-  CALL(drawRect, XftDrawRect)                    \
+#define TARVEXEL_XFT_CALLS(CALL)            \
+  CALL(fontOpenName, XftFontOpenName)       \
+  CALL(fontClose, XftFontClose)             \
+  CALL(textExtentsUtf8, XftTextExtentsUtf8) \
+  CALL(colorAllocValue, XftColorAllocValue) \
+  CALL(colorFree, XftColorFree)             \
+  CALL(drawCreate, XftDrawCreate)           \
+  CALL(drawDestroy, XftDrawDestroy)         \
+  CALL(drawRect, XftDrawRect)               \
   CALL(drawStringUtf8, XftDrawStringUtf8)
 
 namespace x11 {

@@ -9,23 +9,23 @@
 #include "platform/posix/shared_library.h"
 
 // The Xlib calls Tarvexel makes.
-#define TARVEXEL_XLIB_CALLS(CALL)                    \
-  CALL(openDisplay, XOpenDisplay)                    \
-  CALL(closeDisplay, XCloseDisplay)                  \
-  CALL(setErrorHandler, XSetErrorHandler)            \
-  CALL(setIOErrorHandler, XSetIOErrorHandler)        \
-  CALL(flush, XFlush)                                \
-  CALL(free, XFree)                                  \
-  CALL(internAtoms, XInternAtoms)                    \
-  CALL(changeProperty, XChangeProperty)              \
-  CALL(createSimpleWindow, XCreateSimpleWindow)      \
-  CALL(destroyWindow, XDestroyWindow)                \
-  CALL(mapWindow, XMapWindow)                        \
-  CALL(selectInput, XSelectInput)                    \
-  CALL(nextEvent, XNextEvent)                        \
-  CALL(lookupKeysym, XLookupKeysym)                  \
-  CALL(setWMProtocols, XSetWMProtocols)              \
-  CALL(setWMNormalHints, XSetWMNormalHints)          \
+#define TARVEXEL_XLIB_CALLS(CALL)               \
+  CALL(openDisplay, XOpenDisplay)               \
+  CALL(closeDisplay, XCloseDisplay)             \
+  CALL(setErrorHandler, XSetErrorHandler)       \
+  CALL(setIOErrorHandler, XSetIOErrorHandler)   \
+  CALL(flush, XFlush)                           \
+  CALL(free, XFree)                             \
+  CALL(internAtoms, XInternAtoms)               \
+  CALL(changeProperty, XChangeProperty)         \
+  CALL(createSimpleWindow, XCreateSimpleWindow) \
+  CALL(destroyWindow, XDestroyWindow)           \
+  CALL(mapWindow, XMapWindow)                   \
+  CALL(selectInput, XSelectInput)               \
+  CALL(nextEvent, XNextEvent)                   \
+  CALL(lookupKeysym, XLookupKeysym)             \
+  CALL(setWMProtocols, XSetWMProtocols)         \
+  CALL(setWMNormalHints, XSetWMNormalHints)     \
   CALL(setWMHints, XSetWMHints)
 
 namespace x11 {
