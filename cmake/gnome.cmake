@@ -6,7 +6,8 @@ include(GNUInstallDirs)
 
 find_path(TARVEXEL_SD_BUS_INCLUDE_DIR systemd/sd-bus.h)
 if(NOT TARVEXEL_SD_BUS_INCLUDE_DIR)
-  message(FATAL_ERROR "the sd-bus header is missing (Debian: libsystemd-dev)")
+  message(FATAL_ERROR "the sd-bus header is missing (Debian: libsystemd-dev); "
+    "-DTARVEXEL_GNOME=OFF builds without GNOME")
 endif()
 
 target_sources(tarvexel_platform PRIVATE
