@@ -20,8 +20,18 @@ set(CPACK_SET_DESTDIR ON)
 # kind is named, so a run without a desktop needs none of them; xdg-open
 # opens documents and URLs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-  "libx11-6, libxft2, libxcb1, libwayland-client0, libsystemd0, xdg-utils")
+set(recommends)
+if(TARVEXEL_X11)
+  list(APPEND recommends libx11-6 libxft2 libxcb1)
+endif()
+if(TARVEXEL_WAYLAND)
+  list(APPEND recommends libwayland-client0)
+endif()
+if(TARVEXEL_GNOME)
+  list(APPEND recommends libsystemd0)
+endif()
+list(APPEND recommends xdg-utils)
+string(REPLACE ";" ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS "${recommends}")
 
 set(debian_dir ${PROJECT_BINARY_DIR}/debian)
 

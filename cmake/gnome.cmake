@@ -1,17 +1,17 @@
 # Windows of a GNOME Shell session, through the extension Tarvexel ships.
 # The launcher's side speaks sd-bus, opened at run time
-# (platform/gnome/library.h); building needs only its header (Debian:
+# (platform/gnome/sd_bus.h); building needs only its header (Debian:
 # libsystemd-dev).
 include(GNUInstallDirs)
 
 find_path(TARVEXEL_SD_BUS_INCLUDE_DIR systemd/sd-bus.h)
 if(NOT TARVEXEL_SD_BUS_INCLUDE_DIR)
-  message(FATAL_ERROR "the sd-bus header is missing (Debian: libsystemd-dev)")
+  message(FATAL_ERROR "the sd-bus header is missing (Debian: libsystemd-dev); "
+    "-DTARVEXEL_GNOME=OFF builds without GNOME")
 endif()
 
 target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/gnome/bus.cpp
-  ${PROJECT_SOURCE_DIR}/platform/gnome/library.cpp
   ${PROJECT_SOURCE_DIR}/platform/gnome/windows.cpp
 )
 target_include_directories(tarvexel_platform SYSTEM PRIVATE ${TARVEXEL_SD_BUS_INCLUDE_DIR})

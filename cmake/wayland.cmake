@@ -1,33 +1,11 @@
 # Windows on Wayland desktops. libwayland-client is opened at run time, when
 # WAYLAND_DISPLAY names a compositor (platform/wayland/library.h); building
-# needs its headers and wayland-scanner (Debian: libwayland-dev), which
-# turns each protocol file into a header and a table of interface
-# descriptions, written in C.
-enable_language(C)
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(WAYLAND_CLIENT REQUIRED wayland-client)
-pkg_get_variable(WAYLAND_DATA_DIR wayland-scanner pkgdatadir)
-find_program(WAYLAND_SCANNER wayland-scanner)
-if(NOT WAYLAND_SCANNER OR NOT WAYLAND_DATA_DIR)
-  message(FATAL_ERROR "wayland-scanner is missing (Debian: libwayland-dev)")
+# needs its headers and wayland-scanner (Debian: libwayland-dev).
+include(${CMAKE_CURRENT_LIST_DIR}/wayland_protocol.cmake)
+if(NOT TARVEXEL_WAYLAND_PROTOCOLS_FOUND)
+  message(FATAL_ERROR "libwayland-client's headers or wayland-scanner are missing (Debian: "
+    "libwayland-dev); -DTARVEXEL_WAYLAND=OFF builds without Wayland")
 endif()
-
-set(TARVEXEL_PROTOCOL_DIR ${PROJECT_BINARY_DIR}/protocols)
-file(MAKE_DIRECTORY ${TARVEXEL_PROTOCOL_DIR})
-
-# tarvexel_wayland_protocol(NAME XML OUTPUTS): generates NAME-client-
-# protocol.h and NAME-protocol.c from XML and appends their paths to OUTPUTS.
-# The tables are private to the program that builds them in, so they never
-# meet libwayland's own.
-function(tarvexel_wayland_protocol name xml outputs)
-  set(header ${TARVEXEL_PROTOCOL_DIR}/${name}-client-protocol.h)
-  set(code ${TARVEXEL_PROTOCOL_DIR}/${name}-protocol.c)
-  add_custom_command(OUTPUT ${header} ${code}
-    COMMAND ${WAYLAND_SCANNER} client-header ${xml} ${header}
-    COMMAND ${WAYLAND_SCANNER} private-code ${xml} ${code}
-    DEPENDS ${xml} VERBATIM)
-  set(${outputs} ${${outputs}} ${header} ${code} PARENT_SCOPE)
-endfunction()
 
 # The core protocol's tables (the registry, seats, callbacks) come from
 # libwayland's own description; its header comes with libwayland.
@@ -42,10 +20,8 @@ tarvexel_wayland_protocol(plasma-window-management
   ${TARVEXEL_PLASMA_WINDOW_MANAGEMENT_XML} wayland_sources)
 
 target_sources(tarvexel_platform PRIVATE
-  ${PROJECT_SOURCE_DIR}/platform/window_list.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/connection.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/kde.cpp
-  ${PROJECT_SOURCE_DIR}/platform/wayland/library.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/toplevels.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/wlroots.cpp
   ${wayland_sources}

@@ -16,7 +16,6 @@ endif()
 # objects go in whole: its entry point is wanted only by the start-up code of
 # the C run-time, which the GNU linker reaches after the libraries.
 add_executable(tarvexel WIN32
-  platform/win32/shell_request.cpp
   platform/win32/windows.cpp
   $<TARGET_OBJECTS:tarvexel_core>
 )

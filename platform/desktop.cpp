@@ -12,18 +12,44 @@
 #include "platform/posix/utf8.h"
 #include "platform/services.h"
 #include "platform/window_system.h"
+#if TARVEXEL_WITH_X11
 #include "platform/x11/dialog.h"
+#endif
 
 namespace {
 
-// The first system that answers, in this order: the Wayland compositors
-// that list their windows to other programs, then GNOME Shell through our
-// own extension, then X11 (on a Wayland desktop without any of these, the
-// windows of programs that run through XWayland).
+// The window systems this build has (a packager may leave any of them out),
+// in the order they are asked: the Wayland compositors that list their
+// windows to other programs, then GNOME Shell through our own extension,
+// then X11 (on a Wayland desktop without any of these, the windows of
+// programs that run through XWayland). Null ends the list.
+constexpr const WindowSystem* (*kSystems[])() = {
+#if TARVEXEL_WITH_WAYLAND
+    wayland::wlroots, wayland::kde,
+#endif
+#if TARVEXEL_WITH_GNOME
+    gnome::windowSystem,
+#endif
+#if TARVEXEL_WITH_X11
+    x11::windowSystem,
+#endif
+    nullptr};
+
+// X11, which the others fall back to on their desktops; null in a build
+// without it.
+const WindowSystem* x11System() {
+#if TARVEXEL_WITH_X11
+  return x11::windowSystem();
+#else
+  return nullptr;
+#endif
+}
+
+// The first system that answers.
 const WindowSystem* choose() {
   choosingEnds();
-  for (const WindowSystem* (*offered)() :
-       {wayland::wlroots, wayland::kde, gnome::windowSystem, x11::windowSystem}) {
+  for (const auto offered : kSystems) {
+    if (offered == nullptr) break;
     if (const WindowSystem* system = offered()) return system;
   }
   return nullptr;
@@ -54,8 +80,9 @@ std::wstring environmentValue(const char* name) {
 // XWayland windows can be seen, through X11.
 bool onGnomeWithoutOurExtension() {
   const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
-  return isSet("WAYLAND_DISPLAY") && desktops != nullptr && std::strstr(desktops, "GNOME") &&
-         (windowSystem() == nullptr || windowSystem() == x11::windowSystem());
+  return TARVEXEL_WITH_GNOME && isSet("WAYLAND_DISPLAY") && desktops != nullptr &&
+         std::strstr(desktops, "GNOME") &&
+         (windowSystem() == nullptr || windowSystem() == x11System());
 }
 
 std::wstring gnomeHint() {
@@ -69,8 +96,9 @@ std::wstring gnomeHint() {
 // to the XWayland windows, or sees none.
 bool onKdeWithoutPermission() {
   const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
-  return isSet("WAYLAND_DISPLAY") && desktops != nullptr && std::strstr(desktops, "KDE") &&
-         (windowSystem() == nullptr || windowSystem() == x11::windowSystem());
+  return TARVEXEL_WITH_WAYLAND && isSet("WAYLAND_DISPLAY") && desktops != nullptr &&
+         std::strstr(desktops, "KDE") &&
+         (windowSystem() == nullptr || windowSystem() == x11System());
 }
 
 std::wstring kdeHint() {
@@ -90,8 +118,15 @@ std::wstring noSystem() {
     return L"none: neither WAYLAND_DISPLAY nor DISPLAY is set, so there is no desktop to ask";
   }
   if (!isSet("DISPLAY")) {
+    if (!TARVEXEL_WITH_WAYLAND && !TARVEXEL_WITH_GNOME) {
+      return L"none: this build of Tarvexel has no Wayland support, and DISPLAY is not set";
+    }
     return L"none: the Wayland compositor at " + environmentValue("WAYLAND_DISPLAY") +
            L" offers no way to list windows, and DISPLAY is not set";
+  }
+  if (!TARVEXEL_WITH_X11) {
+    return L"none: this build of Tarvexel has no X11 support, so the X display " +
+           environmentValue("DISPLAY") + L" cannot be asked";
   }
   return L"none: the X display " + environmentValue("DISPLAY") +
          L" cannot be reached (or libxcb is missing)";
@@ -191,6 +226,10 @@ LRESULT SendMessageW(HWND window, UINT message, WPARAM, LPARAM) {
 // run ends as a shown notice does.
 int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT) {
   writeToStandardError(utf8::narrow(text) + "\n");
+#if TARVEXEL_WITH_X11
   x11::showDialog(text, caption);
+#else
+  static_cast<void>(caption);
+#endif
   return 1;  // IDOK
 }

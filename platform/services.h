@@ -18,6 +18,16 @@
 #include <shellapi.h>
 #include <cstdio>
 
+// The shell reads a request record by the size it carries in cbSize. The
+// handhelds' shell knows the 32-bit record of 60 bytes; should a header or a
+// packing setting ever change that layout, every launch would fail at run
+// time, so the build stops here instead.
+#ifdef _WIN64
+static_assert(sizeof(SHELLEXECUTEINFO) == 112, "the 64-bit shell request record is 112 bytes");
+#else
+static_assert(sizeof(SHELLEXECUTEINFO) == 60, "the 32-bit shell request record is 60 bytes");
+#endif
+
 #else
 
 #include <cstdint>

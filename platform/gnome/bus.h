@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/gnome/library.h"
+#include "platform/gnome/sd_bus.h"
 
 namespace gnome {
 

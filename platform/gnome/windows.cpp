@@ -96,9 +96,9 @@ bool inWaylandSession() {
 // window system. An extension that refuses this program (a copy of it
 // elsewhere, or one in a sandbox) is this session's system all the same,
 // with no windows: what the user is told then is why.
-class Session {
+class ShellWindows {
  public:
-  Session() {
+  ShellWindows() {
     const SdBus* sd = inWaylandSession() ? gnome::sdBus() : nullptr;
     if (sd == nullptr) return;
     sd_ = sd;
@@ -160,41 +160,39 @@ class Session {
   std::wstring refusal_;
 };
 
-Session& session() {
-  static Session running;
+ShellWindows& run() {
+  static ShellWindows running;
   return running;
 }
 
 std::wstring describe() {
-  const std::wstring& refusal = session().refusal();
+  const std::wstring& refusal = run().refusal();
   if (refusal.empty()) return L"GNOME Shell through the Tarvexel extension";
   return L"GNOME Shell, whose Tarvexel extension refused to list its windows to this program: " +
          refusal;
 }
 
-HWND findWindow(LPCWSTR className, LPCWSTR title) {
-  return session().list().find(className, title);
-}
+HWND findWindow(LPCWSTR className, LPCWSTR title) { return run().list().find(className, title); }
 
 // The list runs topmost first: the last match is the lowest in the stack.
 HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
-  const std::vector<HWND> found = session().list().findAll(className, title);
+  const std::vector<HWND> found = run().list().findAll(className, title);
   return found.empty() ? nullptr : found.back();
 }
 
-HWND foregroundWindow() { return session().list().front(); }
+HWND foregroundWindow() { return run().list().front(); }
 
 std::wstring whyNoneInFront() {
-  if (!session().overviewShown()) return {};
+  if (!run().overviewShown()) return {};
   return L"GNOME gives no window the focus while its overview (Activities) is open: close it, "
          L"or switch with Alt+Tab, and try again.";
 }
 
-std::vector<WindowDescription> listWindows() { return session().described(); }
+std::vector<WindowDescription> listWindows() { return run().described(); }
 
-void activate(HWND window) { session().request("Activate", window); }
-void close(HWND window) { session().request("Close", window); }
-void minimize(HWND window) { session().request("Minimize", window); }
+void activate(HWND window) { run().request("Activate", window); }
+void close(HWND window) { run().request("Close", window); }
+void minimize(HWND window) { run().request("Minimize", window); }
 
 }  // namespace
 
@@ -203,7 +201,7 @@ namespace gnome {
 const WindowSystem* windowSystem() {
   static const WindowSystem system{describe, findWindow, findLeastRecent, foregroundWindow,
                                    listWindows, activate, close, minimize, whyNoneInFront};
-  return session().answered() || !session().refusal().empty() ? &system : nullptr;
+  return run().answered() || !run().refusal().empty() ? &system : nullptr;
 }
 
 }  // namespace gnome

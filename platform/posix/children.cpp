@@ -1,4 +1,5 @@
 #include "platform/posix/children.h"
+#include "platform/services.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -113,3 +114,7 @@ void pause(std::uint32_t milliseconds) {
 }
 
 }  // namespace children
+
+// The pause is owed in full whatever signal cuts it short; programs started
+// before it are collected as soon as they end.
+void Sleep(DWORD milliseconds) { children::pause(milliseconds); }

@@ -3,10 +3,29 @@
 // linked: a run without a display never maps them, so starting from a
 // terminal, a script or a headless session costs what it did before there
 // were windows. Only their headers are needed to build.
+//
+// Each library's header names the calls Tarvexel makes once, as a list
+//
+//   #define TARVEXEL_XCB_CALLS(CALL) CALL(flush, xcb_flush) CALL(...)
+//
+// of a member name and the C function it holds. The table's members (each
+// of its function's own type, from the library's header) and the lookup
+// are both made from that list, so a call cannot be declared without
+// being looked up, nor looked up under another name.
 #ifndef TARVEXEL_PLATFORM_POSIX_SHARED_LIBRARY_H
 #define TARVEXEL_PLATFORM_POSIX_SHARED_LIBRARY_H
 
 #include <dlfcn.h>
+
+// A table's member for CALL(member, function): a pointer of the function's
+// own type.
+#define TARVEXEL_LIBRARY_MEMBER(member, function) decltype(&::function) member = nullptr;
+// Looks CALL(member, function) up in `library` into `calls.member`.
+#define TARVEXEL_LIBRARY_BIND(member, function) &&posix::bind(library, #function, calls.member)
+// A function that looks up every call of LIST into a Calls table, false as
+// soon as one is missing: the argument openLibrary takes.
+#define TARVEXEL_LIBRARY_BINDER(Calls, LIST) \
+  +[](void* library, Calls& calls) { return true LIST(TARVEXEL_LIBRARY_BIND); }
 
 namespace posix {
 
@@ -18,10 +37,11 @@ bool bind(void* library, const char* name, Function*& slot) {
 }
 
 // Opens the library `soname` once and binds the calls `bindAll` names into
-// one table; null when the library or one of its calls is missing. The
-// library stays loaded until the process ends: libXft, for one, hooks the
-// closing of a display, so nothing may be unloaded before the last
-// connection is closed.
+// one table; null when the library or one of its calls is missing, so that
+// a library older than the program expects counts as absent rather than
+// leaving a null call to be made later. The library stays loaded until the
+// process ends: libXft, for one, hooks the closing of a display, so nothing
+// may be unloaded before the last connection is closed.
 template <typename Calls>
 const Calls* openLibrary(const char* soname, bool (*bindAll)(void* library, Calls& calls)) {
   static Calls calls;

@@ -152,7 +152,7 @@ const Window* askFor(Connection& connection, wl_proxy* manager, std::uint32_t op
   return &window;
 }
 
-bool read(Snapshot& snapshot) {
+bool read(CompositorWindows& snapshot) {
   Connection* connection = wayland::connection();
   if (connection == nullptr) return false;
   const Global* global = connection->global(org_kde_plasma_window_management_interface.name);

@@ -11,34 +11,44 @@
 
 #include <wayland-client-core.h>
 
+#include "platform/posix/shared_library.h"
+
+// The libwayland-client calls Tarvexel makes.
+#define TARVEXEL_WAYLAND_CALLS(CALL)                            \
+  CALL(connectToFd, wl_display_connect_to_fd)                   \
+  CALL(disconnect, wl_display_disconnect)                       \
+  CALL(getFd, wl_display_get_fd)                                \
+  CALL(getError, wl_display_get_error)                          \
+  CALL(flush, wl_display_flush)                                 \
+  CALL(createQueue, wl_display_create_queue)                    \
+  CALL(destroyQueue, wl_event_queue_destroy)                    \
+  CALL(prepareReadQueue, wl_display_prepare_read_queue)         \
+  CALL(cancelRead, wl_display_cancel_read)                      \
+  CALL(readEvents, wl_display_read_events)                      \
+  CALL(dispatchQueuePending, wl_display_dispatch_queue_pending) \
+  CALL(dispatchPending, wl_display_dispatch_pending)            \
+  CALL(marshal, wl_proxy_marshal_array_flags)                   \
+  CALL(addListener, wl_proxy_add_listener)                      \
+  CALL(getVersion, wl_proxy_get_version)                        \
+  CALL(destroy, wl_proxy_destroy)                               \
+  CALL(createWrapper, wl_proxy_create_wrapper)                  \
+  CALL(destroyWrapper, wl_proxy_wrapper_destroy)                \
+  CALL(setQueue, wl_proxy_set_queue)                            \
+  CALL(setLogHandler, wl_log_set_handler_client)
+
 namespace wayland {
 
 struct Library {
-  decltype(&::wl_display_connect_to_fd) connectToFd = nullptr;
-  decltype(&::wl_display_disconnect) disconnect = nullptr;
-  decltype(&::wl_display_get_fd) getFd = nullptr;
-  decltype(&::wl_display_get_error) getError = nullptr;
-  decltype(&::wl_display_flush) flush = nullptr;
-  decltype(&::wl_display_create_queue) createQueue = nullptr;
-  decltype(&::wl_event_queue_destroy) destroyQueue = nullptr;
-  decltype(&::wl_display_prepare_read_queue) prepareReadQueue = nullptr;
-  decltype(&::wl_display_cancel_read) cancelRead = nullptr;
-  decltype(&::wl_display_read_events) readEvents = nullptr;
-  decltype(&::wl_display_dispatch_queue_pending) dispatchQueuePending = nullptr;
-  decltype(&::wl_display_dispatch_pending) dispatchPending = nullptr;
-  decltype(&::wl_proxy_marshal_array_flags) marshal = nullptr;
-  decltype(&::wl_proxy_add_listener) addListener = nullptr;
-  decltype(&::wl_proxy_get_version) getVersion = nullptr;
-  decltype(&::wl_proxy_destroy) destroy = nullptr;
-  decltype(&::wl_proxy_create_wrapper) createWrapper = nullptr;
-  decltype(&::wl_proxy_wrapper_destroy) destroyWrapper = nullptr;
-  decltype(&::wl_proxy_set_queue) setQueue = nullptr;
-  decltype(&::wl_log_set_handler_client) setLogHandler = nullptr;
+  TARVEXEL_WAYLAND_CALLS(TARVEXEL_LIBRARY_MEMBER)
 };
 
 // Null when libwayland-client cannot be opened or lacks one of the calls
 // (wl_proxy_marshal_array_flags came with version 1.20).
-const Library* library();
+inline const Library* library() {
+  static const Library* const loaded = posix::openLibrary(
+      "libwayland-client.so.0", TARVEXEL_LIBRARY_BINDER(Library, TARVEXEL_WAYLAND_CALLS));
+  return loaded;
+}
 
 }  // namespace wayland
 

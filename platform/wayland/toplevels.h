@@ -57,7 +57,7 @@ class Toplevels {
 };
 
 // What a run knows of the compositor's windows, read once.
-struct Snapshot {
+struct CompositorWindows {
   Connection* connection = nullptr;
   Toplevels toplevels;
   wl_proxy* seat = nullptr;  // where activation names one; null when there is none
@@ -71,15 +71,15 @@ struct Snapshot {
 
 // The run's snapshot, read by `read` on the first call; null when reading
 // failed (no compositor, or not one that offers the protocol).
-template <bool (*read)(Snapshot&)>
-const Snapshot* snapshot() {
-  static Snapshot snapshot;
+template <bool (*read)(CompositorWindows&)>
+const CompositorWindows* snapshot() {
+  static CompositorWindows snapshot;
   static const bool ready = read(snapshot);
   return ready ? &snapshot : nullptr;
 }
 
 // The window system's searches, answered from that snapshot.
-template <bool (*read)(Snapshot&)>
+template <bool (*read)(CompositorWindows&)>
 struct Searches {
   static const Toplevels& toplevels() { return snapshot<read>()->toplevels; }
   static HWND find(LPCWSTR className, LPCWSTR title) {

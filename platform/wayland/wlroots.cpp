@@ -77,7 +77,7 @@ void onFinished(void*, zwlr_foreign_toplevel_manager_v1*) {}
 
 constexpr zwlr_foreign_toplevel_manager_v1_listener kManagerListener{onToplevel, onFinished};
 
-bool read(Snapshot& snapshot) {
+bool read(CompositorWindows& snapshot) {
   Connection* connection = wayland::connection();
   if (connection == nullptr) return false;
   const Global* manager = connection->global(zwlr_foreign_toplevel_manager_v1_interface.name);
@@ -102,7 +102,7 @@ bool read(Snapshot& snapshot) {
 
 std::wstring describe() { return wayland::describe(L"wlroots foreign-toplevel management"); }
 
-const Snapshot& run() { return *snapshot<read>(); }
+const CompositorWindows& run() { return *snapshot<read>(); }
 
 // Activation names the seat whose keyboard the window is to get; a
 // compositor without a seat has no keyboard to give.

@@ -65,3 +65,7 @@ std::size_t WideTextFile::read(wchar_t* out, std::size_t capacity) {
   }
   return count;
 }
+
+// Windows gives large pages only to accounts with a privilege for them; the
+// heap serves.
+std::pmr::memory_resource* arenaBlocks() { return std::pmr::new_delete_resource(); }

@@ -26,9 +26,9 @@ int ignoreError(Display*, XErrorEvent*) { return 0; }
 // The server has gone: see desktop().
 int serverGone(Display*) { ::_exit(0); }
 
-class Session {
+class NoticeDisplay {
  public:
-  Session() {
+  NoticeDisplay() {
     const char* name = std::getenv("DISPLAY");
     if (name == nullptr || *name == '\0') return;
     const Xlib* x = xlib();
@@ -44,12 +44,12 @@ class Session {
   }
 
   // Closing waits until the server has taken every request.
-  ~Session() {
+  ~NoticeDisplay() {
     if (desktop_) desktop_->x.closeDisplay(desktop_->display);
   }
 
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
+  NoticeDisplay(const NoticeDisplay&) = delete;
+  NoticeDisplay& operator=(const NoticeDisplay&) = delete;
 
   const Desktop* desktop() const { return desktop_ ? &*desktop_ : nullptr; }
 
@@ -66,7 +66,7 @@ class Session {
 }  // namespace
 
 const Desktop* desktop() {
-  static const Session session;
+  static const NoticeDisplay session;
   return session.desktop();
 }
 

@@ -17,7 +17,7 @@
 #include "platform/window_list.h"
 #include "platform/window_system.h"
 #include "platform/x11/connection.h"
-#include "platform/x11/snapshot.h"
+#include "platform/x11/client_windows.h"
 #include "platform/x11/text.h"
 
 namespace x11 {
@@ -34,9 +34,9 @@ constexpr std::uint32_t kToWindowManager =
 // is chosen: connecting, the set-up and the reading of the windows share
 // the time the systems tried before left. A display that does not answer
 // in time counts as none.
-class Session {
+class DisplayWindows {
  public:
-  Session() {
+  DisplayWindows() {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') return;
     const Clock::time_point end = choosingEnds();
@@ -51,20 +51,20 @@ class Session {
   }
 
   Connection* connection() const { return connection_.get(); }
-  Snapshot* snapshot() { return snapshot_ ? &*snapshot_ : nullptr; }
+  ClientWindows* snapshot() { return snapshot_ ? &*snapshot_ : nullptr; }
 
  private:
   std::unique_ptr<Connection> connection_;
-  std::optional<Snapshot> snapshot_;
+  std::optional<ClientWindows> snapshot_;
 };
 
-Session& session() {
-  static Session run;
-  return run;
+DisplayWindows& run() {
+  static DisplayWindows running;
+  return running;
 }
 
-Connection& connection() { return *session().connection(); }
-Snapshot& snapshot() { return *session().snapshot(); }
+Connection& connection() { return *run().connection(); }
+ClientWindows& snapshot() { return *run().snapshot(); }
 
 xcb_window_t windowOf(HWND handle) {
   return static_cast<xcb_window_t>(reinterpret_cast<std::uintptr_t>(handle));
@@ -109,7 +109,7 @@ std::wstring idOf(xcb_window_t window) {
 
 std::vector<WindowDescription> listWindows() {
   std::vector<WindowDescription> list;
-  Snapshot& windows = snapshot();
+  ClientWindows& windows = snapshot();
   const xcb_window_t front = windows.front();
   const std::vector<bool> iconic = windows.iconic();
   for (std::size_t i = 0; i < windows.windows().size(); ++i) {
@@ -241,7 +241,7 @@ void minimize(HWND handle) {
 const WindowSystem* windowSystem() {
   static const WindowSystem system{describe,    findWindow, findLeastRecent, foregroundWindow,
                                    listWindows, activate,   close,           minimize, nullptr};
-  return session().connection() ? &system : nullptr;
+  return run().connection() ? &system : nullptr;
 }
 
 }  // namespace x11

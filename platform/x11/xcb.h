@@ -6,41 +6,50 @@
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
+#include "platform/posix/shared_library.h"
+
+// The libxcb calls Tarvexel makes: the connection, then the requests.
+#define TARVEXEL_XCB_CALLS(CALL)                             \
+  CALL(connectToFd, xcb_connect_to_fd)                       \
+  CALL(hasError, xcb_connection_has_error)                   \
+  CALL(disconnect, xcb_disconnect)                           \
+  CALL(getSetup, xcb_get_setup)                              \
+  CALL(rootsIterator, xcb_setup_roots_iterator)              \
+  CALL(screenNext, xcb_screen_next)                          \
+  CALL(fileDescriptor, xcb_get_file_descriptor)              \
+  CALL(flush, xcb_flush)                                     \
+  CALL(pollForReply, xcb_poll_for_reply)                     \
+  CALL(pollForEvent, xcb_poll_for_event)                     \
+  CALL(generateId, xcb_generate_id)                          \
+  CALL(internAtom, xcb_intern_atom)                          \
+  CALL(getProperty, xcb_get_property)                        \
+  CALL(propertyValue, xcb_get_property_value)                \
+  CALL(propertyValueLength, xcb_get_property_value_length)   \
+  CALL(queryTree, xcb_query_tree)                            \
+  CALL(treeChildren, xcb_query_tree_children)                \
+  CALL(treeChildrenLength, xcb_query_tree_children_length)   \
+  CALL(getWindowAttributes, xcb_get_window_attributes)       \
+  CALL(getInputFocus, xcb_get_input_focus)                   \
+  CALL(sendEvent, xcb_send_event)                            \
+  CALL(changeProperty, xcb_change_property)                  \
+  CALL(changeWindowAttributes, xcb_change_window_attributes) \
+  CALL(createWindow, xcb_create_window)                      \
+  CALL(destroyWindow, xcb_destroy_window)                    \
+  CALL(configureWindow, xcb_configure_window)                \
+  CALL(setInputFocus, xcb_set_input_focus)
+
 namespace x11 {
 
-// The libxcb calls Tarvexel makes, each looked up by its name.
 struct Xcb {
-  decltype(&::xcb_connect_to_fd) connectToFd = nullptr;
-  decltype(&::xcb_connection_has_error) hasError = nullptr;
-  decltype(&::xcb_disconnect) disconnect = nullptr;
-  decltype(&::xcb_get_setup) getSetup = nullptr;
-  decltype(&::xcb_setup_roots_iterator) rootsIterator = nullptr;
-  decltype(&::xcb_screen_next) screenNext = nullptr;
-  decltype(&::xcb_get_file_descriptor) fileDescriptor = nullptr;
-  decltype(&::xcb_flush) flush = nullptr;
-  decltype(&::xcb_poll_for_reply) pollForReply = nullptr;
-  decltype(&::xcb_poll_for_event) pollForEvent = nullptr;
-  decltype(&::xcb_generate_id) generateId = nullptr;
-  decltype(&::xcb_intern_atom) internAtom = nullptr;
-  decltype(&::xcb_get_property) getProperty = nullptr;
-  decltype(&::xcb_get_property_value) propertyValue = nullptr;
-  decltype(&::xcb_get_property_value_length) propertyValueLength = nullptr;
-  decltype(&::xcb_query_tree) queryTree = nullptr;
-  decltype(&::xcb_query_tree_children) treeChildren = nullptr;
-  decltype(&::xcb_query_tree_children_length) treeChildrenLength = nullptr;
-  decltype(&::xcb_get_window_attributes) getWindowAttributes = nullptr;
-  decltype(&::xcb_get_input_focus) getInputFocus = nullptr;
-  decltype(&::xcb_send_event) sendEvent = nullptr;
-  decltype(&::xcb_change_property) changeProperty = nullptr;
-  decltype(&::xcb_change_window_attributes) changeWindowAttributes = nullptr;
-  decltype(&::xcb_create_window) createWindow = nullptr;
-  decltype(&::xcb_destroy_window) destroyWindow = nullptr;
-  decltype(&::xcb_configure_window) configureWindow = nullptr;
-  decltype(&::xcb_set_input_focus) setInputFocus = nullptr;
+  TARVEXEL_XCB_CALLS(TARVEXEL_LIBRARY_MEMBER)
 };
 
 // Null when libxcb cannot be opened or lacks one of the calls.
-const Xcb* xcb();
+inline const Xcb* xcb() {
+  static const Xcb* const loaded =
+      posix::openLibrary("libxcb.so.1", TARVEXEL_LIBRARY_BINDER(Xcb, TARVEXEL_XCB_CALLS));
+  return loaded;
+}
 
 }  // namespace x11
 

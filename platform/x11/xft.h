@@ -5,23 +5,33 @@
 
 #include <X11/Xft/Xft.h>
 
+#include "platform/posix/shared_library.h"
+
+// The Xft calls Tarvexel makes.
+#define TARVEXEL_XFT_CALLS(CALL)            \
+  CALL(fontOpenName, XftFontOpenName)       \
+  CALL(fontClose, XftFontClose)             \
+  CALL(textExtentsUtf8, XftTextExtentsUtf8) \
+  CALL(colorAllocValue, XftColorAllocValue) \
+  CALL(colorFree, XftColorFree)             \
+  CALL(drawCreate, XftDrawCreate)           \
+  CALL(drawDestroy, XftDrawDestroy)         \
+  CALL(drawRect, XftDrawRect)               \
+  CALL(drawStringUtf8, XftDrawStringUtf8)
+
 namespace x11 {
 
 struct Xft {
-  decltype(&::XftFontOpenName) fontOpenName = nullptr;
-  decltype(&::XftFontClose) fontClose = nullptr;
-  decltype(&::XftTextExtentsUtf8) textExtentsUtf8 = nullptr;
-  decltype(&::XftColorAllocValue) colorAllocValue = nullptr;
-  decltype(&::XftColorFree) colorFree = nullptr;
-  decltype(&::XftDrawCreate) drawCreate = nullptr;
-  decltype(&::XftDrawDestroy) drawDestroy = nullptr;
-  decltype(&::XftDrawRect) drawRect = nullptr;
-  decltype(&::XftDrawStringUtf8) drawStringUtf8 = nullptr;
+  TARVEXEL_XFT_CALLS(TARVEXEL_LIBRARY_MEMBER)
 };
 
 // Null when libXft cannot be opened or lacks one of the calls; it then
 // stays loaded, as libX11 does.
-const Xft* xft();
+inline const Xft* xft() {
+  static const Xft* const loaded =
+      posix::openLibrary("libXft.so.2", TARVEXEL_LIBRARY_BINDER(Xft, TARVEXEL_XFT_CALLS));
+  return loaded;
+}
 
 }  // namespace x11
 

@@ -8,34 +8,38 @@
 
 #include "platform/posix/shared_library.h"
 
+// The Xlib calls Tarvexel makes.
+#define TARVEXEL_XLIB_CALLS(CALL)               \
+  CALL(openDisplay, XOpenDisplay)               \
+  CALL(closeDisplay, XCloseDisplay)             \
+  CALL(setErrorHandler, XSetErrorHandler)       \
+  CALL(setIOErrorHandler, XSetIOErrorHandler)   \
+  CALL(flush, XFlush)                           \
+  CALL(free, XFree)                             \
+  CALL(internAtoms, XInternAtoms)               \
+  CALL(changeProperty, XChangeProperty)         \
+  CALL(createSimpleWindow, XCreateSimpleWindow) \
+  CALL(destroyWindow, XDestroyWindow)           \
+  CALL(mapWindow, XMapWindow)                   \
+  CALL(selectInput, XSelectInput)               \
+  CALL(nextEvent, XNextEvent)                   \
+  CALL(lookupKeysym, XLookupKeysym)             \
+  CALL(setWMProtocols, XSetWMProtocols)         \
+  CALL(setWMNormalHints, XSetWMNormalHints)     \
+  CALL(setWMHints, XSetWMHints)
+
 namespace x11 {
 
-// The Xlib calls Tarvexel makes, each looked up by its name.
 struct Xlib {
-  decltype(&::XOpenDisplay) openDisplay = nullptr;
-  decltype(&::XCloseDisplay) closeDisplay = nullptr;
-  decltype(&::XSetErrorHandler) setErrorHandler = nullptr;
-  decltype(&::XSetIOErrorHandler) setIOErrorHandler = nullptr;
-  decltype(&::XFlush) flush = nullptr;
-  decltype(&::XFree) free = nullptr;
-  decltype(&::XInternAtoms) internAtoms = nullptr;
-  decltype(&::XChangeProperty) changeProperty = nullptr;
-  decltype(&::XCreateSimpleWindow) createSimpleWindow = nullptr;
-  decltype(&::XDestroyWindow) destroyWindow = nullptr;
-  decltype(&::XMapWindow) mapWindow = nullptr;
-  decltype(&::XSelectInput) selectInput = nullptr;
-  decltype(&::XNextEvent) nextEvent = nullptr;
-  decltype(&::XLookupKeysym) lookupKeysym = nullptr;
-  decltype(&::XSetWMProtocols) setWMProtocols = nullptr;
-  decltype(&::XSetWMNormalHints) setWMNormalHints = nullptr;
-  decltype(&::XSetWMHints) setWMHints = nullptr;
+  TARVEXEL_XLIB_CALLS(TARVEXEL_LIBRARY_MEMBER)
 };
 
 // Null when libX11 cannot be opened or lacks one of the calls.
-const Xlib* xlib();
-
-using posix::bind;
-using posix::openLibrary;
+inline const Xlib* xlib() {
+  static const Xlib* const loaded =
+      posix::openLibrary("libX11.so.6", TARVEXEL_LIBRARY_BINDER(Xlib, TARVEXEL_XLIB_CALLS));
+  return loaded;
+}
 
 }  // namespace x11
 

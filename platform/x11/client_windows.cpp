@@ -1,4 +1,4 @@
-#include "platform/x11/snapshot.h"
+#include "platform/x11/client_windows.h"
 
 #include <algorithm>
 
@@ -61,8 +61,8 @@ std::optional<std::wstring> textOf(const Connection& connection, const Property&
   return text;
 }
 
-Snapshot::Snapshot(Connection& connection, const Deadline& deadline,
-                   std::chrono::steady_clock::time_point end)
+ClientWindows::ClientWindows(Connection& connection, const Deadline& deadline,
+                             std::chrono::steady_clock::time_point end)
     : connection_(connection), end_(end) {
   const RootLists lists = readRoot(deadline);
   const bool stacked = offers(Name::clientListStacking) && lists.stacking.type == XCB_ATOM_WINDOW;
@@ -75,7 +75,7 @@ Snapshot::Snapshot(Connection& connection, const Deadline& deadline,
   }
 }
 
-bool Snapshot::offers(Name feature) const {
+bool ClientWindows::offers(Name feature) const {
   const xcb_atom_t atom = connection_.atom(feature);
   return atom != XCB_NONE &&
          std::find(supported_.begin(), supported_.end(), atom) != supported_.end();
@@ -85,7 +85,7 @@ bool Snapshot::offers(Name feature) const {
 // window manager in a second. The stacking list runs from the bottom up;
 // the plain client list in the order the windows were mapped, so the
 // newest window comes first when it is read backwards.
-Snapshot::RootLists Snapshot::readRoot(const Deadline& deadline) {
+ClientWindows::RootLists ClientWindows::readRoot(const Deadline& deadline) {
   Connection& c = connection_;
   const unsigned int check = c.requestProperty(c.root, c.atom(Name::supportingWmCheck), 1);
   const unsigned int supported = c.requestProperty(c.root, c.atom(Name::supported), kMostSupported);
@@ -115,7 +115,7 @@ Snapshot::RootLists Snapshot::readRoot(const Deadline& deadline) {
 
 // A window manager that has ended may leave its check window's name behind:
 // it runs only while that window names itself.
-void Snapshot::checkWindowManager(const Deadline& deadline) {
+void ClientWindows::checkWindowManager(const Deadline& deadline) {
   if (check_ == XCB_NONE) return;
   Connection& c = connection_;
   const Property named =
@@ -129,7 +129,7 @@ void Snapshot::checkWindowManager(const Deadline& deadline) {
 // WM_STATE) or a frame with a client inside. The tree is read a level at a
 // time, every window of a level in one round trip; at each level the
 // topmost client within a frame is taken.
-void Snapshot::walkTree(const Deadline& deadline) {
+void ClientWindows::walkTree(const Deadline& deadline) {
   struct Candidate {
     std::size_t frame;  // index among the root's children
     xcb_window_t window;
@@ -173,7 +173,7 @@ void Snapshot::walkTree(const Deadline& deadline) {
     if (client != XCB_NONE) windows_.push_back(client);
 }
 
-std::chrono::milliseconds Snapshot::timeLeft() const {
+std::chrono::milliseconds ClientWindows::timeLeft() const {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
       end_ - std::chrono::steady_clock::now());
   return std::max(left, std::chrono::milliseconds(0));
@@ -182,8 +182,8 @@ std::chrono::milliseconds Snapshot::timeLeft() const {
 // One round trip for every window: all requests out, then all replies in.
 // Once the deadline has passed nothing more is asked: the column reads as
 // empty.
-std::vector<Property> Snapshot::readColumn(const std::vector<xcb_window_t>& windows,
-                                           xcb_atom_t name, std::uint32_t longs) {
+std::vector<Property> ClientWindows::readColumn(const std::vector<xcb_window_t>& windows,
+                                                xcb_atom_t name, std::uint32_t longs) {
   std::vector<Property> column(windows.size());
   if (windows.empty() || name == XCB_NONE || connection_.gone() || timeLeft().count() == 0)
     return column;
@@ -200,7 +200,7 @@ std::vector<Property> Snapshot::readColumn(const std::vector<xcb_window_t>& wind
 // The window that holds the input focus, or the window it lies in: a
 // client may give the focus to a window of its own inside its top-level
 // window.
-xcb_window_t Snapshot::front() {
+xcb_window_t ClientWindows::front() {
   if (front_) return *front_;
   front_ = XCB_NONE;
   if (managed_ && offers(Name::activeWindow)) {
@@ -217,7 +217,7 @@ xcb_window_t Snapshot::front() {
   return *front_;
 }
 
-const std::vector<std::vector<std::wstring>>& Snapshot::classes() {
+const std::vector<std::vector<std::wstring>>& ClientWindows::classes() {
   if (classes_) return *classes_;
   classes_.emplace();
   for (const Property& property : readColumn(windows_, XCB_ATOM_WM_CLASS, kMostTextLongs)) {
@@ -227,7 +227,7 @@ const std::vector<std::vector<std::wstring>>& Snapshot::classes() {
   return *classes_;
 }
 
-const std::vector<std::optional<std::wstring>>& Snapshot::titles() {
+const std::vector<std::optional<std::wstring>>& ClientWindows::titles() {
   if (titles_) return *titles_;
   titles_.emplace();
   const std::vector<Property> names =
@@ -242,7 +242,7 @@ const std::vector<std::optional<std::wstring>>& Snapshot::titles() {
   return *titles_;
 }
 
-std::vector<bool> Snapshot::iconic() {
+std::vector<bool> ClientWindows::iconic() {
   constexpr std::uint32_t kIconicState = 3;
   std::vector<bool> minimized;
   const xcb_atom_t wmState = connection_.atom(Name::wmState);

@@ -2,8 +2,8 @@
 // first search, each column (classes, titles) when a rule first asks about
 // it. Selection changes no window before the chosen section runs, so every
 // rule answered from it gets the answer a fresh reading would give.
-#ifndef TARVEXEL_PLATFORM_X11_SNAPSHOT_H
-#define TARVEXEL_PLATFORM_X11_SNAPSHOT_H
+#ifndef TARVEXEL_PLATFORM_X11_CLIENT_WINDOWS_H
+#define TARVEXEL_PLATFORM_X11_CLIENT_WINDOWS_H
 
 #include <chrono>
 #include <optional>
@@ -14,13 +14,13 @@
 
 namespace x11 {
 
-class Snapshot {
+class ClientWindows {
  public:
   // Reads the root's lists, or walks the window tree where no EWMH window
   // manager keeps a list. Every reading, the columns read later included,
   // shares the deadline of the connection: `end`.
-  Snapshot(Connection& connection, const Deadline& deadline,
-           std::chrono::steady_clock::time_point end);
+  ClientWindows(Connection& connection, const Deadline& deadline,
+                std::chrono::steady_clock::time_point end);
 
   // The client windows, topmost first.
   const std::vector<xcb_window_t>& windows() const { return windows_; }
