@@ -76,6 +76,11 @@ class Profile {
   bool setValue(std::wstring_view sectionName, std::wstring_view key, std::wstring_view value,
                 bool keepExisting);
   void addEntry(std::wstring_view sectionName, std::wstring_view key, std::wstring_view value);
+  // The same, to entries that findSection gave: a reader filing a section's
+  // lines looks the section up once, not once a line.
+  void addEntry(ProfileEntries& entries, std::wstring_view key, std::wstring_view value) {
+    appendEntry(entries, key, value);
+  }
 
  private:
   friend void loadLines(Profile& profile, const LineSink& take);
