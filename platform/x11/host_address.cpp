@@ -34,7 +34,11 @@ std::vector<SocketAddress> lookUp(Resolver resolve, const std::string& host,
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_flags = AI_NUMERICSERV | flags;
   addrinfo* found = nullptr;
-  if (resolve(host.c_str(), port.c_str(), &hints, &found) != 0) return {};
+  // getaddrinfo called, not passed: its address taken would cost the loader
+  // a lookup on every run, with or without a display.
+  const int failed = resolve != nullptr ? resolve(host.c_str(), port.c_str(), &hints, &found)
+                                        : ::getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
+  if (failed != 0) return {};
   std::vector<SocketAddress> addresses = copied(found);
   ::freeaddrinfo(found);
   return addresses;
@@ -89,13 +93,13 @@ std::vector<SocketAddress> hostAddresses(const std::string& host, int port, Cloc
                                          Resolver resolve) {
   const std::string service = std::to_string(port);
   if (isLocalhost(host)) {
-    std::vector<SocketAddress> addresses = lookUp(::getaddrinfo, "::1", service, AI_NUMERICHOST);
-    for (const SocketAddress& v4 : lookUp(::getaddrinfo, "127.0.0.1", service, AI_NUMERICHOST))
+    std::vector<SocketAddress> addresses = lookUp(nullptr, "::1", service, AI_NUMERICHOST);
+    for (const SocketAddress& v4 : lookUp(nullptr, "127.0.0.1", service, AI_NUMERICHOST))
       addresses.push_back(v4);
     return addresses;
   }
   // A numeric address never reaches the resolver.
-  std::vector<SocketAddress> numeric = lookUp(::getaddrinfo, host, service, AI_NUMERICHOST);
+  std::vector<SocketAddress> numeric = lookUp(nullptr, host, service, AI_NUMERICHOST);
   if (!numeric.empty() || Clock::now() >= end) return numeric;
 
   const auto lookup = std::make_shared<Lookup>();

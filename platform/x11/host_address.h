@@ -22,7 +22,7 @@ struct SocketAddress {
   const sockaddr* get() const { return reinterpret_cast<const sockaddr*>(&storage); }
 };
 
-// getaddrinfo, or a stand-in for it in a test; what it finds is freed with
+// A stand-in for getaddrinfo in a test; what it finds is freed with
 // freeaddrinfo.
 using Resolver = int (*)(const char* host, const char* service, const addrinfo* hints,
                          addrinfo** found);
@@ -30,10 +30,11 @@ using Resolver = int (*)(const char* host, const char* service, const addrinfo* 
 // The stream addresses of `host` at `port`, in the order to try them; empty
 // when none was found by `end`. A numeric address and "localhost" (the
 // loopback addresses) are known at once; any other name is handed to
-// `resolve` on a thread of its own, which is abandoned, left to finish and
-// free what it finds, when `end` comes first.
+// the resolver (getaddrinfo, or `resolve` when given) on a thread of its
+// own, which is abandoned, left to finish and free what it finds, when
+// `end` comes first.
 std::vector<SocketAddress> hostAddresses(const std::string& host, int port, Clock::time_point end,
-                                         Resolver resolve = ::getaddrinfo);
+                                         Resolver resolve = nullptr);
 
 }  // namespace x11
 
