@@ -9,7 +9,9 @@ then stays until it is stopped (unless it says otherwise).
                           client lists, with ID on top; then exits
   silent SOCKET           a display socket that takes connections and never
                           answers; SOCKET is a path, @NAME for an abstract
-                          socket or tcp:PORT on the loopback
+                          socket or tcp:PORT on the loopback; or, with
+                          udp:ADDRESS:PORT, a name server that reads every
+                          question and answers none
   blocked SIGNALS PROGRAM ARGS...
                           becomes PROGRAM with SIGNALS (ALRM, or all)
                           blocked, as a parent may leave them; ALRM-ignored
@@ -67,6 +69,11 @@ def client_list(count, on_top):
 
 
 def listen(path):
+    if path.startswith("udp:"):
+        address, port = path[4:].rsplit(":", 1)
+        server = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        server.bind((address, int(port)))
+        return server
     if path.startswith("tcp:"):
         server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -89,6 +96,9 @@ def listen(path):
 def silent(path):
     server = listen(path)
     ready()
+    if server.type == socket.SOCK_DGRAM:
+        while True:
+            server.recv(4096)
     held = []
     while True:
         held.append(server.accept()[0])
