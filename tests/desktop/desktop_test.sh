@@ -1538,8 +1538,7 @@ case_hostile_displays() {
   if [[ $EUID -eq 0 ]]; then
     start_hostile silent-dns silent "udp:127.0.0.9:53"
     printf 'nameserver 127.0.0.9\n' >"$work/resolv.conf"
-    wrapper=(unshare -m sh -c 'mount --bind "$0" /etc/resolv.conf && exec "$@"'
-      "$work/resolv.conf")
+    wrapper=("$hostile" resolving-with "$work/resolv.conf")
     DISPLAY=x11.tarvexel.invalid:0 run_profile_within 2 "${rule[@]}"
     expect_fired default
     expect_silent "for a display whose host no name server answers for"

@@ -16,6 +16,9 @@ then stays until it is stopped (unless it says otherwise).
                           becomes PROGRAM with SIGNALS (ALRM, or all)
                           blocked, as a parent may leave them; ALRM-ignored
                           ignores SIGALRM instead
+  resolving-with CONF PROGRAM ARGS...
+                          becomes PROGRAM in a mount namespace of its own
+                          where the file CONF is /etc/resolv.conf (as root)
   garbage SOCKET          one that answers every connection with garbage
   hang-up SOCKET TARGET   a go-between to the display socket TARGET that
                           hangs up when the client first reads a property
@@ -183,6 +186,22 @@ def blocked(signals, argv):
     os.execv(argv[0], argv)
 
 
+def resolving_with(conf, argv):
+    import ctypes
+    libc = ctypes.CDLL(None, use_errno=True)
+    clone_newns, ms_bind, ms_rec, ms_private = 0x20000, 4096, 16384, 1 << 18
+
+    def check(result, what):
+        if result != 0:
+            raise OSError(ctypes.get_errno(), what)
+
+    check(libc.unshare(clone_newns), "unshare")
+    check(libc.mount(None, b"/", None, ms_rec | ms_private, None), "making / private")
+    check(libc.mount(conf.encode(), b"/etc/resolv.conf", None, ms_bind, None),
+          "mounting " + conf)
+    os.execv(argv[0], argv)
+
+
 def main(argv):
     commands = {
         "deep-tree": lambda: deep_tree(int(argv[2])),
@@ -191,6 +210,7 @@ def main(argv):
         "garbage": lambda: garbage(argv[2]),
         "hang-up": lambda: hang_up(argv[2], argv[3]),
         "blocked": lambda: blocked(argv[2], argv[3:]),
+        "resolving-with": lambda: resolving_with(argv[2], argv[3:]),
     }
     if len(argv) < 3 or argv[1] not in commands:
         sys.stderr.write(__doc__)
