@@ -29,6 +29,8 @@ class Command {
   // execs, so it can never read below the benchmark's own.
   long peakResidentKiB() const;
 
+  const std::string& path() const { return path_; }
+
  private:
   std::string path_;
   std::vector<std::string> arguments_;

@@ -18,8 +18,13 @@ target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/x11/display_name.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/display_socket.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/client_windows.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/host_address.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/text.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/windows.cpp
 )
 target_include_directories(tarvexel_platform SYSTEM PRIVATE
   ${X11_INCLUDE_DIR} ${X11_Xft_INCLUDE_PATH} ${FREETYPE_INCLUDE_DIRS})
+
+# A display's host name is looked up on a thread of its own.
+find_package(Threads REQUIRED)
+target_link_libraries(tarvexel_platform PRIVATE Threads::Threads)

@@ -38,6 +38,16 @@ struct ProfileSection {
 
 using ProfileSections = std::pmr::deque<ProfileSection>;
 
+// The hash of a section's name, as std::hash makes it. A hasher of our own
+// also tells libstdc++ that hashing is cheap: given std::hash of a string
+// itself, it searches a table of up to 20 names by comparing each in turn,
+// which costs a usual profile more than hashing the name once.
+struct SectionNameHash {
+  std::size_t operator()(std::wstring_view name) const noexcept {
+    return std::hash<std::wstring_view>()(name);
+  }
+};
+
 // Raised when a section or key is missing. Callers only tell it from success;
 // the text is built for completeness and shown nowhere.
 class ProfileLookupError {
@@ -76,6 +86,11 @@ class Profile {
   bool setValue(std::wstring_view sectionName, std::wstring_view key, std::wstring_view value,
                 bool keepExisting);
   void addEntry(std::wstring_view sectionName, std::wstring_view key, std::wstring_view value);
+  // The same, to entries that findSection gave: a reader filing a section's
+  // lines looks the section up once, not once a line.
+  void addEntry(ProfileEntries& entries, std::wstring_view key, std::wstring_view value) {
+    appendEntry(entries, key, value);
+  }
 
  private:
   friend void loadLines(Profile& profile, const LineSink& take);
@@ -97,7 +112,7 @@ class Profile {
   // Each section by its name (the name as the section holds it). Names are
   // unique, so a new header is told from a known one at once, however many
   // sections came before.
-  std::pmr::unordered_map<std::wstring_view, ProfileSection*> index_;
+  std::pmr::unordered_map<std::wstring_view, ProfileSection*, SectionNameHash> index_;
 };
 
 #endif

@@ -23,20 +23,25 @@ class LineFiler {
     if (line.empty() || line.front() == L'#') return;
     if (line.front() == L'[' && line.back() == L']') {
       current_.assign(line, 1, line.size() - 2);
+      entries_ = nullptr;
       return;
     }
+    // The section is looked up once, at its first entry: a header with no
+    // entries after it makes no section.
+    if (entries_ == nullptr) entries_ = &profile_.findSection(current_, true);
     const std::wstring_view text = line;
     const std::size_t equals = text.find(L'=');
     if (equals == std::wstring_view::npos) {
-      profile_.addEntry(current_, text, text);
+      profile_.addEntry(*entries_, text, text);
     } else {
-      profile_.addEntry(current_, text.substr(0, equals), text.substr(equals + 1));
+      profile_.addEntry(*entries_, text.substr(0, equals), text.substr(equals + 1));
     }
   }
 
  private:
   Profile& profile_;
-  std::wstring current_;  // the section that entries go to
+  std::wstring current_;                // the section that entries go to
+  ProfileEntries* entries_ = nullptr;  // its entries, once it has any
 };
 
 // A line's length is counted in UTF-16 code units, as Windows counts it, so

@@ -78,7 +78,9 @@ std::optional<std::string> findCookie(const std::string& file, const ServerAddre
     const std::optional<std::string> number = entries.text();
     const std::optional<std::string> scheme = entries.text();
     const std::optional<std::string> cookie = entries.text();
-    if (!cookie) return std::nullopt;  // cut short: nothing more to trust
+    // A part cut short, or a length past the end: whatever follows is read
+    // out of step, so nothing more is to be trusted.
+    if (!family || !address || !number || !scheme || !cookie) return std::nullopt;
     if (*scheme == kMagicCookie && isFor(*family, *address, *number, server)) return cookie;
   }
   return std::nullopt;

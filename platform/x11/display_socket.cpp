@@ -1,7 +1,6 @@
 #include "platform/x11/display_socket.h"
 
 #include <arpa/inet.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -16,6 +15,7 @@
 
 #include "platform/x11/authority.h"
 #include "platform/x11/display_name.h"
+#include "platform/x11/host_address.h"
 
 namespace x11 {
 namespace {
@@ -61,19 +61,12 @@ int connectLocal(const std::string& path, bool abstract, const Deadline& deadlin
 }
 
 int connectTcp(const std::string& host, int number, const Deadline& deadline) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_NUMERICSERV;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(host.c_str(), std::to_string(kFirstPort + number).c_str(), &hints, &found) != 0)
-    return -1;
   int fd = -1;
-  for (const addrinfo* address = found; address != nullptr && fd < 0; address = address->ai_next) {
+  for (const SocketAddress& address : hostAddresses(host, kFirstPort + number, deadline.end())) {
     if (deadline.remaining() == 0) break;
-    fd = connectTo(address->ai_addr, address->ai_addrlen, deadline);
+    fd = connectTo(address.get(), address.length, deadline);
+    if (fd >= 0) break;
   }
-  ::freeaddrinfo(found);
   if (fd >= 0) {
     const int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);

@@ -1531,6 +1531,21 @@ case_hostile_displays() {
   done
   wrapper=()
 
+  # A display on a host that only a name server can name, and the name
+  # server never answers: the lookup is given up at the deadline, as a
+  # silent display is (left to the resolver, it takes its tries of five
+  # seconds each). The run gets the name server through a resolv.conf
+  # mounted for it alone, which needs root.
+  if [[ $EUID -eq 0 ]]; then
+    start_hostile silent-dns silent "udp:127.0.0.9:53"
+    printf 'nameserver 127.0.0.9\n' >"$work/resolv.conf"
+    wrapper=("$hostile" resolving-with "$work/resolv.conf")
+    DISPLAY=x11.tarvexel.invalid:0 run_profile_within 2 "${rule[@]}"
+    expect_fired default
+    expect_silent "for a display whose host no name server answers for"
+    wrapper=()
+  fi
+
   # One deadline for choosing the window system: a silent Wayland socket,
   # session bus and X display together still reach "default" in about a
   # second, not one second each.

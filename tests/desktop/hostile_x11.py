@@ -9,11 +9,16 @@ then stays until it is stopped (unless it says otherwise).
                           client lists, with ID on top; then exits
   silent SOCKET           a display socket that takes connections and never
                           answers; SOCKET is a path, @NAME for an abstract
-                          socket or tcp:PORT on the loopback
+                          socket or tcp:PORT on the loopback; or, with
+                          udp:ADDRESS:PORT, a name server that reads every
+                          question and answers none
   blocked SIGNALS PROGRAM ARGS...
                           becomes PROGRAM with SIGNALS (ALRM, or all)
                           blocked, as a parent may leave them; ALRM-ignored
                           ignores SIGALRM instead
+  resolving-with CONF PROGRAM ARGS...
+                          becomes PROGRAM in a mount namespace of its own
+                          where the file CONF is /etc/resolv.conf (as root)
   garbage SOCKET          one that answers every connection with garbage
   hang-up SOCKET TARGET   a go-between to the display socket TARGET that
                           hangs up when the client first reads a property
@@ -67,6 +72,11 @@ def client_list(count, on_top):
 
 
 def listen(path):
+    if path.startswith("udp:"):
+        address, port = path[4:].rsplit(":", 1)
+        server = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        server.bind((address, int(port)))
+        return server
     if path.startswith("tcp:"):
         server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -89,6 +99,9 @@ def listen(path):
 def silent(path):
     server = listen(path)
     ready()
+    if server.type == socket.SOCK_DGRAM:
+        while True:
+            server.recv(4096)
     held = []
     while True:
         held.append(server.accept()[0])
@@ -173,6 +186,22 @@ def blocked(signals, argv):
     os.execv(argv[0], argv)
 
 
+def resolving_with(conf, argv):
+    import ctypes
+    libc = ctypes.CDLL(None, use_errno=True)
+    clone_newns, ms_bind, ms_rec, ms_private = 0x20000, 4096, 16384, 1 << 18
+
+    def check(result, what):
+        if result != 0:
+            raise OSError(ctypes.get_errno(), what)
+
+    check(libc.unshare(clone_newns), "unshare")
+    check(libc.mount(None, b"/", None, ms_rec | ms_private, None), "making / private")
+    check(libc.mount(conf.encode(), b"/etc/resolv.conf", None, ms_bind, None),
+          "mounting " + conf)
+    os.execv(argv[0], argv)
+
+
 def main(argv):
     commands = {
         "deep-tree": lambda: deep_tree(int(argv[2])),
@@ -181,6 +210,7 @@ def main(argv):
         "garbage": lambda: garbage(argv[2]),
         "hang-up": lambda: hang_up(argv[2], argv[3]),
         "blocked": lambda: blocked(argv[2], argv[3:]),
+        "resolving-with": lambda: resolving_with(argv[2], argv[3:]),
     }
     if len(argv) < 3 or argv[1] not in commands:
         sys.stderr.write(__doc__)
