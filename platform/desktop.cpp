@@ -76,14 +76,16 @@ std::wstring environmentValue(const char* name) {
   return utf8::widenLossless(isSet(name) ? std::getenv(name) : "");
 }
 
-// GNOME lists its windows to no one but our extension; without it only the
-// XWayland windows can be seen, through X11.
-bool onGnomeWithoutOurExtension() {
+// A Wayland session of `desktop` (as XDG_CURRENT_DESKTOP names it) whose
+// own windows this run cannot see: at most the XWayland ones, through X11.
+bool seesOnlyXWaylandOn(const char* desktop) {
   const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
-  return TARVEXEL_WITH_GNOME && isSet("WAYLAND_DISPLAY") && desktops != nullptr &&
-         std::strstr(desktops, "GNOME") &&
+  return isSet("WAYLAND_DISPLAY") && desktops != nullptr && std::strstr(desktops, desktop) &&
          (windowSystem() == nullptr || windowSystem() == x11System());
 }
+
+// GNOME lists its windows to no one but our extension.
+bool onGnomeWithoutOurExtension() { return TARVEXEL_WITH_GNOME && seesOnlyXWaylandOn("GNOME"); }
 
 std::wstring gnomeHint() {
   return std::wstring(L"\nThis is GNOME, and its own windows stay hidden until Tarvexel's GNOME "
@@ -92,14 +94,8 @@ std::wstring gnomeHint() {
 }
 
 // KWin lends its window list only to a program a desktop file names by its
-// absolute path (X-KDE-Wayland-Interfaces); without one the run falls back
-// to the XWayland windows, or sees none.
-bool onKdeWithoutPermission() {
-  const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
-  return TARVEXEL_WITH_WAYLAND && isSet("WAYLAND_DISPLAY") && desktops != nullptr &&
-         std::strstr(desktops, "KDE") &&
-         (windowSystem() == nullptr || windowSystem() == x11System());
-}
+// absolute path (X-KDE-Wayland-Interfaces).
+bool onKdeWithoutPermission() { return TARVEXEL_WITH_WAYLAND && seesOnlyXWaylandOn("KDE"); }
 
 std::wstring kdeHint() {
   char path[4096];
