@@ -45,8 +45,7 @@ ProfileSection* Profile::sectionNamed(std::wstring_view name) {
 }
 
 ProfileEntries& Profile::appendSection(std::wstring_view name) {
-  ProfileSection& section = sections_.emplace_back(
-      ProfileSection{ProfileString(name.data(), name.size(), &arena_), ProfileEntries(&arena_)});
+  ProfileSection& section = sections_.emplace_back(name, &arena_);
   index_.emplace(section.name, &section);
   return section.entries;
 }
