@@ -8,6 +8,7 @@
 #define TARVEXEL_PLATFORM_SERVICES_H
 
 #include <cstddef>
+#include <memory>
 #include <memory_resource>
 #include <string>
 #include <vector>
@@ -185,7 +186,8 @@ class WideTextFile {
   bool pendingCarriageReturn_ = false;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
-  unsigned char bytes_[64 * 1024];
+  std::size_t capacity_ = 0;
+  std::unique_ptr<unsigned char[]> bytes_;
 #endif
 };
 

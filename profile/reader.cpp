@@ -128,7 +128,9 @@ void loadLines(Profile& profile, const LineSink& take) {
     return;
   }
   LineSplitter splitter(take);
-  wchar_t block[4096];
+  // Small: the calls that file each line run below it on the stack, and a
+  // deep block would put them on pages the run has not touched yet.
+  wchar_t block[512];
   std::size_t got;
   while ((got = file.read(block, sizeof block / sizeof block[0])) > 0) {
     if (!splitter.take(block, got)) break;

@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "profile/profile.h"
 #include "platform/posix/utf8.h"
+#include "platform/services.h"
 #include "profile/reader.h"
 #include "tests/temp_file.h"
 
@@ -45,7 +47,7 @@ std::string padding(std::size_t size) {
 
 constexpr std::size_t kBlock = 64 * 1024;
 // Lines are split from the decoded text in blocks of this many characters.
-constexpr std::size_t kCharacterBlock = 4096;
+constexpr std::size_t kCharacterBlock = 512;
 
 class ReaderTest : public testing::TestWithParam<ReadCase> {};
 
@@ -140,7 +142,7 @@ TEST_P(RefusedTest, OverlongLineRefusesTheWholeProfile) {
   EXPECT_EQ(profile.openError(), 0);
 }
 
-const std::string kPadding = padding(kCharacterBlock - 600);
+const std::string kPadding = padding(kCharacterBlock - 100);
 
 INSTANTIATE_TEST_SUITE_P(
     Format, RefusedTest,
@@ -172,6 +174,24 @@ TEST(ReaderOpenTest, UnopenablePathsSetLoadFailed) {
     EXPECT_EQ(profile.openError(), error) << "the reason is kept for the companion program";
     EXPECT_EQ(profile.refusedLine(), 0u);
   }
+}
+
+// A small file is read through a buffer of its size when opened; what is
+// written to it after that, a character cut by the buffer's end included,
+// is read all the same.
+TEST(ReaderOpenTest, FileThatGrowsAfterOpeningIsReadToItsEnd) {
+  const TempFile file("k=" + std::string(300, 'a'));
+  WideTextFile text(file.widePath());
+  ASSERT_TRUE(text.isOpen());
+  {
+    std::ofstream more(file.path(), std::ios::app | std::ios::binary);
+    more << std::string(301, 'b') << "\xC3\xA9" << std::string(5000, 'c') << "\n";
+  }
+  std::wstring read;
+  wchar_t block[100];
+  for (std::size_t got; (got = text.read(block, 100)) > 0;) read.append(block, got);
+  EXPECT_EQ(read, L"k=" + std::wstring(300, L'a') + std::wstring(301, L'b') + L"\xE9" +
+                      std::wstring(5000, L'c') + L"\n");
 }
 
 TEST(ReaderOpenTest, PathBytesThatAreNotUtf8ReachTheFileSystem) {

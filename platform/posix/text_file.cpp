@@ -18,8 +18,16 @@ namespace {
 
 constexpr wchar_t kByteOrderMark = 0xFEFF;
 
-// The file, or -1 with the reason in `error`.
-int openRegularOrStream(const std::wstring& path, int& error) {
+// Reads go through a buffer of at most this many bytes; a smaller file gets
+// one of its own size, so a usual profile touches only a page or two of
+// fresh memory, which on a key press costs more than the reading.
+constexpr std::size_t kMostBufferBytes = 64 * 1024;
+// Enough for any UTF-8 sequence cut by a read to be completed by the next.
+constexpr std::size_t kLeastBufferBytes = 256;
+
+// The file, or -1 with the reason in `error`; `bufferBytes` is what reading
+// it needs.
+int openRegularOrStream(const std::wstring& path, int& error, std::size_t& bufferBytes) {
   std::string bytes;
   if (!utf8::narrowLossless(path, bytes)) {
     error = EILSEQ;
@@ -42,6 +50,11 @@ int openRegularOrStream(const std::wstring& path, int& error) {
     ::close(fd);
     return -1;
   }
+  bufferBytes = kMostBufferBytes;
+  if (S_ISREG(status.st_mode) && status.st_size >= 0) {
+    bufferBytes = std::clamp(static_cast<std::size_t>(status.st_size), kLeastBufferBytes,
+                             kMostBufferBytes);
+  }
   return fd;
 }
 
@@ -60,7 +73,11 @@ std::size_t copyPlain(const unsigned char* from, std::size_t available, wchar_t*
 
 }  // namespace
 
-WideTextFile::WideTextFile(const std::wstring& path) { fd_ = openRegularOrStream(path, error_); }
+WideTextFile::WideTextFile(const std::wstring& path) {
+  fd_ = openRegularOrStream(path, error_, capacity_);
+  // Left as it comes: only what a read stores is ever looked at.
+  if (fd_ >= 0) bytes_.reset(new unsigned char[capacity_]);
+}
 
 WideTextFile::~WideTextFile() {
   if (fd_ >= 0) ::close(fd_);
@@ -70,12 +87,12 @@ bool WideTextFile::isOpen() const { return fd_ >= 0; }
 
 bool WideTextFile::fill() {
   if (fd_ < 0) return false;
-  std::memmove(bytes_, bytes_ + begin_, end_ - begin_);
+  std::memmove(bytes_.get(), bytes_.get() + begin_, end_ - begin_);
   end_ -= begin_;
   begin_ = 0;
   ssize_t got;
   do {
-    got = ::read(fd_, bytes_ + end_, sizeof bytes_ - end_);
+    got = ::read(fd_, bytes_.get() + end_, capacity_ - end_);
   } while (got < 0 && errno == EINTR);
   if (got <= 0) {
     // The end, or a read error, which counts as the end: stop asking, so a
@@ -93,13 +110,13 @@ std::size_t WideTextFile::read(wchar_t* out, std::size_t capacity) {
   while (count < capacity) {
     if (!atStart_ && !pendingCarriageReturn_) {
       const std::size_t copied =
-          copyPlain(bytes_ + begin_, end_ - begin_, out + count, capacity - count);
+          copyPlain(bytes_.get() + begin_, end_ - begin_, out + count, capacity - count);
       begin_ += copied;
       count += copied;
     }
     if (count == capacity) break;
     char32_t c;
-    std::size_t used = utf8::decode(bytes_ + begin_, end_ - begin_, c);
+    std::size_t used = utf8::decode(bytes_.get() + begin_, end_ - begin_, c);
     if (used == 0) {
       if (fill()) continue;
       if (begin_ == end_) break;
