@@ -36,10 +36,12 @@ struct WindowSystem {
   std::wstring (*whyNoneInFront)();
 };
 
-// The window system is chosen within one deadline, set when the choosing
-// starts: each system tried connects, and the one chosen reads its windows,
-// in the time the ones before it left. Whatever fails, the run goes on
-// without a desktop within about a second.
+// The window system is chosen within one deadline, set when the first
+// system that the environment names is tried (each calls this before any
+// work that can wait): each system tried connects, and the one chosen reads
+// its windows, in the time the ones before it left. Whatever fails, the run
+// goes on without a desktop within about a second. A run with no desktop at
+// all never reads the clock.
 std::chrono::steady_clock::time_point choosingEnds();
 
 namespace x11 {

@@ -99,11 +99,12 @@ bool inWaylandSession() {
 class ShellWindows {
  public:
   ShellWindows() {
-    const SdBus* sd = inWaylandSession() ? gnome::sdBus() : nullptr;
+    if (!inWaylandSession()) return;
+    const auto end = choosingEnds();
+    const SdBus* sd = gnome::sdBus();
     if (sd == nullptr) return;
     sd_ = sd;
     bus_.emplace(*sd);
-    const auto end = choosingEnds();
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         end - std::chrono::steady_clock::now());
     const Message reply = bus_->call(extension("List"), std::nullopt, left);
