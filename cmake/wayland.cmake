@@ -7,9 +7,8 @@ if(NOT TARVEXEL_WAYLAND_PROTOCOLS_FOUND)
     "libwayland-dev); -DTARVEXEL_WAYLAND=OFF builds without Wayland")
 endif()
 
-# The core protocol's tables (the registry, seats, callbacks) come from
-# libwayland's own description; its header comes with libwayland.
-tarvexel_wayland_protocol(wayland ${WAYLAND_DATA_DIR}/wayland.xml wayland_sources)
+# The core protocol's header comes with libwayland, and its tables are
+# libwayland's own (platform/wayland/core_interfaces.c says why).
 tarvexel_wayland_protocol(wlr-foreign-toplevel-management
   ${PROJECT_SOURCE_DIR}/platform/wayland/wlr-foreign-toplevel-management.xml wayland_sources)
 # KDE's window management, at the version the program binds, whatever
@@ -21,6 +20,7 @@ tarvexel_wayland_protocol(plasma-window-management
 
 target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/wayland/connection.cpp
+  ${PROJECT_SOURCE_DIR}/platform/wayland/core_interfaces.c
   ${PROJECT_SOURCE_DIR}/platform/wayland/kde.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/toplevels.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/wlroots.cpp

@@ -100,7 +100,7 @@ Connection::Connection(const Library& library, wl_display* display, Clock::time_
     : library_(library), display_(display), deadline_(deadline) {
   wl_argument id{};
   registry_ = library_.marshal(reinterpret_cast<wl_proxy*>(display_), WL_DISPLAY_GET_REGISTRY,
-                               &wl_registry_interface, 1, 0, &id);
+                               library_.registryInterface, 1, 0, &id);
   if (registry_ == nullptr) {
     failed_ = true;
     return;
@@ -164,7 +164,8 @@ bool Connection::synchronize(Clock::time_point deadline) {
   if (wrapper != nullptr) {
     library_.setQueue(wrapper, queue);
     wl_argument id{};
-    callback = library_.marshal(wrapper, WL_DISPLAY_SYNC, &wl_callback_interface, 1, 0, &id);
+    callback =
+        library_.marshal(wrapper, WL_DISPLAY_SYNC, library_.callbackInterface, 1, 0, &id);
     library_.destroyWrapper(wrapper);
   }
   if (callback != nullptr) {

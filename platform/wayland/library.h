@@ -5,15 +5,19 @@
 // inline functions that call libwayland by name. Those would make the
 // program link libwayland, so they are never called: requests go through
 // wl_proxy_marshal_array_flags from this table instead, with the opcodes
-// and listener layouts the generated header gives.
+// and listener layouts the generated header gives. The core interfaces
+// whose objects the program makes are libwayland's own descriptions,
+// looked up with its calls.
 #ifndef TARVEXEL_PLATFORM_WAYLAND_LIBRARY_H
 #define TARVEXEL_PLATFORM_WAYLAND_LIBRARY_H
 
 #include <wayland-client-core.h>
+#include <wayland-client-protocol.h>
 
 #include "platform/posix/shared_library.h"
 
-// The libwayland-client calls Tarvexel makes.
+// The libwayland-client calls Tarvexel makes, and the descriptions of the
+// core interfaces it makes objects of.
 #define TARVEXEL_WAYLAND_CALLS(CALL)                            \
   CALL(connectToFd, wl_display_connect_to_fd)                   \
   CALL(disconnect, wl_display_disconnect)                       \
@@ -34,7 +38,10 @@
   CALL(createWrapper, wl_proxy_create_wrapper)                  \
   CALL(destroyWrapper, wl_proxy_wrapper_destroy)                \
   CALL(setQueue, wl_proxy_set_queue)                            \
-  CALL(setLogHandler, wl_log_set_handler_client)
+  CALL(setLogHandler, wl_log_set_handler_client)                \
+  CALL(registryInterface, wl_registry_interface)                \
+  CALL(callbackInterface, wl_callback_interface)                \
+  CALL(seatInterface, wl_seat_interface)
 
 namespace wayland {
 

@@ -83,8 +83,9 @@ bool read(CompositorWindows& snapshot) {
   const Global* manager = connection->global(zwlr_foreign_toplevel_manager_v1_interface.name);
   if (manager == nullptr) return false;
   snapshot.connection = connection;
-  if (const Global* seat = connection->global(wl_seat_interface.name)) {
-    snapshot.seat = connection->bind(*seat, wl_seat_interface, 1);
+  const wl_interface& seatInterface = *connection->library().seatInterface;
+  if (const Global* seat = connection->global(seatInterface.name)) {
+    snapshot.seat = connection->bind(*seat, seatInterface, 1);
   }
   wl_proxy* bound =
       connection->bind(*manager, zwlr_foreign_toplevel_manager_v1_interface, kManagerVersion);
