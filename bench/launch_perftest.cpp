@@ -5,8 +5,14 @@
 // (`dash -c '/bin/true; :'`; the ":" keeps dash from simply becoming
 // /bin/true). The three run in turns, each round in another order, so a
 // busy machine slows them alike, and the figures are ratios of medians.
+// All of it runs on one processor: with two, a launch's time has two
+// values, as the program and its child happen to run on one processor or
+// on both, and the median of such times jumps from one to the other
+// between runs of the benchmark.
 //
 //   launch_perftest [tarvexel-binary] [rounds]
+#include <sched.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -26,6 +32,17 @@ std::string tenRules() {
   return text + "[default]\nexecSync=/bin/true\n";
 }
 
+// Keeps this process, and so every program it starts, on the processor it
+// runs on; that processor's number, or -1 when it cannot.
+int stayOnOneProcessor() {
+  const int processor = sched_getcpu();
+  if (processor < 0) return -1;
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(processor, &one);
+  return sched_setaffinity(0, sizeof one, &one) == 0 ? processor : -1;
+}
+
 double medianPeakKiB(const Command& command, int runs) {
   std::vector<double> peaks;
   for (int i = 0; i < runs; ++i) peaks.push_back(static_cast<double>(command.peakResidentKiB()));
@@ -37,6 +54,7 @@ double medianPeakKiB(const Command& command, int runs) {
 int main(int argc, char** argv) {
   const std::string tarvexel = argc > 1 ? argv[1] : TARVEXEL_BINARY;
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 400;
+  const int processor = stayOnOneProcessor();
   const ScratchFolder folder;
   const std::string profile = folder.write("rules.ini", tenRules());
   const std::vector<std::string> environment = environmentWithout({"DISPLAY", "WAYLAND_DISPLAY"});
@@ -67,7 +85,12 @@ int main(int argc, char** argv) {
   const double dashMs = median(times[2]);
   const double oursKiB = medianPeakKiB(launcher, 21);
   const double theirsKiB = medianPeakKiB(shell, 21);
-  std::printf("launch: %d rounds of the three in turns, medians\n", rounds);
+  std::printf("launch: %d rounds of the three in turns, medians, ", rounds);
+  if (processor >= 0) {
+    std::printf("on processor %d alone\n", processor);
+  } else {
+    std::printf("on whichever processor (could not keep to one)\n");
+  }
   std::printf("  tarvexel     %.3f ms   peak RSS %.0f KiB\n", oursMs, oursKiB);
   std::printf("  spawn_floor  %.3f ms\n", floorMs);
   std::printf("  dash         %.3f ms   peak RSS %.0f KiB\n", dashMs, theirsKiB);
