@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/wayland/listener.h"
 #include "platform/window_system.h"
 
 namespace wayland {
@@ -73,11 +74,15 @@ void onGlobalRemoved(void* data, wl_registry*, std::uint32_t name) {
                 globals.end());
 }
 
-constexpr wl_registry_listener kRegistryListener{onGlobal, onGlobalRemoved};
+constexpr auto kRegistryListener = Listener<wl_registry_listener>()
+                                       .on(&wl_registry_listener::global, onGlobal)
+                                       .on(&wl_registry_listener::global_remove, onGlobalRemoved)
+                                       .complete();
 
 void onCallbackDone(void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }
 
-constexpr wl_callback_listener kCallbackListener{onCallbackDone};
+constexpr auto kCallbackListener =
+    Listener<wl_callback_listener>().on(&wl_callback_listener::done, onCallbackDone).complete();
 
 std::unique_ptr<Connection> open() {
   const std::optional<std::string> path = socketPath();

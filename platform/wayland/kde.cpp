@@ -14,6 +14,7 @@
 
 #include "plasma-window-management-client-protocol.h"
 #include "platform/wayland/connection.h"
+#include "platform/wayland/listener.h"
 #include "platform/wayland/toplevels.h"
 #include "platform/window_system.h"
 
@@ -75,25 +76,27 @@ void ignore(void*, org_kde_plasma_window*, std::int32_t, std::int32_t, std::uint
 
 // The protocol file is the program's own (plasma-window-management.xml),
 // so these are all the events of the version bound.
-constexpr org_kde_plasma_window_listener kWindowListener{
-    onTitle,     // title_changed
-    onAppId,     // app_id_changed
-    onState,     // state_changed
-    ignore,      // virtual_desktop_changed
-    ignore,      // themed_icon_name_changed
-    onUnmapped,  // unmapped
-    ignore,      // initial_state
-    ignore,      // parent_window
-    ignore,      // geometry
-    ignore,      // icon_changed
-    ignore,      // pid_changed
-    ignore,      // virtual_desktop_entered
-    ignore,      // virtual_desktop_left
-    ignore,      // application_menu
-    ignore,      // activity_entered
-    ignore,      // activity_left
-    onResourceName,  // resource_name_changed (sent from version 16)
-};
+using WindowEvents = org_kde_plasma_window_listener;
+constexpr auto kWindowListener =
+    Listener<WindowEvents>()
+        .on(&WindowEvents::title_changed, onTitle)
+        .on(&WindowEvents::app_id_changed, onAppId)
+        .on(&WindowEvents::state_changed, onState)
+        .on(&WindowEvents::virtual_desktop_changed, ignore)
+        .on(&WindowEvents::themed_icon_name_changed, ignore)
+        .on(&WindowEvents::unmapped, onUnmapped)
+        .on(&WindowEvents::initial_state, ignore)
+        .on(&WindowEvents::parent_window, ignore)
+        .on(&WindowEvents::geometry, ignore)
+        .on(&WindowEvents::icon_changed, ignore)
+        .on(&WindowEvents::pid_changed, ignore)
+        .on(&WindowEvents::virtual_desktop_entered, ignore)
+        .on(&WindowEvents::virtual_desktop_left, ignore)
+        .on(&WindowEvents::application_menu, ignore)
+        .on(&WindowEvents::activity_entered, ignore)
+        .on(&WindowEvents::activity_left, ignore)
+        .on(&WindowEvents::resource_name_changed, onResourceName)  // sent from version 16
+        .complete();
 
 // The windows' names in the order the compositor announced them: numbers,
 // and from version 13 on also uuids, which KWin announces with them.
@@ -119,9 +122,16 @@ void onStackingOrder(void*, org_kde_plasma_window_management*, wl_array*) {}
 void onStackingOrderUuids(void*, org_kde_plasma_window_management*, const char*) {}
 void onStackingOrderChanged(void*, org_kde_plasma_window_management*) {}
 
-constexpr org_kde_plasma_window_management_listener kManagerListener{
-    onShowDesktop,        onWindow,         onStackingOrder,
-    onStackingOrderUuids, onWindowWithUuid, onStackingOrderChanged};
+using ManagerEvents = org_kde_plasma_window_management_listener;
+constexpr auto kManagerListener =
+    Listener<ManagerEvents>()
+        .on(&ManagerEvents::show_desktop_changed, onShowDesktop)
+        .on(&ManagerEvents::window, onWindow)
+        .on(&ManagerEvents::stacking_order_changed, onStackingOrder)
+        .on(&ManagerEvents::stacking_order_uuid_changed, onStackingOrderUuids)
+        .on(&ManagerEvents::window_with_uuid, onWindowWithUuid)
+        .on(&ManagerEvents::stacking_order_changed_2, onStackingOrderChanged)
+        .complete();
 
 std::uint32_t versionFor(const Global& manager) {
   return manager.version >= kUuidVersion ? kUuidVersion : kNumberVersion;

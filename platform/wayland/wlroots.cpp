@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/wayland/connection.h"
+#include "platform/wayland/listener.h"
 #include "platform/wayland/toplevels.h"
 #include "platform/window_system.h"
 #include "wlr-foreign-toplevel-management-client-protocol.h"
@@ -53,8 +54,17 @@ void onClosed(void* data, zwlr_foreign_toplevel_handle_v1*) { handleOf(data).clo
 
 void onParent(void*, zwlr_foreign_toplevel_handle_v1*, zwlr_foreign_toplevel_handle_v1*) {}
 
-constexpr zwlr_foreign_toplevel_handle_v1_listener kHandleListener{
-    onTitle, onAppId, onOutput, onOutput, onState, onDone, onClosed, onParent};
+using HandleEvents = zwlr_foreign_toplevel_handle_v1_listener;
+constexpr auto kHandleListener = Listener<HandleEvents>()
+                                     .on(&HandleEvents::title, onTitle)
+                                     .on(&HandleEvents::app_id, onAppId)
+                                     .on(&HandleEvents::output_enter, onOutput)
+                                     .on(&HandleEvents::output_leave, onOutput)
+                                     .on(&HandleEvents::state, onState)
+                                     .on(&HandleEvents::done, onDone)
+                                     .on(&HandleEvents::closed, onClosed)
+                                     .on(&HandleEvents::parent, onParent)
+                                     .complete();
 
 // The handles in the order the compositor announced them. The
 // connection keeps each handle's data as long as its object.
@@ -75,7 +85,11 @@ void onToplevel(void* data, zwlr_foreign_toplevel_manager_v1*,
 
 void onFinished(void*, zwlr_foreign_toplevel_manager_v1*) {}
 
-constexpr zwlr_foreign_toplevel_manager_v1_listener kManagerListener{onToplevel, onFinished};
+using ManagerEvents = zwlr_foreign_toplevel_manager_v1_listener;
+constexpr auto kManagerListener = Listener<ManagerEvents>()
+                                      .on(&ManagerEvents::toplevel, onToplevel)
+                                      .on(&ManagerEvents::finished, onFinished)
+                                      .complete();
 
 bool read(CompositorWindows& snapshot) {
   Connection* connection = wayland::connection();
