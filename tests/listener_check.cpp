@@ -1,5 +1,6 @@
 // Compiled, not run: a Wayland listener built by naming its handlers must
-// build when every event has exactly one, and must not otherwise.
+// build when every event has exactly one that is not null, and must not
+// otherwise.
 #include "platform/wayland/listener.h"
 
 namespace {
@@ -16,6 +17,11 @@ void onClosed(int) {}
 constexpr auto kListener = wayland::Listener<Events>()
                                .on(&Events::opened, onOpened)
                                .on(&Events::opened, onClosed)
+                               .complete();
+#elif defined(NULL_HANDLER)
+constexpr auto kListener = wayland::Listener<Events>()
+                               .on(&Events::opened, nullptr)
+                               .on(&Events::closed, onClosed)
                                .complete();
 #elif defined(MISSING)
 constexpr auto kListener = wayland::Listener<Events>().on(&Events::opened, onOpened).complete();

@@ -7,9 +7,9 @@
 //                                  .complete();
 //
 // Filled by position, two handlers of the same type swapped would still
-// build. Made at compile time, a listener that gives an event two handlers
-// or leaves one without does not build: libwayland calls whatever the
-// struct holds for an event the compositor sends, a null included.
+// build. Made at compile time, a listener that gives an event two handlers,
+// a null one, or none does not build: libwayland calls whatever the struct
+// holds for an event the compositor sends, a null included.
 #ifndef TARVEXEL_PLATFORM_WAYLAND_LISTENER_H
 #define TARVEXEL_PLATFORM_WAYLAND_LISTENER_H
 
@@ -28,6 +28,7 @@ class Listener {
   template <typename Handler>
   constexpr Listener on(Handler Events::*event,
                         std::enable_if_t<true, Handler> handler) const {
+    if (handler == nullptr) throw "a handler is null";
     Listener next = *this;
     if (next.events_.*event != nullptr) throw "an event is given two handlers";
     next.events_.*event = handler;
