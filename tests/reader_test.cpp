@@ -176,23 +176,41 @@ TEST(ReaderOpenTest, UnopenablePathsSetLoadFailed) {
   }
 }
 
-// A small file is read through a buffer of its size when opened; what is
-// written to it after that, a character cut by the buffer's end included,
-// is read all the same.
-TEST(ReaderOpenTest, FileThatGrowsAfterOpeningIsReadToItsEnd) {
-  const TempFile file("k=" + std::string(300, 'a'));
+// A regular file is read through a buffer the size it had when it was
+// opened (256 bytes at the least): what is written to it after that, a
+// character cut by the buffer's end included, is read all the same.
+struct GrowingCase {
+  const char* name;
+  std::string atOpening;
+  std::string appended;
+};
+
+void PrintTo(const GrowingCase& c, std::ostream* out) { *out << c.name; }
+
+class GrowingFileTest : public testing::TestWithParam<GrowingCase> {};
+
+TEST_P(GrowingFileTest, IsReadToItsEnd) {
+  const GrowingCase& c = GetParam();
+  const TempFile file(c.atOpening);
   WideTextFile text(file.widePath());
   ASSERT_TRUE(text.isOpen());
-  {
-    std::ofstream more(file.path(), std::ios::app | std::ios::binary);
-    more << std::string(301, 'b') << "\xC3\xA9" << std::string(5000, 'c') << "\n";
-  }
+  std::ofstream(file.path(), std::ios::app | std::ios::binary) << c.appended;
   std::wstring read;
   wchar_t block[100];
   for (std::size_t got; (got = text.read(block, 100)) > 0;) read.append(block, got);
-  EXPECT_EQ(read, L"k=" + std::wstring(300, L'a') + std::wstring(301, L'b') + L"\xE9" +
-                      std::wstring(5000, L'c') + L"\n");
+  EXPECT_EQ(read, utf8::widenLossless(c.atOpening + c.appended));
 }
+
+const std::string kEmoji = emoji(1);
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, GrowingFileTest,
+    testing::Values(
+        GrowingCase{"EmptyAtOpening", "", std::string(254, 'a') + kEmoji + "tail\n"},
+        GrowingCase{"OneByteAtOpening", "k", std::string(253, 'a') + kEmoji + "tail\n"},
+        GrowingCase{"SmallFile", "k=" + std::string(300, 'a'),
+                    std::string(301, 'b') + "\xC3\xA9" + std::string(5000, 'c') + "\n"}),
+    [](const testing::TestParamInfo<GrowingCase>& info) { return info.param.name; });
 
 TEST(ReaderOpenTest, PathBytesThatAreNotUtf8ReachTheFileSystem) {
   const TempFile file("[default]\nk=v\n", "caf\xE9-\xFF.ini");

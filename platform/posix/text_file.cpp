@@ -51,9 +51,9 @@ int openRegularOrStream(const std::wstring& path, int& error, std::size_t& buffe
     return -1;
   }
   bufferBytes = kMostBufferBytes;
-  if (S_ISREG(status.st_mode) && status.st_size >= 0) {
-    bufferBytes = std::clamp(static_cast<std::size_t>(status.st_size), kLeastBufferBytes,
-                             kMostBufferBytes);
+  if (S_ISREG(status.st_mode)) {
+    const off_t size = std::clamp<off_t>(status.st_size, kLeastBufferBytes, kMostBufferBytes);
+    bufferBytes = static_cast<std::size_t>(size);
   }
   return fd;
 }
