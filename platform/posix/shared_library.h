@@ -8,17 +8,19 @@
 //
 //   #define TARVEXEL_XCB_CALLS(CALL) CALL(flush, xcb_flush) CALL(...)
 //
-// of a member name and the C function it holds. The table's members (each
-// of its function's own type, from the library's header) and the lookup
-// are both made from that list, so a call cannot be declared without
-// being looked up, nor looked up under another name.
+// of a member name and the C function it holds (or, for a library that
+// exports data the program needs, the object it points to). The table's
+// members (each a pointer of its function's or object's own type, from the
+// library's header) and the lookup are both made from that list, so a call
+// cannot be declared without being looked up, nor looked up under another
+// name.
 #ifndef TARVEXEL_PLATFORM_POSIX_SHARED_LIBRARY_H
 #define TARVEXEL_PLATFORM_POSIX_SHARED_LIBRARY_H
 
 #include <dlfcn.h>
 
 // A table's member for CALL(member, function): a pointer of the function's
-// own type.
+// (or object's) own type.
 #define TARVEXEL_LIBRARY_MEMBER(member, function) decltype(&::function) member = nullptr;
 // Looks CALL(member, function) up in `library` into `calls.member`.
 #define TARVEXEL_LIBRARY_BIND(member, function) &&posix::bind(library, #function, calls.member)

@@ -7,7 +7,7 @@
 // wl_proxy_marshal_array_flags from this table instead, with the opcodes
 // and listener layouts the generated header gives. The core interfaces
 // whose objects the program makes are libwayland's own descriptions,
-// looked up with its calls.
+// looked up in the library as its calls are.
 #ifndef TARVEXEL_PLATFORM_WAYLAND_LIBRARY_H
 #define TARVEXEL_PLATFORM_WAYLAND_LIBRARY_H
 

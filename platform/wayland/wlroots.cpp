@@ -97,6 +97,8 @@ bool read(CompositorWindows& snapshot) {
   const Global* manager = connection->global(zwlr_foreign_toplevel_manager_v1_interface.name);
   if (manager == nullptr) return false;
   snapshot.connection = connection;
+  // libwayland's description of the seat, with its events: the program's
+  // own wl_seat_interface is a name only (platform/wayland/core_interfaces.c).
   const wl_interface& seatInterface = *connection->library().seatInterface;
   if (const Global* seat = connection->global(seatInterface.name)) {
     snapshot.seat = connection->bind(*seat, seatInterface, 1);
