@@ -7,9 +7,9 @@
 // than with std::set_terminate at start-up, so that the run-time's own
 // handler is never linked in, and with it the name demangler it prints
 // with: a sixth of the program's code, and relocations the dynamic loader
-// would apply on every key press. Only the program that links the run-time
-// in has this file; where the run-time is a shared library, this variable
-// stands in for its own all the same.
+// would apply on every key press. This works only where the run-time is
+// linked in, as it is into this program alone (CMakeLists.txt): a shared
+// libstdc++ keeps its own variable, and this one is then never read.
 #include <cstdlib>
 #include <exception>
 

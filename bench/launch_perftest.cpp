@@ -87,9 +87,9 @@ int main(int argc, char** argv) {
   const double theirsKiB = medianPeakKiB(shell, 21);
   std::printf("launch: %d rounds of the three in turns, medians, ", rounds);
   if (processor >= 0) {
-    std::printf("on processor %d alone\n", processor);
+    std::printf("kept to processor %d\n", processor);
   } else {
-    std::printf("on whichever processor (could not keep to one)\n");
+    std::printf("on any processor (could not keep to one)\n");
   }
   std::printf("  tarvexel     %.3f ms   peak RSS %.0f KiB\n", oursMs, oursKiB);
   std::printf("  spawn_floor  %.3f ms\n", floorMs);
