@@ -57,27 +57,27 @@ void Bus::disconnect() {
   bus_ = nullptr;
 }
 
-// Connecting and the bus's greeting are carried out here too, within the
-// first call's time: sd-bus starts them without waiting.
-Message Bus::call(const Method& method, std::optional<std::uint32_t> id,
-                  std::chrono::milliseconds timeout) {
+Message Bus::newCall(const Method& method) {
   sd_bus_message* raw = nullptr;
   if (bus_ == nullptr || sd_.newMethodCall(bus_, &raw, method.destination, method.path,
                                            method.interface, method.member) < 0)
     return Message(sd_, nullptr);
-  const Message request(sd_, raw);
-  if (id && sd_.append(raw, "u", *id) < 0) return Message(sd_, nullptr);
+  return Message(sd_, raw);
+}
+
+// Connecting and the bus's greeting are carried out here too, within the
+// first call's time: sd-bus starts them without waiting.
+Message Bus::call(const Method& method, std::optional<std::uint32_t> id,
+                  std::chrono::milliseconds timeout) {
+  const Message request = newCall(method);
+  if (!request || (id && sd_.append(request.get(), "u", *id) < 0)) return Message(sd_, nullptr);
   return exchange(request, timeout);
 }
 
 Message Bus::property(const Method& property, std::chrono::milliseconds timeout) {
-  sd_bus_message* raw = nullptr;
-  if (bus_ == nullptr ||
-      sd_.newMethodCall(bus_, &raw, property.destination, property.path,
-                        "org.freedesktop.DBus.Properties", "Get") < 0)
-    return Message(sd_, nullptr);
-  const Message request(sd_, raw);
-  if (sd_.append(raw, "ss", property.interface, property.member) < 0)
+  const Message request = newCall(
+      {property.destination, property.path, "org.freedesktop.DBus.Properties", "Get"});
+  if (!request || sd_.append(request.get(), "ss", property.interface, property.member) < 0)
     return Message(sd_, nullptr);
   return exchange(request, timeout);
 }

@@ -74,6 +74,8 @@ class Bus {
   const std::string& refusal() const { return refusal_; }
 
  private:
+  // A new call of `method`, not yet sent; empty when there is no bus.
+  Message newCall(const Method& method);
   Message exchange(const Message& request, std::chrono::milliseconds timeout);
   bool await(const Message& reply, std::chrono::steady_clock::time_point deadline);
   void disconnect();
