@@ -3,6 +3,10 @@
 #include <clocale>
 #include <new>
 
+#if defined(_WIN32) && !defined(_WIN32_WCE)
+#include <objbase.h>
+#endif
+
 #include "launcher/launcher.h"
 #include "platform/services.h"
 #include "profile/profile.h"
@@ -42,7 +46,30 @@ int runCommandLine(const wchar_t* commandLine) {
 // Desktop Windows enters through the wide wWinMain; Windows CE's WinMain and
 // the POSIX main() both hand over a wide command line as well.
 #if defined(_WIN32) && !defined(_WIN32_WCE)
+namespace {
+
+// The shell may hand a verb to an extension that wants a single-threaded
+// apartment, and fails the launch quietly without one. (Windows CE's COM
+// has only the multithreaded kind, and its shell needs none.)
+class ComApartment {
+ public:
+  ComApartment()
+      : joined_(SUCCEEDED(CoInitializeEx(nullptr,
+                                         COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+  ~ComApartment() {
+    if (joined_) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  const bool joined_;
+};
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
+  const ComApartment apartment;
   // Profiles are read in the user's code page, as Notepad wrote them; until
   // told otherwise the C run-time reads text in its own "C" locale. (Windows
   // CE's run-time has no locales to choose from.)

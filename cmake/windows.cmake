@@ -19,7 +19,7 @@ add_executable(tarvexel WIN32
   platform/win32/windows.cpp
   $<TARGET_OBJECTS:tarvexel_core>
 )
-target_link_libraries(tarvexel PRIVATE tarvexel_profile user32 shell32)
+target_link_libraries(tarvexel PRIVATE tarvexel_profile user32 shell32 ole32)
 if(MINGW)
   # Enter through wWinMain, which is handed the command line as wide text.
   target_link_options(tarvexel PRIVATE -municode)

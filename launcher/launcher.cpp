@@ -7,6 +7,12 @@ namespace {
 // The longest wait that is not INFINITE: no profile may make us wait for ever.
 constexpr std::int64_t kLongestSleep = INFINITE - 1;
 
+// How long a window is given to take a close request. A window that asks
+// first ("save your work?") or has stopped answering keeps the request, and
+// its question, while the run goes on without it; one that closes at once is
+// gone before the next entry runs.
+constexpr UINT kCloseAnswerMilliseconds = 1000;
+
 // What the C run-time's _wtol skips before a number.
 bool isRunTimeSpace(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
@@ -36,13 +42,15 @@ void activateLeastRecent(const Selection& rule) {
 void exec(const ProfileString& value, const Selection& selection) {
   const HWND window = selection.window;
   if (window != nullptr && value == L"close") {
-    SendMessageW(window, WM_CLOSE, 0, 0);
+    SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseAnswerMilliseconds,
+                        nullptr);
   } else if (window != nullptr && value == L"active") {
     ActivateWindow(window);
   } else if (window != nullptr && value == L"next") {
     activateLeastRecent(selection);
   } else if (window != nullptr && value == L"minimize") {
-    ShowWindow(window, SW_MINIMIZE);
+    // Asked without waiting: nothing after it needs the window minimised.
+    ShowWindowAsync(window, SW_MINIMIZE);
   } else {
     launchAndForget(std::wstring(value));
   }
@@ -61,7 +69,7 @@ Selection selectSection(Profile& profile, const RuleObserver& observe) {
     const ProfileString& title = profile.getValueOr(section.name, L"title", noName, true);
     if (className.empty() && title.empty()) continue;
     const ProfileString& mode = profile.getValueOr(section.name, L"mode", execMode, true);
-    const HWND window = FindWindowW(orAny(className), orAny(title));
+    const HWND window = FindShownWindow(orAny(className), orAny(title));
     // The window in front is asked for only where it matters: an "active" rule
     // whose window exists.
     const HWND foreground =
@@ -118,14 +126,19 @@ HANDLE shellOpen(const std::wstring& file, const std::wstring& parameters) {
   request.cbSize = sizeof request;
   // Without NO_UI a failed launch makes the shell show its own modal error
   // box, which would hold up the rest of the run until someone dismissed it;
-  // a failed launch must be silent and let the run go on.
-  request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  // a failed launch must be silent and let the run go on. NOASYNC: the shell
+  // may hand a verb to an extension that finishes after the call returns,
+  // and this thread has no message loop and ends soon after.
+  request.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
   request.hwnd = nullptr;
   request.lpVerb = L"Open";
   request.lpFile = file.c_str();
   request.lpParameters = parameters.c_str();
   request.lpDirectory = nullptr;
-  request.nShow = 0;
+  // As Explorer starts a program. Windows CE never passed this on; desktop
+  // Windows does, and a program that shows its first window as told would
+  // stay hidden with 0 (SW_HIDE).
+  request.nShow = SW_SHOWNORMAL;
   if (!ShellExecuteEx(&request)) return nullptr;
   return request.hProcess;
 }

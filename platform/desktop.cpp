@@ -173,9 +173,12 @@ std::wstring WhyNoWindowIsInFront() {
   return system && system->whyNoneInFront ? system->whyNoneInFront() : std::wstring();
 }
 
-HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
+// A desktop lists only the windows it shows (managed windows, toplevels);
+// each system's search puts the one in front first where it cannot tell a
+// stacking order.
+HWND FindShownWindow(LPCWSTR className, LPCWSTR title) {
   const WindowSystem* system = windowSystem();
-  return system ? system->findWindow(className, windowName) : nullptr;
+  return system ? system->findWindow(className, title) : nullptr;
 }
 
 HWND GetForegroundWindow() {
@@ -201,7 +204,7 @@ BOOL ActivateWindow(HWND window) { return SetForegroundWindow(window); }
 
 // A request, as the others are. Minimising is the only command Tarvexel
 // gives; the result, which nothing reads, says whether a window was asked.
-BOOL ShowWindow(HWND window, int command) {
+BOOL ShowWindowAsync(HWND window, int command) {
   const WindowSystem* system = windowSystem();
   if (system == nullptr || window == nullptr || command != SW_MINIMIZE) return 0;
   system->minimize(window);
@@ -209,7 +212,7 @@ BOOL ShowWindow(HWND window, int command) {
 }
 
 // Only a close request: a window may turn it down, and is never killed.
-LRESULT SendMessageW(HWND window, UINT message, WPARAM, LPARAM) {
+LRESULT SendMessageTimeoutW(HWND window, UINT message, WPARAM, LPARAM, UINT, UINT, DWORD_PTR*) {
   const WindowSystem* system = windowSystem();
   if (system != nullptr && window != nullptr && message == WM_CLOSE) system->close(window);
   return 0;

@@ -29,6 +29,12 @@ static_assert(sizeof(SHELLEXECUTEINFO) == 112, "the 64-bit shell request record 
 static_assert(sizeof(SHELLEXECUTEINFO) == 60, "the 32-bit shell request record is 60 bytes");
 #endif
 
+// Windows CE's shell starts every verb before it returns: there is nothing
+// to wait for, and no flag to ask it with.
+#ifndef SEE_MASK_NOASYNC
+#define SEE_MASK_NOASYNC 0
+#endif
+
 #else
 
 #include <cstdint>
@@ -40,6 +46,7 @@ using DWORD = std::uint32_t;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
+using DWORD_PTR = std::uintptr_t;
 using LPCWSTR = const wchar_t*;
 using LPWSTR = wchar_t*;
 using HANDLE = void*;
@@ -52,8 +59,11 @@ constexpr UINT MB_OK = 0x0000;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr ULONG SEE_MASK_NOCLOSEPROCESS = 0x00000040;
+constexpr ULONG SEE_MASK_NOASYNC = 0x00000100;
 constexpr ULONG SEE_MASK_FLAG_NO_UI = 0x00000400;
+constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_MINIMIZE = 6;
+constexpr UINT SMTO_ABORTIFHUNG = 0x0002;
 
 // The shell request record, field for field as the Windows shell takes it;
 // the fields this port does not use stay in place so code that fills the
@@ -77,12 +87,14 @@ struct SHELLEXECUTEINFO {
 };
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
-HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
 HWND GetForegroundWindow();
 BOOL SetForegroundWindow(HWND window);
-LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// A desktop's requests never wait on the window: the flags and the time are
+// Windows' business. Only WM_CLOSE is ever sent.
+LRESULT SendMessageTimeoutW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                            UINT milliseconds, DWORD_PTR* result);
 // Only SW_MINIMIZE is ever asked for here.
-BOOL ShowWindow(HWND window, int command);
+BOOL ShowWindowAsync(HWND window, int command);
 BOOL ShellExecuteEx(SHELLEXECUTEINFO* request);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL CloseHandle(HANDLE handle);
@@ -93,16 +105,25 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, i
 
 #endif
 
-// Two window calls of our own, answered on every platform, Windows included
+// Window calls of our own, answered on every platform, Windows included
 // (platform/win32/windows.cpp builds them from the calls above).
 
-// Of the top-level windows FindWindowW would match, the one the user has
+// The window a rule means. Of the top-level windows whose names match (as
+// FindWindowW compares them on Windows), only those shown: a hidden one, a
+// program's helper window or one put away in the tray, is nothing a person
+// can see or act on. The one in front first when it is one of them, then
+// the others topmost first. Null when none matches.
+HWND FindShownWindow(LPCWSTR className, LPCWSTR title);
+
+// Of the windows FindShownWindow chooses from, the one the user has
 // gone longest without: the lowest in the stacking order where there is
 // one. Null when none matches.
 HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title);
 
 // SetForegroundWindow as a user means it: a minimised window comes back
-// too, which on Windows SetForegroundWindow alone does not do.
+// too, which on Windows SetForegroundWindow alone does not do. Like every
+// call on another program's window it is bounded: a program that stops
+// answering costs the run about a second at most.
 BOOL ActivateWindow(HWND window);
 
 // A window as a person writing a rule needs to see it.

@@ -30,7 +30,7 @@ class ExplainTest : public testing::TestWithParam<ExplainCase> {};
 // Only questions reach the platform: no launch, close, activation or sleep.
 bool onlyAsks(const std::vector<std::wstring>& calls) {
   for (const std::wstring& call : calls) {
-    if (call.rfind(L"FindWindowW(", 0) != 0 && call.rfind(L"FindLeastRecentWindow(", 0) != 0 &&
+    if (call.rfind(L"FindShownWindow(", 0) != 0 && call.rfind(L"FindLeastRecentWindow(", 0) != 0 &&
         call != L"GetForegroundWindow()")
       return false;
   }

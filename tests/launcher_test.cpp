@@ -45,30 +45,30 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, SelectTest,
     testing::Values(
         SelectCase{"TypicalRunWindowInFront", kInbox, {{L"X", L"Inbox"}}, 1,
-                   {L"FindWindowW(X, null)", L"GetForegroundWindow()", L"SendMessageW(1, 16, 0, 0)"}},
+                   {L"FindShownWindow(X, null)", L"GetForegroundWindow()", L"SendMessageTimeoutW(1, 16, 0, 0, 2, 1000)"}},
         SelectCase{"TypicalRunWindowBehind", kInbox, {{L"Y", L"Other"}, {L"X", L"Inbox"}}, 1,
-                   {L"FindWindowW(X, null)", L"GetForegroundWindow()", L"ShellExecuteEx(a.exe, )",
+                   {L"FindShownWindow(X, null)", L"GetForegroundWindow()", L"ShellExecuteEx(a.exe, )",
                     L"CloseHandle(4097)", L"Sleep(500)", L"ShellExecuteEx(b.exe, -s)",
                     L"WaitForSingleObject(4098, 4294967295)", L"CloseHandle(4098)"}},
         SelectCase{"TypicalRunNoWindow", kInbox, {}, 0,
-                   {L"FindWindowW(X, null)", L"ShellExecuteEx(a.exe, )", L"CloseHandle(4097)",
+                   {L"FindShownWindow(X, null)", L"ShellExecuteEx(a.exe, )", L"CloseHandle(4097)",
                     L"Sleep(500)", L"ShellExecuteEx(b.exe, -s)",
                     L"WaitForSingleObject(4098, 4294967295)", L"CloseHandle(4098)"}},
         SelectCase{"FirstFiringRuleWinsAndLaterSectionsAreNotExamined",
                    "[a]\nclass=A\nmode=active\nexec=a\n[b]\ntitle=B\nexec=b\n[c]\nclass=C\nexec=c\n"
                    "[default]\nexec=d\n",
                    {{L"A", L"a"}, {L"Q", L"B"}, {L"C", L"c"}}, 3,
-                   {L"FindWindowW(A, null)", L"GetForegroundWindow()", L"FindWindowW(null, B)",
+                   {L"FindShownWindow(A, null)", L"GetForegroundWindow()", L"FindShownWindow(null, B)",
                     L"ShellExecuteEx(b, )", L"CloseHandle(4097)"}},
         SelectCase{"ClassAndTitleMustBothMatch",
                    "[r]\nclass=A\ntitle=T\nexec=active\n[default]\nexec=d\n",
                    {{L"A", L"other"}, {L"B", L"T"}, {L"A", L"T"}}, 0,
-                   {L"FindWindowW(A, T)", L"ActivateWindow(3)"}},
+                   {L"FindShownWindow(A, T)", L"ActivateWindow(3)"}},
         SelectCase{"ModesAreExact",
                    "[a]\nclass=A\nmode=Active\nexec=a\n[b]\nclass=A\nmode=\nexec=b\n"
                    "[c]\nclass=A\nmode=exec \nexec=c\n[default]\nexec=d\n",
                    {{L"A", L"a"}}, 1,
-                   {L"FindWindowW(A, null)", L"FindWindowW(A, null)", L"FindWindowW(A, null)",
+                   {L"FindShownWindow(A, null)", L"FindShownWindow(A, null)", L"FindShownWindow(A, null)",
                     L"ShellExecuteEx(d, )", L"CloseHandle(4097)"}},
         SelectCase{"DefaultWithAClassIsNoRule",
                    "[default]\nclass=A\nexec=close\n", {{L"A", L"a"}}, 1,
@@ -78,45 +78,45 @@ INSTANTIATE_TEST_SUITE_P(
                    {L"ShellExecuteEx(d, )", L"CloseHandle(4097)"}},
         SelectCase{"EntriesAboveTheFirstHeaderAreARule",
                    "title=T\nexec=close\n[default]\nexec=d\n", {{L"A", L"T"}}, 0,
-                   {L"FindWindowW(null, T)", L"SendMessageW(1, 16, 0, 0)"}},
+                   {L"FindShownWindow(null, T)", L"SendMessageTimeoutW(1, 16, 0, 0, 2, 1000)"}},
         SelectCase{"CommandWordsAreExact",
                    "[r]\nclass=A\nexec=Close\nExec=x\nexec =y\nexecSync=close\nexec=active\n",
                    {{L"A", L"a"}}, 0,
-                   {L"FindWindowW(A, null)", L"ShellExecuteEx(Close, )", L"CloseHandle(4097)",
+                   {L"FindShownWindow(A, null)", L"ShellExecuteEx(Close, )", L"CloseHandle(4097)",
                     L"ShellExecuteEx(close, )", L"WaitForSingleObject(4098, 4294967295)",
                     L"CloseHandle(4098)", L"ActivateWindow(1)"}},
         SelectCase{"FiringRuleWithNoCommandsStillStopsTheWalk",
                    "[r]\nclass=A\nmode=exec\n[default]\nexec=d\n", {{L"A", L"a"}}, 0,
-                   {L"FindWindowW(A, null)"}},
+                   {L"FindShownWindow(A, null)"}},
         SelectCase{"NextWithOneMatchActivatesIt", "[r]\nclass=A\nexec=next\n",
                    {{L"B", L"b"}, {L"A", L"a"}, {L"C", L"c"}}, 0,
-                   {L"FindWindowW(A, null)", L"FindLeastRecentWindow(A, null)",
+                   {L"FindShownWindow(A, null)", L"FindLeastRecentWindow(A, null)",
                     L"ActivateWindow(2)"}},
         SelectCase{"NextTakesTheLowestOfTheRulesWindows",
                    "[r]\nclass=A\nmode=active\nexec=next\n[default]\nexec=d\n",
                    {{L"A", L"1"}, {L"A", L"2"}, {L"B", L"b"}, {L"A", L"3"}, {L"C", L"c"}}, 1,
-                   {L"FindWindowW(A, null)", L"GetForegroundWindow()",
+                   {L"FindShownWindow(A, null)", L"GetForegroundWindow()",
                     L"FindLeastRecentWindow(A, null)", L"ActivateWindow(4)"}},
         SelectCase{"NextByTitleAloneMatchesAnyClass", "[r]\ntitle=T\nexec=next\n",
                    {{L"A", L"T"}, {L"B", L"T"}, {L"C", L"U"}}, 0,
-                   {L"FindWindowW(null, T)", L"FindLeastRecentWindow(null, T)",
+                   {L"FindShownWindow(null, T)", L"FindLeastRecentWindow(null, T)",
                     L"ActivateWindow(2)"}},
         SelectCase{"NextWithClassAndTitleMatchesBoth", "[r]\nclass=A\ntitle=T\nexec=next\n",
                    {{L"A", L"T"}, {L"A", L"T"}, {L"A", L"U"}, {L"B", L"T"}}, 0,
-                   {L"FindWindowW(A, T)", L"FindLeastRecentWindow(A, T)", L"ActivateWindow(2)"}},
+                   {L"FindShownWindow(A, T)", L"FindLeastRecentWindow(A, T)", L"ActivateWindow(2)"}},
         SelectCase{"MinimizeAsksForTheRulesWindow",
                    "[r]\nclass=A\nmode=active\nexec=minimize\n[default]\nexec=d\n",
                    {{L"B", L"b"}, {L"A", L"a"}}, 2,
-                   {L"FindWindowW(A, null)", L"GetForegroundWindow()", L"ShowWindow(2, 6)"}},
+                   {L"FindShownWindow(A, null)", L"GetForegroundWindow()", L"ShowWindowAsync(2, 6)"}},
         SelectCase{"InDefaultTheWordsArePrograms",
                    "[r]\nclass=Z\nexec=next\n[default]\nexec=next\nexec=minimize\n",
                    {{L"A", L"a"}}, 1,
-                   {L"FindWindowW(Z, null)", L"ShellExecuteEx(next, )", L"CloseHandle(4097)",
+                   {L"FindShownWindow(Z, null)", L"ShellExecuteEx(next, )", L"CloseHandle(4097)",
                     L"ShellExecuteEx(minimize, )", L"CloseHandle(4098)"}},
         SelectCase{"ExecSyncNextAndNearMissesArePrograms",
                    "[r]\nclass=A\nexecSync=next\nexec=Next\nexec=minimise\n",
                    {{L"A", L"a"}, {L"A", L"b"}}, 0,
-                   {L"FindWindowW(A, null)", L"ShellExecuteEx(next, )",
+                   {L"FindShownWindow(A, null)", L"ShellExecuteEx(next, )",
                     L"WaitForSingleObject(4097, 4294967295)", L"CloseHandle(4097)",
                     L"ShellExecuteEx(Next, )", L"CloseHandle(4098)",
                     L"ShellExecuteEx(minimise, )", L"CloseHandle(4099)"}}),
@@ -144,7 +144,7 @@ TEST_P(SelectTest, AnObserverChangesNothing) {
   EXPECT_EQ(chooseWith(nullptr), chooseWith([&heard](const RuleCheck&) { ++heard; }));
   const Calls& calls = scripted().calls;
   EXPECT_EQ(heard, std::count_if(calls.begin(), calls.end(), [](const std::wstring& call) {
-              return call.rfind(L"FindWindowW", 0) == 0;
+              return call.rfind(L"FindShownWindow", 0) == 0;
             })) << "one check for each rule looked at";
 }
 
@@ -190,7 +190,7 @@ TEST(SelectTest, NoRuleAndNoDefaultLaunchesNothingAndRaises) {
   const TempFile file("[r]\nclass=A\nexec=x\n");
   Profile profile(file.widePath());
   EXPECT_THROW(selectAndRun(profile), ProfileLookupError);
-  EXPECT_EQ(scripted().calls, Calls{L"FindWindowW(A, null)"});
+  EXPECT_EQ(scripted().calls, Calls{L"FindShownWindow(A, null)"});
 }
 
 struct LaunchCase {
@@ -225,13 +225,13 @@ TEST(LaunchTest, SplitsAtTheFirstBarAndFillsTheRequest) {
     ASSERT_EQ(scripted().requests.size(), 1u);
     const RecordedRequest& request = scripted().requests[0];
     EXPECT_EQ(request.cbSize, sizeof(SHELLEXECUTEINFO));
-    EXPECT_EQ(request.fMask, SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI);
+    EXPECT_EQ(request.fMask, SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC);
     EXPECT_EQ(request.hwnd, nullptr);
     EXPECT_EQ(request.verb, std::wstring(L"Open"));
     EXPECT_EQ(request.file, c.file);
     EXPECT_EQ(request.parameters, c.parameters) << "empty parameters are a string, not null";
     EXPECT_EQ(request.directory, std::nullopt);
-    EXPECT_EQ(request.nShow, 0);
+    EXPECT_EQ(request.nShow, SW_SHOWNORMAL) << "shown as Explorer starts programs";
   }
 }
 
@@ -298,7 +298,7 @@ TEST(WindowWordsTest, AMinimisedWindowStillFiresAndActiveBringsItBack) {
             std::vector<HWND>{window});
   EXPECT_FALSE(scripted().window(window).minimized);
   EXPECT_EQ(scripted().calls,
-            (Calls{L"FindWindowW(A, null)", L"ShowWindow(1, 6)", L"FindWindowW(A, null)",
+            (Calls{L"FindShownWindow(A, null)", L"ShowWindowAsync(1, 6)", L"FindShownWindow(A, null)",
                    L"ActivateWindow(1)"}));
 }
 

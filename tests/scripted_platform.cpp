@@ -54,8 +54,8 @@ int MessageBoxW(HWND owner, LPCWSTR body, LPCWSTR caption, UINT type) {
   return 1;
 }
 
-HWND FindWindowW(LPCWSTR className, LPCWSTR title) {
-  current->calls.push_back(L"FindWindowW(" + text(className) + L", " + text(title) + L")");
+HWND FindShownWindow(LPCWSTR className, LPCWSTR title) {
+  current->calls.push_back(L"FindShownWindow(" + text(className) + L", " + text(title) + L")");
   const auto& stack = current->stack;
   const auto found = std::find_if(stack.begin(), stack.end(),
                                   [&](HWND window) { return matches(window, className, title); });
@@ -90,8 +90,8 @@ BOOL ActivateWindow(HWND window) {
   return 1;
 }
 
-BOOL ShowWindow(HWND window, int command) {
-  current->calls.push_back(L"ShowWindow(" + number(window) + L", " + std::to_wstring(command) +
+BOOL ShowWindowAsync(HWND window, int command) {
+  current->calls.push_back(L"ShowWindowAsync(" + number(window) + L", " + std::to_wstring(command) +
                            L")");
   const bool wasVisible = !current->window(window).minimized;
   if (command == SW_MINIMIZE) {
@@ -102,10 +102,12 @@ BOOL ShowWindow(HWND window, int command) {
   return wasVisible;
 }
 
-LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  current->calls.push_back(L"SendMessageW(" + number(window) + L", " + std::to_wstring(message) +
-                           L", " + std::to_wstring(wParam) + L", " + std::to_wstring(lParam) +
-                           L")");
+LRESULT SendMessageTimeoutW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                            UINT milliseconds, DWORD_PTR*) {
+  current->calls.push_back(L"SendMessageTimeoutW(" + number(window) + L", " +
+                           std::to_wstring(message) + L", " + std::to_wstring(wParam) + L", " +
+                           std::to_wstring(lParam) + L", " + std::to_wstring(flags) + L", " +
+                           std::to_wstring(milliseconds) + L")");
   return 0;
 }
 

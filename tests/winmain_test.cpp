@@ -41,7 +41,7 @@ TEST(WinMainTest, ExitStatusTellsWhetherASectionRan) {
       {L"\"" + path + L"\"", 1, {}},
       {L" " + path, 1, {}},
       {path + L".missing", 1, {}},
-      {noDefault.widePath(), 1, {L"FindWindowW(A, null)"}},
+      {noDefault.widePath(), 1, {L"FindShownWindow(A, null)"}},
       {failingLaunch.widePath(), 0, {L"ShellExecuteEx(missing, )"}},
   };
   for (const Case& c : cases) {

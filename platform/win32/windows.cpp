@@ -1,6 +1,7 @@
 // The window calls of platform/services.h that Windows lacks. The search
 // uses only calls that Windows CE has as well, but for the comparison of
-// names (see sameName).
+// names (see sameName); activation bounds its waits with desktop Windows'
+// asynchronous calls.
 #include "platform/services.h"
 
 #include <string>
@@ -39,18 +40,49 @@ bool matches(HWND window, LPCWSTR className, LPCWSTR title) {
          (title == nullptr || hasTitle(window, title));
 }
 
+// The top-level windows, top of the Z order first, as FindWindowW meets
+// them, until `visit` says stop. EnumWindows rather than a GetWindow walk,
+// which a window closing under it can send round in circles.
+template <typename Visit>
+BOOL CALLBACK visitWindow(HWND window, LPARAM visit) {
+  return (*reinterpret_cast<Visit*>(visit))(window) ? TRUE : FALSE;
+}
+
+template <typename Visit>
+void eachTopLevelWindow(Visit visit) {
+  EnumWindows(visitWindow<Visit>, reinterpret_cast<LPARAM>(&visit));
+}
+
+// Whether the window's program takes its messages within a second. A
+// program that has stopped answering would hold every synchronous call on
+// its window, and the run with it, until it came back.
+bool answers(HWND window) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored) != 0;
+}
+
 }  // namespace
 
-// FindWindowW finds the topmost match; below it, in Z order, the last one
-// that is shown is the window brought forward longest ago. A hidden window
-// is passed over, since bringing it forward would show nothing.
+// A newer window of the class, or one made hidden, must not take the rule
+// from the one the user sees in front.
+HWND FindShownWindow(LPCWSTR className, LPCWSTR title) {
+  const HWND front = GetForegroundWindow();
+  if (front != nullptr && matches(front, className, title)) return front;
+  HWND found = nullptr;
+  eachTopLevelWindow([&](HWND window) {
+    if (matches(window, className, title)) found = window;
+    return found == nullptr;
+  });
+  return found;
+}
+
+// The last match in Z order is the window brought forward longest ago.
 HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
-  HWND least = FindWindowW(className, title);
-  if (least == nullptr) return nullptr;
-  for (HWND window = GetWindow(least, GW_HWNDNEXT); window != nullptr;
-       window = GetWindow(window, GW_HWNDNEXT)) {
+  HWND least = nullptr;
+  eachTopLevelWindow([&](HWND window) {
     if (matches(window, className, title)) least = window;
-  }
+    return true;
+  });
   return least;
 }
 
@@ -60,9 +92,20 @@ HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
 // puts such a window behind the desktop, and bringing it forward is enough).
 // Activating a window raises it on Windows, but not everywhere (Wine
 // without a window manager leaves the Z order as it was), and "next" needs
-// the window it brought forward on top: the raise is asked for outright.
+// the window it brought forward on top before the next press: the raise is
+// asked for outright, and waited for. A window whose program does not answer
+// is only asked, so that it comes forward once it answers again and the run
+// goes on now.
 BOOL ActivateWindow(HWND window) {
-  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
-  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  const bool waitFor = answers(window);
+  if (IsIconic(window)) {
+    if (waitFor) {
+      ShowWindow(window, SW_RESTORE);
+    } else {
+      ShowWindowAsync(window, SW_RESTORE);
+    }
+  }
+  const UINT asynchronous = waitFor ? 0 : SWP_ASYNCWINDOWPOS;
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | asynchronous);
   return SetForegroundWindow(window);
 }
