@@ -45,9 +45,11 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, SelectTest,
     testing::Values(
         SelectCase{"TypicalRunWindowInFront", kInbox, {{L"X", L"Inbox"}}, 1,
-                   {L"FindShownWindow(X, null)", L"GetForegroundWindow()", L"SendMessageTimeoutW(1, 16, 0, 0, 2, 1000)"}},
+                   {L"FindShownWindow(X, null)", L"GetForegroundWindow()",
+                    L"SendMessageTimeoutW(1, 16, 0, 0, 2, 1000)"}},
         SelectCase{"TypicalRunWindowBehind", kInbox, {{L"Y", L"Other"}, {L"X", L"Inbox"}}, 1,
-                   {L"FindShownWindow(X, null)", L"GetForegroundWindow()", L"ShellExecuteEx(a.exe, )",
+                   {L"FindShownWindow(X, null)", L"GetForegroundWindow()",
+                    L"ShellExecuteEx(a.exe, )",
                     L"CloseHandle(4097)", L"Sleep(500)", L"ShellExecuteEx(b.exe, -s)",
                     L"WaitForSingleObject(4098, 4294967295)", L"CloseHandle(4098)"}},
         SelectCase{"TypicalRunNoWindow", kInbox, {}, 0,
@@ -58,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "[a]\nclass=A\nmode=active\nexec=a\n[b]\ntitle=B\nexec=b\n[c]\nclass=C\nexec=c\n"
                    "[default]\nexec=d\n",
                    {{L"A", L"a"}, {L"Q", L"B"}, {L"C", L"c"}}, 3,
-                   {L"FindShownWindow(A, null)", L"GetForegroundWindow()", L"FindShownWindow(null, B)",
+                   {L"FindShownWindow(A, null)", L"GetForegroundWindow()",
+                    L"FindShownWindow(null, B)",
                     L"ShellExecuteEx(b, )", L"CloseHandle(4097)"}},
         SelectCase{"ClassAndTitleMustBothMatch",
                    "[r]\nclass=A\ntitle=T\nexec=active\n[default]\nexec=d\n",
@@ -68,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "[a]\nclass=A\nmode=Active\nexec=a\n[b]\nclass=A\nmode=\nexec=b\n"
                    "[c]\nclass=A\nmode=exec \nexec=c\n[default]\nexec=d\n",
                    {{L"A", L"a"}}, 1,
-                   {L"FindShownWindow(A, null)", L"FindShownWindow(A, null)", L"FindShownWindow(A, null)",
+                   {L"FindShownWindow(A, null)", L"FindShownWindow(A, null)",
+                    L"FindShownWindow(A, null)",
                     L"ShellExecuteEx(d, )", L"CloseHandle(4097)"}},
         SelectCase{"DefaultWithAClassIsNoRule",
                    "[default]\nclass=A\nexec=close\n", {{L"A", L"a"}}, 1,
@@ -103,11 +107,13 @@ INSTANTIATE_TEST_SUITE_P(
                     L"ActivateWindow(2)"}},
         SelectCase{"NextWithClassAndTitleMatchesBoth", "[r]\nclass=A\ntitle=T\nexec=next\n",
                    {{L"A", L"T"}, {L"A", L"T"}, {L"A", L"U"}, {L"B", L"T"}}, 0,
-                   {L"FindShownWindow(A, T)", L"FindLeastRecentWindow(A, T)", L"ActivateWindow(2)"}},
+                   {L"FindShownWindow(A, T)", L"FindLeastRecentWindow(A, T)",
+                    L"ActivateWindow(2)"}},
         SelectCase{"MinimizeAsksForTheRulesWindow",
                    "[r]\nclass=A\nmode=active\nexec=minimize\n[default]\nexec=d\n",
                    {{L"B", L"b"}, {L"A", L"a"}}, 2,
-                   {L"FindShownWindow(A, null)", L"GetForegroundWindow()", L"ShowWindowAsync(2, 6)"}},
+                   {L"FindShownWindow(A, null)", L"GetForegroundWindow()",
+                    L"ShowWindowAsync(2, 6)"}},
         SelectCase{"InDefaultTheWordsArePrograms",
                    "[r]\nclass=Z\nexec=next\n[default]\nexec=next\nexec=minimize\n",
                    {{L"A", L"a"}}, 1,
@@ -298,7 +304,8 @@ TEST(WindowWordsTest, AMinimisedWindowStillFiresAndActiveBringsItBack) {
             std::vector<HWND>{window});
   EXPECT_FALSE(scripted().window(window).minimized);
   EXPECT_EQ(scripted().calls,
-            (Calls{L"FindShownWindow(A, null)", L"ShowWindowAsync(1, 6)", L"FindShownWindow(A, null)",
+            (Calls{L"FindShownWindow(A, null)", L"ShowWindowAsync(1, 6)",
+                   L"FindShownWindow(A, null)",
                    L"ActivateWindow(1)"}));
 }
 

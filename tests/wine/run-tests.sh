@@ -153,13 +153,15 @@ wait_for_line() {  # FILE PATTERN SECONDS
   done
 }
 
-# Starts a helper window of class CLASS and title TITLE and waits until it
-# is up; puts its record file into VAR.
-start_window() {  # VAR CLASS TITLE
+# Starts a helper window of class CLASS and title TITLE, behaving as
+# BEHAVIOUR says (see helper_window.cpp), and waits until it is up; puts
+# its record file into VAR.
+start_window() {  # VAR CLASS TITLE [BEHAVIOUR]
   new_record "$1"
   local record=${!1}
-  "$loader" "$helpers/helper_window.exe" "$(winpath "$record")" "$2" "$3" >/dev/null 2>&1 &
-  wait_for_line "$record" ready 15 || fail "the helper window $2 did not come up"
+  "$loader" "$helpers/helper_window.exe" "$(winpath "$record")" "$2" "$3" ${4:+"$4"} \
+    >/dev/null 2>&1 &
+  wait_for_line "$record" 'ready.*' 15 || fail "the helper window $2 did not come up"
 }
 
 # What probe.exe records, for the modes that look without waiting.
@@ -187,6 +189,22 @@ dialogs() { probe dialogs; }
 # The profile line that starts the recorder: LABEL into RECORD, then the
 # optional pause and arguments.
 recorder() { printf '%s|%s %s' "$(winpath "$helpers/recorder.exe")" "$(winpath "$1")" "${*:2}"; }
+
+# The profile line that starts a helper window: RECORD, CLASS, TITLE and the
+# optional behaviour, as start_window takes them.
+window_command() {
+  printf '%s|%s %s' "$(winpath "$helpers/helper_window.exe")" "$(winpath "$1")" "${*:2}"
+}
+
+# Runs the program as run_tarvexel does and fails the case unless the run
+# ended within BOUND milliseconds, starting the program included.
+run_within() {  # BOUND COMMAND_LINE WHAT
+  local started took
+  started=$(now_ms)
+  run_tarvexel "$2"
+  took=$(($(now_ms) - started))
+  ((took < $1)) || fail "$3 held the run $took ms"
+}
 
 # The time the recorder wrote down for "LABEL start" or "LABEL end".
 recorded_time() { sed -n "s/^$2 $3 //p" "$1"; }
@@ -231,27 +249,33 @@ window_answers() {  # RECORD CLASS
 # desktop.
 clear_desktop() {
   "$wine64" taskkill /f /im helper_window.exe /im recorder.exe /im tarvexel.exe /im next.exe \
-    /im minimize.exe >/dev/null 2>&1
+    /im minimize.exe /im notepad.exe >/dev/null 2>&1
 }
 
 # --- The cases ----------------------------------------------------------------
 
 case_close_by_class() {
-  local target bystander log profile=$work/close.ini
+  local target bystander log profile=$work/close.ini after=$work/after-close.ini
   start_window target TvxTarget "Close me"
   start_window bystander TvxBystander "Target"
   new_record log
   # "class" names the class, never the title: the first rule must pass.
+  # The window is gone before the next entry runs: the launcher started then
+  # finds no window of the class.
   printf '%s\n' "[by title]" "class=Target" "exec=$(recorder "$log" wrong)" \
     "[by class]" "class=TvxTarget" "exec=close" \
+    "execSync=$(winpath "$tarvexel")|$(winpath "$after")" \
     "[default]" "exec=$(recorder "$log" default)" >"$profile"
+  printf '%s\n' "[still there]" "class=TvxTarget" "exec=$(recorder "$log" still-there)" \
+    "[default]" "exec=$(recorder "$log" gone)" >"$after"
   run_tarvexel "$(winpath "$profile")"
   expect_status 0
   expect_lines <(window_events "$target") $'ready\nclose' "the target window"
   window_answers "$bystander" TvxBystander
   expect_lines <(window_events "$bystander") ready "the other window"
+  wait_for_line "$log" "gone start .*" 10 || fail "the window was still there for the next entry"
   recorders_done
-  expect_lines "$log" "" "programs started"
+  expect_lines <(cut -d' ' -f1-2 "$log") 'gone start' "programs started"
 }
 
 case_title_only_rule() {
@@ -568,10 +592,89 @@ case_inspect() {
   expect_lines <(window_events "$window") ready "the window while explaining"
 }
 
+# Programs start shown, as Explorer starts them: a window that shows itself
+# as it was started, with exec and with execSync, and Notepad, which the
+# companion lists once it is shown.
+case_started_programs_show() {
+  local started waited profile=$work/show.ini until=$((SECONDS + 15))
+  new_record started
+  new_record waited
+  printf '%s\n' "[default]" "execSync=$(window_command "$waited" TvxWaited Waited brief)" \
+    "exec=$(window_command "$started" TvxStarted Started)" "exec=notepad" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0
+  expect_lines <(window_events "$waited") $'ready\nclose' "the window started with execSync"
+  wait_for_line "$started" 'ready.*' 10 || fail "the window started with exec did not come up"
+  expect_lines <(window_events "$started") ready "the window started with exec"
+  until "$loader" "$inspect" windows 2>/dev/null | grep -q '"Notepad"'; do
+    ((SECONDS < until)) || { fail "Notepad's window was not shown"; return; }
+    sleep 0.1
+  done
+}
+
+# Rules see only shown windows, the one in front first: a program's hidden
+# window neither fires a rule nor takes one from the window the user sees,
+# and an always-on-top window of the class does not either.
+case_hidden_windows() {
+  local hidden shown newer pinned front log profile=$work/hidden.ini
+  new_record log
+  start_window hidden TvxHidden Helper hidden
+  printf '%s\n' "[rule]" "class=TvxHidden" "exec=active" \
+    "[default]" "exec=$(recorder "$log" default)" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0 "a hidden window alone"
+  wait_for_line "$log" "default start .*" 10 || fail "a hidden window alone: default did not run"
+
+  start_window shown TvxDocument "Document - unsaved"
+  start_window newer TvxDocument Helper hidden
+  wait_for_front "Document - unsaved" || fail "the document was not in front to begin with"
+  printf '%s\n' "[in front]" "class=TvxDocument" "mode=active" "exec=close" \
+    "[default]" "exec=$(recorder "$log" not-in-front)" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0 "a newer hidden window"
+  expect_lines <(window_events "$shown") $'ready\nclose' "the shown document"
+  expect_lines <(window_events "$newer") 'ready hidden' "the hidden window of its class"
+
+  start_window pinned TvxPinned Pinned topmost
+  start_window front TvxPinned Front
+  wait_for_front Front || fail "the window below the pinned one was not in front"
+  printf '%s\n' "[in front]" "class=TvxPinned" "mode=active" "exec=$(recorder "$log" pinned)" \
+    "[default]" "exec=$(recorder "$log" not-in-front)" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0 "an always-on-top window"
+  recorders_done
+  grep -q '^pinned start' "$log" || fail "an always-on-top window kept the rule from firing"
+  grep -q '^not-in-front' "$log" && fail "the default section ran: $(tr '\n' ' ' <"$log")"
+}
+
+# A program that has stopped answering, or answers a close request with a
+# question, costs a run about a second, and the section goes on; the
+# question stays, with its window.
+case_hung_and_asking_windows() {
+  local hung asking log word profile=$work/hung.ini
+  new_record log
+  start_window hung TvxHung Hung hangs
+  for word in active next minimize close; do
+    printf '%s\n' "[hung]" "class=TvxHung" "exec=$word" "exec=$(recorder "$log" "$word")" >"$profile"
+    run_within 4000 "$(winpath "$profile")" "$word on a hung window"
+    expect_status 0 "$word on a hung window"
+    wait_for_line "$log" "$word start .*" 10 || fail "the entry after $word on a hung window did not run"
+  done
+  start_window asking TvxAsking "Unsaved work" asks
+  printf '%s\n' "[ask]" "class=TvxAsking" "exec=close" "exec=$(recorder "$log" asked)" >"$profile"
+  run_within 4000 "$(winpath "$profile")" "closing a window that asks"
+  expect_status 0 "closing a window that asks"
+  wait_for_line "$log" "asked start .*" 10 || fail "the entry after closing a window that asks did not run"
+  [[ $(dialogs) == *"dialog TvxQuestion: Save your work?"* ]] || fail "the question is gone: $(dialogs)"
+  window_answers "$asking" TvxAsking
+  expect_lines <(window_events "$asking") $'ready\nclose' "the window that asks"
+}
+
 cases=(
   close_by_class title_only_rule active_mode exec_active exec_sync_waits exec_does_not_wait
   failed_launch_goes_on notice exit_status_one profile_paths code_pages next_cycles
-  next_ignores_case minimize_then_active words_in_default inspect
+  next_ignores_case minimize_then_active words_in_default inspect started_programs_show
+  hidden_windows hung_and_asking_windows
 )
 
 # --- Run ---------------------------------------------------------------------
