@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/inspect/bind/keys.h"
 #include "app/inspect/commands.h"
 #include "app/inspect/explain.h"
 #include "tests/scripted_platform.h"
@@ -30,8 +31,8 @@ class ExplainTest : public testing::TestWithParam<ExplainCase> {};
 // Only questions reach the platform: no launch, close, activation or sleep.
 bool onlyAsks(const std::vector<std::wstring>& calls) {
   for (const std::wstring& call : calls) {
-    if (call.rfind(L"FindShownWindow(", 0) != 0 && call.rfind(L"FindLeastRecentWindow(", 0) != 0 &&
-        call != L"GetForegroundWindow()")
+    if (call.rfind(L"FindShownWindow(", 0) != 0 &&
+        call.rfind(L"FindLeastRecentWindow(", 0) != 0 && call != L"GetForegroundWindow()")
       return false;
   }
   return true;
@@ -425,7 +426,9 @@ TEST(CommandsTest, UsageErrorsPrintNothingOnStandardOutput) {
   const std::vector<std::vector<std::wstring>> wrong = {
       {}, {L"bogus"}, {L"windows", L"--csv"}, {L"windows", L"--tsv", L"x"}, {L"front", L"abc"},
       {L"front", L"3601"}, {L"front", L"-1"}, {L"front", L"1", L"2"}, {L"explain"},
-      {L"explain", L"\rx"}, {L"--help", L"x"}};
+      {L"explain", L"\rx"}, {L"--help", L"x"}, {L"bind", L"Super+T"},
+      {L"bind", L"--replace", L"Super+T"}, {L"bind", L"Super+Hyper+T", L"p.ini"},
+      {L"bind", L"T", L"p.ini"}, {L"unbind"}, {L"unbind", L"Super+"}, {L"bindings", L"x"}};
   for (const std::vector<std::wstring>& arguments : wrong) {
     resetScripted();
     const Printed run = inspect(arguments);
@@ -447,6 +450,47 @@ TEST(CommandsTest, ExplainTakesThePathAsTheLauncherDoes) {
   const Printed run = inspect({L"explain", folder + L"/my", L"profile.ini\rrest"});
   EXPECT_EQ(run.out.substr(0, run.out.find(L'\n')), L"Profile: " + folder + L"/my profile.ini");
   EXPECT_EQ(run.status, 1) << "no rule fires and there is no [default]";
+}
+
+// Keys as people write them, and as the desktops and Windows spell them.
+TEST(KeysTest, ReadsModifiersAndOneKeyInAnyCase) {
+  const struct {
+    const wchar_t* text;
+    const wchar_t* read;  // as keysText gives it back; null: refused
+    const wchar_t* keysym;
+    unsigned virtualKey;
+  } cases[] = {
+      {L"Super+T", L"Super+T", L"t", 'T'},
+      {L"ctrl+ALT+n", L"Ctrl+Alt+N", L"n", 'N'},
+      {L"Shift+Control+Alt+Super+5", L"Super+Ctrl+Alt+Shift+5", L"5", '5'},
+      {L"F12", L"F12", L"F12", 0x7B},
+      {L"Alt+f24", L"Alt+F24", L"F24", 0x87},
+      {L"Super+return", L"Super+Return", L"Return", 0x0D},
+      {L"Super+Page_Down", L"Super+Next", L"Next", 0x22},
+      {L"Ctrl+space", L"Ctrl+space", L"space", 0x20},
+      {L"T", nullptr, L"", 0},
+      {L"Shift+T", nullptr, L"", 0},
+      {L"F25", nullptr, L"", 0},
+      {L"Super+F0", nullptr, L"", 0},
+      {L"Super+Super+T", nullptr, L"", 0},
+      {L"Super+T+U", nullptr, L"", 0},
+      {L"Super+", nullptr, L"", 0},
+      {L"Super+\u00e9", nullptr, L"", 0},
+      {L"Hyper+T", nullptr, L"", 0},
+      {L"", nullptr, L"", 0},
+  };
+  for (const auto& c : cases) {
+    std::wstring problem;
+    const std::optional<KeyChord> keys = parseKeys(c.text, problem);
+    ASSERT_EQ(keys.has_value(), c.read != nullptr) << std::string(c.text, c.text + wcslen(c.text));
+    if (!keys) {
+      EXPECT_FALSE(problem.empty());
+      continue;
+    }
+    EXPECT_EQ(keysText(*keys), c.read);
+    EXPECT_EQ(keys->keysym, c.keysym);
+    EXPECT_EQ(keys->virtualKey, c.virtualKey);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "app/inspect/commands.h"
 
+#include "app/inspect/bind/bind_commands.h"
 #include "app/inspect/explain.h"
 #include "app/inspect/window_table.h"
 #include "platform/services.h"
@@ -23,11 +24,19 @@ const wchar_t kHelp[] =
     L"  explain PROFILE   reads PROFILE as the launcher would and tells which section\n"
     L"                    would run and what each entry would do, and warns of likely\n"
     L"                    mistakes; it starts, closes and activates nothing\n"
+    L"  bind [--replace] KEYS PROFILE\n"
+    L"                    binds KEYS (such as Super+T or Ctrl+Alt+N) to run tarvexel\n"
+    L"                    with PROFILE, at once and for good, the desktop's own way;\n"
+    L"                    --replace replaces a binding of Tarvexel's on those keys\n"
+    L"  unbind KEYS       removes Tarvexel's binding of KEYS, and nothing else\n"
+    L"  bindings          lists the keys Tarvexel bound: keys, profile, desktop\n"
     L"  --help            this text\n"
     L"  --version         the version\n"
     L"\n"
     L"Exit status: explain 0 when a section would run and 1 when none would, as the\n"
-    L"launcher; front 1 when no window is in front; 0 otherwise; 2 for a usage error.\n";
+    L"launcher; front 1 when no window is in front; bind, unbind and bindings 1 when\n"
+    L"the desktop refused (a taken key, a key or desktop it cannot bind, a profile it\n"
+    L"cannot read); 0 otherwise; 2 for a usage error.\n";
 
 int usageError(const Console& console, const std::wstring& problem) {
   console.err(L"tarvexel-inspect: " + problem + L"\nTry: tarvexel-inspect --help\n");
@@ -105,6 +114,9 @@ int runInspect(const std::vector<std::wstring>& arguments, const Console& consol
   if (command == L"windows") return listWindows(rest, console);
   if (command == L"front") return showFront(rest, console);
   if (command == L"explain") return explain(rest, console);
+  if (command == L"bind") return bindKeys(rest, console);
+  if (command == L"unbind") return unbindKeys(rest, console);
+  if (command == L"bindings") return listBindings(rest, console);
   if (command == L"--help" && rest.empty()) {
     console.out(kHelp);
     return 0;

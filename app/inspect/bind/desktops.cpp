@@ -1,0 +1,62 @@
+// Which desktop this is, from each desktop's own signals.
+#include "app/inspect/bind/desktops.h"
+
+#ifdef _WIN32
+
+#include <windows.h>
+
+std::wstring installedLauncher() {
+  std::wstring path(MAX_PATH, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, &path[0], MAX_PATH));
+  return path.substr(0, path.find_last_of(L'\\') + 1) + L"tarvexel.exe";
+}
+
+const KeyBinder* binderOfThisDesktop(std::wstring& desktop) {
+  desktop = L"Windows";
+  return nullptr;
+}
+
+#else
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/posix/utf8.h"
+
+namespace {
+
+const char* environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+}  // namespace
+
+std::wstring installedLauncher() {
+  char path[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  const std::string self = length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "";
+  return utf8::widenLossless(self.substr(0, self.rfind('/') + 1) + "tarvexel");
+}
+
+const KeyBinder* binderOfThisDesktop(std::wstring& desktop) {
+  if (const char* name = environment("XDG_CURRENT_DESKTOP")) {
+    desktop = utf8::widenLossless(name);
+  } else if (environment("SWAYSOCK") != nullptr) {
+    desktop = L"sway";
+  } else if (environment("LABWC_PID") != nullptr) {
+    desktop = L"labwc";
+  } else if (environment("WAYLAND_DISPLAY") != nullptr) {
+    desktop = L"a Wayland compositor that names itself nowhere";
+  } else if (environment("DISPLAY") != nullptr) {
+    desktop = L"an X11 window manager";
+  } else {
+    desktop = L"no desktop (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+  }
+  return nullptr;
+}
+
+#endif

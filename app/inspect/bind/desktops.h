@@ -1,0 +1,12 @@
+// The desktops keys can be bound on, each in a file of its own.
+#ifndef TARVEXEL_APP_INSPECT_BIND_DESKTOPS_H
+#define TARVEXEL_APP_INSPECT_BIND_DESKTOPS_H
+
+#include <string>
+
+#include "app/inspect/bind/binder.h"
+
+// The launcher installed beside this program: the command a binding runs.
+std::wstring installedLauncher();
+
+#endif
