@@ -24,6 +24,12 @@ install(FILES README.md DESTINATION ${doc_dir} RENAME ${readme_name})
 install(FILES LICENSE DESTINATION ${doc_dir} RENAME ${license_name})
 install(DIRECTORY examples/ DESTINATION ${doc_dir}/examples)
 
+if(WIN32)
+  # The installer alone takes NEWS (see nsis.cmake): the zip holds the
+  # programs and what a user needs beside them.
+  install(FILES NEWS DESTINATION ${doc_dir} RENAME NEWS.txt COMPONENT installer EXCLUDE_FROM_ALL)
+endif()
+
 if(NOT WIN32)
   foreach(program ${TARVEXEL_PROGRAMS})
     install(FILES ${PROJECT_BINARY_DIR}/man/${program}.1.gz

@@ -1,6 +1,7 @@
 # The packages CPack makes in a build folder: `cpack -G DEB` in a Linux one
-# (see debian.cmake), `cpack -G ZIP` in a Windows one, named for the
-# processor it was built for (tarvexel-1.0.0-windows-x86_64.zip).
+# (see debian.cmake); in a Windows one `cpack -G ZIP` and the installer,
+# `cpack -G NSIS` (see nsis.cmake), named for the processor it was built for
+# (tarvexel-1.0.0-windows-x86_64.zip and .exe).
 
 set(CPACK_PACKAGE_NAME tarvexel)
 set(CPACK_PACKAGE_VENDOR "The Tarvexel developers")
@@ -22,6 +23,7 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   set(CPACK_SYSTEM_NAME windows-${CMAKE_SYSTEM_PROCESSOR})
+  include(${CMAKE_CURRENT_LIST_DIR}/nsis.cmake)
 else()
   include(${CMAKE_CURRENT_LIST_DIR}/debian.cmake)
 endif()

@@ -49,7 +49,7 @@ esac
 for program in "$wine64" "$server" "$loader"; do
   [[ -x $program ]] || cannot_run "$program is missing (bash .ci/install installs Wine)"
 done
-for tool in Xvfb iconv; do
+for tool in Xvfb iconv makensis; do
   command -v "$tool" >/dev/null || cannot_run "$tool is not installed (bash .ci/install installs it)"
 done
 
@@ -670,11 +670,60 @@ case_hung_and_asking_windows() {
   expect_lines <(window_events "$asking") $'ready\nclose' "the window that asks"
 }
 
+# The installer cpack makes: /S installs the programs, the texts and the
+# examples into Program Files (the 64-bit one for x86_64), a Start-menu
+# folder, and an uninstaller registered with Windows; that uninstaller, /S
+# too, removes all of it. Wine's menu builder, which would copy the
+# shortcuts into the Linux desktop's menu, is kept out.
+case_installer() {
+  local made installer uninstaller log profile=$work/installed.ini until programs='Program Files'
+  [[ $arch == i686 ]] && programs='Program Files (x86)'
+  local folder=$prefix/drive_c/$programs/Tarvexel
+  local menu="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tarvexel"
+  local key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarvexel'
+  made=$(cd "$build" && cpack -G NSIS 2>&1) || { fail "cpack -G NSIS: $made"; return; }
+  installer=$(sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' <<<"$made")
+  WINEDLLOVERRIDES=winemenubuilder.exe=d timeout 60 "$loader" "$installer" /S
+  status=$?
+  expect_status 0 "the installer"
+  expect_lines <(cd "$folder" && find . -mindepth 1 | cut -c3- | sort) "$(
+    cd "${BASH_SOURCE%/*}/../.." && printf '%s\n' tarvexel.exe tarvexel-inspect.exe README.txt \
+      LICENSE.txt NEWS.txt Uninstall.exe examples examples/* | sort)" "installed in $programs"
+  expect_lines <(ls "$menu") $'Examples.lnk\nREADME.lnk\nUninstall.lnk' "the Start-menu folder"
+  grep -qaF "$programs\Tarvexel\README.txt" "$menu/README.lnk" ||
+    fail "the README's shortcut does not name the installed README"
+  uninstaller=$("$loader" reg query "$key" /v UninstallString | tr -d '\r' |
+    sed -n 's/^ *UninstallString *REG_SZ *"\(.*\)"$/\1/p')
+  [[ $uninstaller == "C:\\$programs\\Tarvexel\\Uninstall.exe" ]] ||
+    fail "the uninstaller is registered as [$uninstaller]"
+
+  new_record log
+  printf '%s\n' "[default]" "exec=$(recorder "$log" installed)" >"$profile"
+  timeout 20 "$loader" "$folder/tarvexel.exe" "$(winpath "$profile")"
+  status=$?
+  expect_status 0 "the installed program"
+  wait_for_line "$log" "installed start .*" 10 || fail "the installed program did not run the profile"
+
+  # The uninstaller starts a copy of itself in the temporary folder and
+  # returns: the copy's work shows when the folder has gone, and it has
+  # ended when no Au_.exe runs.
+  WINEDLLOVERRIDES=winemenubuilder.exe=d "$loader" "${uninstaller:-$folder/Uninstall.exe}" /S
+  until=$((SECONDS + 30))
+  while [[ -e $folder ]] && ((SECONDS < until)); do sleep 0.05; done
+  [[ -e $folder ]] && { fail "the uninstaller left $(cd "$folder" && find . | tr '\n' ' ')"; return; }
+  "$loader" "$helpers/probe.exe" "$(winpath "$work/probe.txt")" gone Au_.exe 15000 ||
+    fail "the uninstaller was still running after 15 s"
+  [[ -e $menu ]] && fail "the uninstaller left the Start-menu folder"
+  for key in "$key" 'HKLM\Software\The Tarvexel developers'; do
+    "$loader" reg query "$key" >/dev/null 2>&1 && fail "the uninstaller left $key"
+  done
+}
+
 cases=(
   close_by_class title_only_rule active_mode exec_active exec_sync_waits exec_does_not_wait
   failed_launch_goes_on notice exit_status_one profile_paths code_pages next_cycles
   next_ignores_case minimize_then_active words_in_default inspect started_programs_show
-  hidden_windows hung_and_asking_windows
+  hidden_windows hung_and_asking_windows installer
 )
 
 # --- Run ---------------------------------------------------------------------
