@@ -4,7 +4,7 @@
 #include <new>
 
 #if defined(_WIN32) && !defined(_WIN32_WCE)
-#include <objbase.h>
+#include "platform/win32/com_apartment.h"
 #endif
 
 #include "launcher/launcher.h"
@@ -46,29 +46,10 @@ int runCommandLine(const wchar_t* commandLine) {
 // Desktop Windows enters through the wide wWinMain; Windows CE's WinMain and
 // the POSIX main() both hand over a wide command line as well.
 #if defined(_WIN32) && !defined(_WIN32_WCE)
-namespace {
-
-// The shell may hand a verb to an extension that wants a single-threaded
-// apartment, and fails the launch quietly without one. (Windows CE's COM
-// has only the multithreaded kind, and its shell needs none.)
-class ComApartment {
- public:
-  ComApartment()
-      : joined_(SUCCEEDED(CoInitializeEx(nullptr,
-                                         COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-  ~ComApartment() {
-    if (joined_) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  const bool joined_;
-};
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
+  // The shell may hand a verb to an extension that wants a single-threaded
+  // apartment, and fails the launch quietly without one. (Windows CE's COM
+  // has only the multithreaded kind, and its shell needs none.)
   const ComApartment apartment;
   // Profiles are read in the user's code page, as Notepad wrote them; until
   // told otherwise the C run-time reads text in its own "C" locale. (Windows
