@@ -13,13 +13,20 @@
 //   probe.exe RECORD ask CLASS
 //       posts WM_APP to the window of that class (a helper window answers
 //       it); fails when there is none.
+//   probe.exe RECORD shortcut FILE
+//       records "hotkey 0xHHHH", "program PATH" and "arguments TEXT" of the
+//       shortcut FILE, as the shell reads it.
 //   probe.exe RECORD gone PROGRAM MILLISECONDS
 //       waits that long at most until no process runs PROGRAM (recorder.exe),
 //       so that whatever such a process was to write has been written;
 //       fails when one is still running.
 #include <windows.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <cstdio>
+
+#include "platform/win32/com_apartment.h"
 #include "tests/wine/record.h"
 
 namespace {
@@ -98,6 +105,30 @@ bool answers(HWND window) {
   return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
 }
 
+bool recordShortcut(const std::wstring& file, const std::wstring& shortcut) {
+  const ComApartment apartment;
+  IShellLinkW* link = nullptr;
+  IPersistFile* persisted = nullptr;
+  bool read = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IShellLinkW, reinterpret_cast<void**>(&link))) &&
+              SUCCEEDED(link->QueryInterface(IID_IPersistFile,
+                                             reinterpret_cast<void**>(&persisted))) &&
+              SUCCEEDED(persisted->Load(shortcut.c_str(), STGM_READ));
+  WORD hotKey = 0;
+  wchar_t program[MAX_PATH] = {}, arguments[INFOTIPSIZE] = {}, hex[8];
+  read = read && SUCCEEDED(link->GetHotkey(&hotKey)) &&
+         SUCCEEDED(link->GetPath(program, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
+         SUCCEEDED(link->GetArguments(arguments, INFOTIPSIZE));
+  if (persisted != nullptr) persisted->Release();
+  if (link != nullptr) link->Release();
+  if (!read) return false;
+  std::swprintf(hex, 8, L"0x%04x", hotKey);
+  record(file, std::wstring(L"hotkey ") + hex);
+  record(file, std::wstring(L"program ") + program);
+  record(file, std::wstring(L"arguments ") + arguments);
+  return true;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
@@ -113,6 +144,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     recordDialogs(file);
     return 0;
   }
+  if (mode == L"shortcut" && args.size() == 3) return recordShortcut(file, args[2]) ? 0 : 1;
   if (mode == L"ask" && args.size() == 3) {
     const HWND window = FindWindowW(args[2].c_str(), nullptr);
     return window != nullptr && PostMessageW(window, WM_APP, 0, 0) ? 0 : 1;

@@ -719,11 +719,42 @@ case_installer() {
   done
 }
 
+# A key is the hot key of a shortcut in the Start menu, read back through
+# the shell's own interface; Windows keeps Super for itself, a taken key is
+# refused, and unbind leaves no shortcut.
+case_bind_key() {
+  local profile=$work/bound.ini out=$work/bind.txt record shortcut
+  local programs="$prefix/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+  printf '%s\n' "[default]" "exec=notepad" >"$profile"
+  bind_command() { "$loader" "$inspect" "$@" 2>&1 | tr -d '\r' >"$out"; status=${PIPESTATUS[0]}; }
+  bind_command bind ctrl+alt+t "$(winpath "$profile")"
+  expect_status 0 "bind ctrl+alt+t: $(<"$out")"
+  shortcut="$programs/Tarvexel Ctrl+Alt+T.lnk"
+  [[ -f $shortcut ]] || { fail "no shortcut in the Start menu: $(ls "$programs")"; return; }
+  new_record record
+  "$loader" "$helpers/probe.exe" "$(winpath "$record")" shortcut "$(winpath "$shortcut")" ||
+    fail "the shell cannot read the shortcut"
+  expect_lines "$record" "hotkey 0x0654"$'\n'"program $(winpath "$tarvexel")"$'\n'"arguments $(
+    winpath "$profile")" "the shortcut"
+  bind_command bind Super+Y "$(winpath "$profile")"
+  expect_status 1 "bind Super+Y"
+  grep -q 'only Ctrl, Alt and Shift: Ctrl+Alt+Y would work' "$out" || fail "Super+Y: $(<"$out")"
+  bind_command bind Ctrl+Alt+T "$(winpath "$profile")"
+  expect_status 1 "a second bind of the key"
+  bind_command bindings
+  expect_lines "$out" "Ctrl+Alt+T	$(winpath "$profile")	Windows" "bindings"
+  bind_command unbind Ctrl+Alt+T
+  expect_status 0 "unbind"
+  [[ -e $shortcut ]] && fail "unbind left the shortcut"
+  bind_command bindings
+  expect_lines "$out" "No keys of Tarvexel's on Windows." "bindings after unbind"
+}
+
 cases=(
   close_by_class title_only_rule active_mode exec_active exec_sync_waits exec_does_not_wait
   failed_launch_goes_on notice exit_status_one profile_paths code_pages next_cycles
   next_ignores_case minimize_then_active words_in_default inspect started_programs_show
-  hidden_windows hung_and_asking_windows installer
+  hidden_windows hung_and_asking_windows installer bind_key
 )
 
 # --- Run ---------------------------------------------------------------------

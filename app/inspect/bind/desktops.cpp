@@ -13,7 +13,7 @@ std::wstring installedLauncher() {
 
 const KeyBinder* binderOfThisDesktop(std::wstring& desktop) {
   desktop = L"Windows";
-  return nullptr;
+  return windowsBinder();
 }
 
 #else

@@ -6,6 +6,8 @@
 
 #include "app/inspect/bind/binder.h"
 
+const KeyBinder* windowsBinder();
+
 // The launcher installed beside this program: the command a binding runs.
 std::wstring installedLauncher();
 

@@ -138,6 +138,30 @@ std::optional<KeyChord> parseKeys(const std::wstring& text, std::wstring& proble
   return keys;
 }
 
+std::optional<KeyChord> keysOfVirtualKey(unsigned virtualKey, bool ctrl, bool alt, bool shift) {
+  KeyChord keys;
+  keys.ctrl = ctrl;
+  keys.alt = alt;
+  keys.shift = shift;
+  keys.virtualKey = virtualKey;
+  const bool letterOrDigit =
+      (virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9');
+  if (letterOrDigit) {
+    keys.keysym = std::wstring(1, static_cast<wchar_t>(std::towlower(virtualKey)));
+  } else if (isFunctionKey(keys)) {
+    keys.keysym = L"F" + std::to_wstring(virtualKey - kVirtualF1 + 1);
+  } else {
+    for (const NamedKey& key : kNamedKeys) {
+      if (key.virtualKey == virtualKey) {
+        keys.keysym = key.keysym;
+        break;
+      }
+    }
+  }
+  if (keys.keysym.empty()) return std::nullopt;
+  return keys;
+}
+
 std::wstring keysText(const KeyChord& keys) {
   std::wstring text;
   if (keys.super) text += L"Super+";

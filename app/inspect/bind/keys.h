@@ -25,6 +25,10 @@ struct KeyChord {
 // in any letter case. Empty, with `problem` saying why, for anything else.
 std::optional<KeyChord> parseKeys(const std::wstring& text, std::wstring& problem);
 
+// The chord of a virtual-key code and modifiers, as Windows keeps a
+// shortcut's hot key; empty for a key parseKeys would not take.
+std::optional<KeyChord> keysOfVirtualKey(unsigned virtualKey, bool ctrl, bool alt, bool shift);
+
 // The chord as a person reads it: "Super+T", "Ctrl+Alt+F5".
 std::wstring keysText(const KeyChord& keys);
 
