@@ -2,7 +2,12 @@
 
 #include <cstdint>
 
+#include "launcher/vocabulary.h"
+
 namespace {
+
+using vocabulary::Mode;
+using vocabulary::WindowWord;
 
 // The longest wait that is not INFINITE: no profile may make us wait for ever.
 constexpr std::int64_t kLongestSleep = INFINITE - 1;
@@ -39,18 +44,34 @@ void activateLeastRecent(const Selection& rule) {
   ActivateWindow(least != nullptr ? least : rule.window);
 }
 
-void exec(const ProfileString& value, const Selection& selection) {
+void actOnWindow(WindowWord word, const Selection& selection) {
   const HWND window = selection.window;
-  if (window != nullptr && value == L"close") {
-    SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseAnswerMilliseconds,
-                        nullptr);
-  } else if (window != nullptr && value == L"active") {
-    ActivateWindow(window);
-  } else if (window != nullptr && value == L"next") {
-    activateLeastRecent(selection);
-  } else if (window != nullptr && value == L"minimize") {
-    // Asked without waiting: nothing after it needs the window minimised.
-    ShowWindowAsync(window, SW_MINIMIZE);
+  switch (word) {
+    case WindowWord::close:
+      SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseAnswerMilliseconds,
+                          nullptr);
+      break;
+    case WindowWord::active:
+      ActivateWindow(window);
+      break;
+    case WindowWord::next:
+      activateLeastRecent(selection);
+      break;
+    case WindowWord::minimize:
+      // Asked without waiting: nothing after it needs the window minimised.
+      ShowWindowAsync(window, SW_MINIMIZE);
+      break;
+    case WindowWord::none:
+      break;
+  }
+}
+
+// The window words act on a rule's window; every other value, and every
+// value without a window, is a program to start.
+void exec(const ProfileString& value, const Selection& selection) {
+  const WindowWord word = vocabulary::windowWordOf(value);
+  if (selection.window != nullptr && word != WindowWord::none) {
+    actOnWindow(word, selection);
   } else {
     launchAndForget(std::wstring(value));
   }
@@ -60,37 +81,40 @@ void exec(const ProfileString& value, const Selection& selection) {
 
 Selection selectSection(Profile& profile, const RuleObserver& observe) {
   const ProfileString noName;
-  const ProfileString execMode = L"exec";
+  const ProfileString defaultMode(vocabulary::kDefaultMode);
   for (const ProfileSection& section : profile.sections()) {
-    if (section.name == L"default") continue;
+    if (section.name == vocabulary::kDefaultSection) continue;
     // Asking with storeDefault records the missing keys in the section; the
     // runner passes over them, so they change nothing that runs.
-    const ProfileString& className = profile.getValueOr(section.name, L"class", noName, true);
-    const ProfileString& title = profile.getValueOr(section.name, L"title", noName, true);
-    if (className.empty() && title.empty()) continue;
-    const ProfileString& mode = profile.getValueOr(section.name, L"mode", execMode, true);
+    const ProfileString& className =
+        profile.getValueOr(section.name, vocabulary::kClass, noName, true);
+    const ProfileString& title = profile.getValueOr(section.name, vocabulary::kTitle, noName, true);
+    if (!vocabulary::isWindowRule(section.name, className, title)) continue;
+    const ProfileString& modeValue =
+        profile.getValueOr(section.name, vocabulary::kMode, defaultMode, true);
+    const Mode mode = vocabulary::modeOf(modeValue);
     const HWND window = FindShownWindow(orAny(className), orAny(title));
     // The window in front is asked for only where it matters: an "active" rule
     // whose window exists.
     const HWND foreground =
-        window != nullptr && mode == L"active" ? GetForegroundWindow() : nullptr;
+        window != nullptr && mode == Mode::active ? GetForegroundWindow() : nullptr;
     const bool fires =
-        window != nullptr && (mode == L"exec" || (mode == L"active" && window == foreground));
-    if (observe) observe({section, className, title, mode, window, foreground, fires});
+        window != nullptr && (mode == Mode::exec || (mode == Mode::active && window == foreground));
+    if (observe) observe({section, className, title, modeValue, window, foreground, fires});
     if (fires) return {section.entries, window, className, title};
   }
-  return {profile.findSection(L"default", false), nullptr};
+  return {profile.findSection(vocabulary::kDefaultSection, false), nullptr};
 }
 
 void selectAndRun(Profile& profile) { runSection(selectSection(profile)); }
 
 void runSection(const Selection& selection) {
   for (const ProfileEntry& entry : selection.entries) {
-    if (entry.key == L"exec") {
+    if (entry.key == vocabulary::kExec) {
       exec(entry.value, selection);
-    } else if (entry.key == L"execSync") {
+    } else if (entry.key == vocabulary::kExecSync) {
       launchAndWait(std::wstring(entry.value));
-    } else if (entry.key == L"sleep") {
+    } else if (entry.key == vocabulary::kSleep) {
       Sleep(sleepMilliseconds(entry.value));
     }
   }

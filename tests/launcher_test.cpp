@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/inspect/explain.h"
+#include "app/inspect/profile_facts.h"
 #include "launcher/launcher.h"
 #include "tests/scripted_platform.h"
 #include "tests/temp_file.h"
@@ -152,6 +155,44 @@ TEST_P(SelectTest, AnObserverChangesNothing) {
   EXPECT_EQ(heard, std::count_if(calls.begin(), calls.end(), [](const std::wstring& call) {
               return call.rfind(L"FindShownWindow", 0) == 0;
             })) << "one check for each rule looked at";
+}
+
+// What the launcher chose, in the words explain uses for it.
+std::wstring chosenInWords(Profile& profile) {
+  try {
+    const Selection selection = selectSection(profile);
+    for (const ProfileSection& section : profile.sections()) {
+      if (&section.entries != &selection.entries) continue;
+      std::wstringstream words;
+      words << L"Would run: " << sectionLabel(section.name) << L", ";
+      if (selection.window == nullptr) {
+        words << L"as no rule fires";
+      } else {
+        words << L"against 0x" << std::hex << reinterpret_cast<std::uintptr_t>(selection.window);
+      }
+      return words.str();
+    }
+  } catch (const ProfileLookupError&) {
+  }
+  return L"Would run: nothing";
+}
+
+// explain tells of every row what the launcher does there: the same
+// section, against the same window.
+TEST_P(SelectTest, ExplainAgreesWithTheLauncher) {
+  const SelectCase& c = GetParam();
+  const auto setUp = [&c] {
+    resetScripted();
+    for (const ScriptedWindow& w : c.windows) scripted().addWindow(w.className, w.title);
+    scripted().foreground = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(c.foreground));
+  };
+  const TempFile file(c.profile);
+  setUp();
+  Profile profile(file.widePath());
+  const std::wstring chosen = chosenInWords(profile);
+  setUp();
+  const std::wstring report = explainProfile(file.widePath()).report;
+  EXPECT_NE(report.find(L"\n" + chosen), std::wstring::npos) << "launcher: " << chosen;
 }
 
 TEST(SelectTest, TheObserverHearsEveryRuleAsTheWalkDecides) {

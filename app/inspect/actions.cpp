@@ -3,8 +3,11 @@
 #include "app/inspect/profile_facts.h"
 #include "app/inspect/window_table.h"
 #include "launcher/launcher.h"
+#include "launcher/vocabulary.h"
 
 namespace {
+
+using vocabulary::WindowWord;
 
 std::wstring wordList(const std::vector<std::wstring>& words) {
   std::wstring text;
@@ -48,17 +51,23 @@ std::wstring waitFor(OpenPlan::Outcome outcome) {
   }
 }
 
-// The words "close", "active", "next" and "minimize" act on the rule's
-// window, and only there; empty for any other value.
+// The window words act on the rule's window, and only there; empty for any
+// other value.
 std::wstring windowAction(const std::wstring& value, const std::wstring& window,
                          const std::wstring& next) {
-  if (value == L"close") return L"asks " + window + L" to close (its program may decline)";
-  if (value == L"active") return L"brings " + window + L" to the front";
-  if (value == L"next") {
-    return L"brings forward " + next + L": of the windows the rule matches, the one you have "
-           L"gone longest without";
+  switch (vocabulary::windowWordOf(value)) {
+    case WindowWord::close:
+      return L"asks " + window + L" to close (its program may decline)";
+    case WindowWord::active:
+      return L"brings " + window + L" to the front";
+    case WindowWord::next:
+      return L"brings forward " + next + L": of the windows the rule matches, the one you have "
+             L"gone longest without";
+    case WindowWord::minimize:
+      return L"minimises " + window;
+    case WindowWord::none:
+      break;
   }
-  if (value == L"minimize") return L"minimises " + window;
   return {};
 }
 
@@ -70,24 +79,24 @@ std::wstring describeSleep(const std::wstring& value) {
 }
 
 std::wstring describeOther(const std::wstring& key) {
-  if (key == L"class" || key == L"title" || key == L"mode") {
+  if (isOneOf(key, vocabulary::kRuleKeys)) {
     return L"does nothing when the section runs: it belongs to the rule";
   }
-  return L"does nothing: only exec, execSync and sleep are commands";
+  return L"does nothing: only " + listOf(vocabulary::kCommandKeys, L"and") + L" are commands";
 }
 
 std::wstring describeEntry(const ProfileEntry& entry, const RuleWindows& rule,
                            const std::vector<WindowDescription>& windows) {
   const std::wstring value(entry.value);
-  if (entry.key == L"exec") {
+  if (entry.key == vocabulary::kExec) {
     const std::wstring action =
         rule.window != nullptr ? windowAction(value, windowInWords(rule.window, windows),
                                               windowInWords(rule.next, windows))
                                : L"";
     return action.empty() ? describeLaunch(value, false) : action;
   }
-  if (entry.key == L"execSync") return describeLaunch(value, true);
-  if (entry.key == L"sleep") return describeSleep(value);
+  if (entry.key == vocabulary::kExecSync) return describeLaunch(value, true);
+  if (entry.key == vocabulary::kSleep) return describeSleep(value);
   return describeOther(std::wstring(entry.key));
 }
 

@@ -8,6 +8,7 @@
 #include "app/inspect/warnings.h"
 #include "app/inspect/window_table.h"
 #include "launcher/launcher.h"
+#include "launcher/vocabulary.h"
 #include "platform/services.h"
 #include "profile/profile.h"
 
@@ -31,7 +32,10 @@ LPCWSTR orAny(const std::wstring& name) { return name.empty() ? nullptr : name.c
 
 bool hasNext(const ProfileEntries& entries) {
   for (const ProfileEntry& entry : entries) {
-    if (entry.key == L"exec" && entry.value == L"next") return true;
+    if (entry.key == vocabulary::kExec &&
+        vocabulary::windowWordOf(entry.value) == vocabulary::WindowWord::next) {
+      return true;
+    }
   }
   return false;
 }
@@ -64,7 +68,7 @@ std::wstring ruleHeading(const RuleSeen& rule, const Profile& asWritten) {
   if (!rule.title.empty()) text += L"title " + quoted(rule.title) + L", ";
   text += L"mode " + quoted(rule.mode);
   const ProfileSection* section = sectionNamed(asWritten, rule.section);
-  if (section != nullptr && firstValue(section->entries, L"mode") == nullptr) {
+  if (section != nullptr && firstValue(section->entries, vocabulary::kMode) == nullptr) {
     text += L" (not given, the default)";
   }
   return text + L"\n";
@@ -96,9 +100,9 @@ std::wstring verdict(const RuleSeen& rule, const std::vector<WindowDescription>&
   }
   std::wstring text = L"    finds " + windowInWords(rule.window, windows) + L"\n";
   if (rule.fires) return text + L"    fires\n";
-  if (rule.mode != L"active") {
-    return text + L"    does not fire: mode " + quoted(rule.mode) +
-           L" never fires (only \"exec\" and \"active\" do)\n";
+  if (vocabulary::modeOf(rule.mode) != vocabulary::Mode::active) {
+    return text + L"    does not fire: mode " + quoted(rule.mode) + L" never fires (only " +
+           listOf(vocabulary::kModeWords, L"and", true) + L" do)\n";
   }
   if (rule.foreground == nullptr) return text + L"    does not fire: no window is in front\n";
   return text + L"    does not fire: mode \"active\", and another window is in front: " +
@@ -186,7 +190,8 @@ Explanation explainProfile(const std::wstring& path) {
   const std::vector<WindowDescription> windows = ListTopLevelWindows();
   const bool ruleFires = !choice.rules.empty() && choice.rules.back().fires;
   const ProfileSection* chosen =
-      choice.runs ? sectionNamed(asWritten, ruleFires ? choice.rules.back().section : L"default")
+      choice.runs ? sectionNamed(asWritten, ruleFires ? std::wstring_view(choice.rules.back().section)
+                                                      : vocabulary::kDefaultSection)
                   : nullptr;
   RuleWindows rule{choice.window, nullptr};
   if (ruleFires && hasNext(chosen->entries)) {

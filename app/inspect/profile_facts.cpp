@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cwctype>
 
+#include "launcher/vocabulary.h"
+
 const ProfileString* firstValue(const ProfileEntries& entries, std::wstring_view key) {
   for (const ProfileEntry& entry : entries) {
     if (entry.key == key) return &entry.value;
@@ -17,11 +19,15 @@ const ProfileSection* sectionNamed(const Profile& profile, std::wstring_view nam
   return nullptr;
 }
 
+std::wstring_view valueOr(const ProfileEntries& entries, std::wstring_view key,
+                         std::wstring_view fallback) {
+  const ProfileString* value = firstValue(entries, key);
+  return value != nullptr ? std::wstring_view(*value) : fallback;
+}
+
 bool isWindowRule(const ProfileSection& section) {
-  if (section.name == L"default") return false;
-  const ProfileString* className = firstValue(section.entries, L"class");
-  const ProfileString* title = firstValue(section.entries, L"title");
-  return (className != nullptr && !className->empty()) || (title != nullptr && !title->empty());
+  return vocabulary::isWindowRule(section.name, valueOr(section.entries, vocabulary::kClass, {}),
+                                  valueOr(section.entries, vocabulary::kTitle, {}));
 }
 
 std::wstring sectionLabel(std::wstring_view name) {

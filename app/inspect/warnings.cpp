@@ -4,43 +4,36 @@
 
 #include "app/inspect/profile_facts.h"
 #include "launcher/launcher.h"
+#include "launcher/vocabulary.h"
 #include "platform/services.h"
 
 namespace {
 
+using vocabulary::Mode;
 using Warnings = std::vector<std::wstring>;
 
-const wchar_t* const kKeys[] = {L"class", L"title", L"mode", L"exec", L"execSync", L"sleep"};
-// In a rule these act on its window; anywhere else they name programs.
-const wchar_t* const kWindowWords[] = {L"close", L"active", L"next", L"minimize"};
-
 // The known word that `text` differs from only in case or surrounding
-// blanks, or null.
-template <std::size_t N>
-const wchar_t* nearMiss(std::wstring_view text, const wchar_t* const (&words)[N]) {
-  for (const wchar_t* word : words) {
-    if (text != word && loosened(text) == loosened(word)) return word;
-  }
-  return nullptr;
+// blanks; empty when there is none.
+std::wstring_view nearMiss(std::wstring_view text, std::wstring_view word) {
+  return text != word && loosened(text) == loosened(word) ? word : std::wstring_view();
 }
 
 template <std::size_t N>
-bool isOneOf(std::wstring_view text, const wchar_t* const (&words)[N]) {
-  for (const wchar_t* word : words) {
-    if (text == word) return true;
+std::wstring_view nearMiss(std::wstring_view text, const std::wstring_view (&words)[N]) {
+  for (const std::wstring_view word : words) {
+    if (!nearMiss(text, word).empty()) return word;
   }
-  return false;
+  return {};
 }
 
-std::wstring valueOr(const ProfileEntries& entries, const wchar_t* key, const wchar_t* fallback) {
-  const ProfileString* value = firstValue(entries, key);
-  return value != nullptr ? std::wstring(*value) : fallback;
+std::wstring_view nearMissKey(std::wstring_view key) {
+  const std::wstring_view rule = nearMiss(key, vocabulary::kRuleKeys);
+  return rule.empty() ? nearMiss(key, vocabulary::kCommandKeys) : rule;
 }
 
 // True when the name looks meant as "default".
 bool checkName(const ProfileSection& section, Warnings& out) {
-  static const wchar_t* const kDefault[] = {L"default"};
-  if (nearMiss(section.name, kDefault) == nullptr) return false;
+  if (nearMiss(section.name, vocabulary::kDefaultSection).empty()) return false;
   out.push_back(sectionLabel(section.name) + L" is not [default]: section names are exact, so it "
                 L"never runs as the fallback");
   return true;
@@ -48,7 +41,8 @@ bool checkName(const ProfileSection& section, Warnings& out) {
 
 void checkKeys(const ProfileSection& section, Warnings& out) {
   for (const ProfileEntry& entry : section.entries) {
-    if (const wchar_t* meant = nearMiss(entry.key, kKeys)) {
+    const std::wstring_view meant = nearMissKey(entry.key);
+    if (!meant.empty()) {
       out.push_back(sectionLabel(section.name) + L" key " + quoted(entry.key) + L" is not " +
                     quoted(meant) + L": keys are exact (capitals and blanks count), so this "
                     L"entry does nothing");
@@ -57,7 +51,7 @@ void checkKeys(const ProfileSection& section, Warnings& out) {
 }
 
 void checkDefault(const ProfileSection& section, Warnings& out) {
-  for (const wchar_t* key : {L"class", L"title"}) {
+  for (const std::wstring_view key : {vocabulary::kClass, vocabulary::kTitle}) {
     if (firstValue(section.entries, key) != nullptr) {
       out.push_back(L"[default] has a " + std::wstring(key) +
                     L": [default] is never a window rule, so it does nothing there");
@@ -69,48 +63,52 @@ void checkDefault(const ProfileSection& section, Warnings& out) {
 void checkWindowWords(const ProfileSection& section, bool rule, Warnings& out) {
   for (const ProfileEntry& entry : section.entries) {
     const bool startsProgram =
-        (entry.key == L"exec" && !rule) || entry.key == L"execSync";
-    if (!startsProgram || !isOneOf(entry.value, kWindowWords)) continue;
+        (entry.key == vocabulary::kExec && !rule) || entry.key == vocabulary::kExecSync;
+    if (!startsProgram || !isOneOf(entry.value, vocabulary::kWindowWords)) continue;
     const std::wstring value(entry.value);
     out.push_back(sectionLabel(section.name) + L" " + std::wstring(entry.key) + L"=" + value +
                   L" starts a program named " + quoted(value) + L": the word acts on a "
-                  L"window only as exec=" + value + L" in a window rule");
+                  L"window only as " + std::wstring(vocabulary::kExec) + L"=" + value +
+                  L" in a window rule");
   }
 }
 
 bool hasCommand(const ProfileSection& section) {
-  for (const wchar_t* key : {L"exec", L"execSync", L"sleep"}) {
+  for (const std::wstring_view key : vocabulary::kCommandKeys) {
     if (firstValue(section.entries, key) != nullptr) return true;
   }
   return false;
 }
 
 void checkRule(const ProfileSection& section, Warnings& out) {
-  const std::wstring mode = valueOr(section.entries, L"mode", L"exec");
-  if (mode != L"exec" && mode != L"active") {
-    out.push_back(sectionLabel(section.name) + L" mode " + quoted(mode) +
-                  L" never fires: only \"exec\" and \"active\" do");
+  const std::wstring_view mode =
+      valueOr(section.entries, vocabulary::kMode, vocabulary::kDefaultMode);
+  if (vocabulary::modeOf(mode) == Mode::never) {
+    out.push_back(sectionLabel(section.name) + L" mode " + quoted(mode) + L" never fires: only " +
+                  listOf(vocabulary::kModeWords, L"and", true) + L" do");
   }
   if (!hasCommand(section)) {
-    out.push_back(sectionLabel(section.name) + L" has no exec, execSync or sleep: when it fires "
-                  L"it does nothing, and [default] does not run either");
+    out.push_back(sectionLabel(section.name) + L" has no " +
+                  listOf(vocabulary::kCommandKeys, L"or") + L": when it fires it does nothing, " +
+                  L"and " + sectionLabel(vocabulary::kDefaultSection) + L" does not run either");
   }
 }
 
 // A later rule with the same class and title fires only when the earlier
 // one does not; with the same mode, or after one in "exec" mode, never.
 void checkShadowed(const ProfileSections& sections, const ProfileSection& section, Warnings& out) {
-  const std::wstring className = valueOr(section.entries, L"class", L"");
-  const std::wstring title = valueOr(section.entries, L"title", L"");
-  const std::wstring mode = valueOr(section.entries, L"mode", L"exec");
+  const auto keysOf = [](const ProfileSection& rule) {
+    return std::make_pair(valueOr(rule.entries, vocabulary::kClass, {}),
+                          valueOr(rule.entries, vocabulary::kTitle, {}));
+  };
+  const auto modeOf = [](const ProfileSection& rule) {
+    return valueOr(rule.entries, vocabulary::kMode, vocabulary::kDefaultMode);
+  };
   for (const ProfileSection& earlier : sections) {
     if (&earlier == &section) return;
-    if (!isWindowRule(earlier) || valueOr(earlier.entries, L"class", L"") != className ||
-        valueOr(earlier.entries, L"title", L"") != title) {
-      continue;
-    }
-    const std::wstring earlierMode = valueOr(earlier.entries, L"mode", L"exec");
-    if (earlierMode == mode || earlierMode == L"exec") {
+    if (!isWindowRule(earlier) || keysOf(earlier) != keysOf(section)) continue;
+    if (modeOf(earlier) == modeOf(section) ||
+        vocabulary::modeOf(modeOf(earlier)) == Mode::exec) {
       out.push_back(sectionLabel(section.name) + L" never fires: " + sectionLabel(earlier.name) +
                     L" before it looks for the same window and fires whenever it would");
       return;
@@ -122,8 +120,10 @@ void checkShadowed(const ProfileSections& sections, const ProfileSection& sectio
 // not run today as in the one that does: every section is checked.
 void checkLaunches(const ProfileSection& section, bool rule, Warnings& out) {
   for (const ProfileEntry& entry : section.entries) {
-    if (entry.key != L"exec" && entry.key != L"execSync") continue;
-    if (entry.key == L"exec" && rule && isOneOf(entry.value, kWindowWords)) continue;
+    if (entry.key != vocabulary::kExec && entry.key != vocabulary::kExecSync) continue;
+    if (entry.key == vocabulary::kExec && rule && isOneOf(entry.value, vocabulary::kWindowWords)) {
+      continue;
+    }
     const CommandParts parts = splitCommand(std::wstring(entry.value));
     if (parts.file.empty()) continue;
     const OpenPlan plan = PlanOpen(parts.file, parts.parameters);
@@ -148,7 +148,7 @@ std::vector<std::wstring> profileWarnings(const Profile& profile) {
     const bool rule = isWindowRule(section);
     const bool meantAsDefault = checkName(section, out);
     checkKeys(section, out);
-    if (section.name == L"default") {
+    if (section.name == vocabulary::kDefaultSection) {
       checkDefault(section, out);
     } else if (rule) {
       checkRule(section, out);
@@ -156,7 +156,9 @@ std::vector<std::wstring> profileWarnings(const Profile& profile) {
     } else if (!meantAsDefault) {
       checkOrdinary(section, out);
     }
-    if (rule || section.name == L"default") checkWindowWords(section, rule, out);
+    if (rule || section.name == vocabulary::kDefaultSection) {
+      checkWindowWords(section, rule, out);
+    }
     checkLaunches(section, rule, out);
   }
   return out;
