@@ -30,7 +30,7 @@ if(WIN32)
   install(FILES NEWS DESTINATION ${doc_dir} RENAME NEWS.txt COMPONENT installer EXCLUDE_FROM_ALL)
 endif()
 
-if(NOT WIN32)
+if(TARVEXEL_MAN_PAGES)
   foreach(program ${TARVEXEL_PROGRAMS})
     install(FILES ${PROJECT_BINARY_DIR}/man/${program}.1.gz
       DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -38,6 +38,9 @@ if(NOT WIN32)
   install(FILES ${PROJECT_BINARY_DIR}/man/tarvexel.5.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
   install(FILES ${PROJECT_BINARY_DIR}/man/tarvexel-desktops.7.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man7)
+endif()
+
+if(NOT WIN32)
   # Debian's own documents go into the Debian package only.
   install(FILES
       ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
