@@ -1,6 +1,5 @@
 // The program's whole life: the command line names a profile; run it and
 // say through the exit status whether that worked.
-#include <clocale>
 #include <new>
 
 #include "launcher/launcher.h"
@@ -43,10 +42,6 @@ int runCommandLine(const wchar_t* commandLine) {
 // the POSIX main() both hand over a wide command line as well.
 #if defined(_WIN32) && !defined(_WIN32_WCE)
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
-  // Profiles are read in the user's code page, as Notepad wrote them; until
-  // told otherwise the C run-time reads text in its own "C" locale. (Windows
-  // CE's run-time has no locales to choose from.)
-  std::setlocale(LC_ALL, "");
   // Memory running out ends the run as a failure, quietly.
   try {
     return runCommandLine(commandLine);
