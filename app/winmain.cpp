@@ -1,6 +1,5 @@
 // The program's whole life: the command line names a profile; run it and
 // say through the exit status whether that worked.
-#include <clocale>
 #include <new>
 
 #if defined(_WIN32) && !defined(_WIN32_WCE)
@@ -51,10 +50,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
   // apartment, and fails the launch quietly without one. (Windows CE's COM
   // has only the multithreaded kind, and its shell needs none.)
   const ComApartment apartment;
-  // Profiles are read in the user's code page, as Notepad wrote them; until
-  // told otherwise the C run-time reads text in its own "C" locale. (Windows
-  // CE's run-time has no locales to choose from.)
-  std::setlocale(LC_ALL, "");
   // Memory running out ends the run as a failure, quietly.
   try {
     return runCommandLine(commandLine);

@@ -64,6 +64,7 @@ constexpr ULONG SEE_MASK_FLAG_NO_UI = 0x00000400;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_MINIMIZE = 6;
 constexpr UINT SMTO_ABORTIFHUNG = 0x0002;
+constexpr UINT CP_UTF8 = 65001;
 
 // The shell request record, field for field as the Windows shell takes it;
 // the fields this port does not use stay in place so code that fills the
@@ -176,11 +177,20 @@ OpenPlan PlanOpen(const std::wstring& file, const std::wstring& parameters);
 // in huge pages where the system offers them.
 std::pmr::memory_resource* arenaBlocks();
 
+// What a text file's bytes were read as: a Windows code page number, CP_UTF8
+// for UTF-8, and whether a UTF-8 byte-order mark announced it.
+struct TextEncoding {
+  UINT codePage = CP_UTF8;
+  bool byteOrderMark = false;
+};
+
 // Reads a text file as wide characters, a block at a time. The file is open
 // from construction to destruction; isOpen() tells whether opening worked.
-// Decoding is the platform's: UTF-8 on POSIX systems (a byte-order mark
-// skipped, CR LF read as LF, a malformed byte read as U+FFFD); the C
-// run-time's text mode under the user's locale on Windows.
+// On both platforms CR LF reads as LF, and a read error counts as the end.
+// POSIX systems read UTF-8 (a byte-order mark skipped, a malformed byte read
+// as U+FFFD). Windows reads as Notepad saves: UTF-8 after a byte-order mark,
+// or when the first block holds bytes outside ASCII that all fit UTF-8;
+// otherwise the system's ANSI code page. There a Ctrl-Z ends the text.
 class WideTextFile {
  public:
   explicit WideTextFile(const std::wstring& path);
@@ -191,24 +201,32 @@ class WideTextFile {
   bool isOpen() const;
   // Why opening failed, as an errno value; 0 when the file is open.
   int error() const { return error_; }
+  // How the bytes are read, known once the file is open: always UTF-8 on
+  // POSIX systems.
+  TextEncoding encoding() const { return encoding_; }
   // Stores up to `capacity` characters in `out` and returns how many; 0 means
-  // the end of the file, which a read error counts as.
+  // the end of the file, which a read error counts as. `capacity` is at least
+  // 4: on Windows a character's bytes are decoded together, and one may be
+  // two wchar_t.
   std::size_t read(wchar_t* out, std::size_t capacity);
 
  private:
-  int error_ = 0;
-#ifdef _WIN32
-  std::FILE* file_ = nullptr;
-#else
   bool fill();
 
-  int fd_ = -1;
-  bool atStart_ = true;
-  bool pendingCarriageReturn_ = false;
+  int error_ = 0;
+  TextEncoding encoding_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   std::size_t capacity_ = 0;
   std::unique_ptr<unsigned char[]> bytes_;
+#ifdef _WIN32
+  std::FILE* file_ = nullptr;
+  bool doubleByte_ = false;  // an ANSI code page whose characters may take two bytes
+  bool atEnd_ = false;       // the file has no more bytes, or a Ctrl-Z ended the text
+#else
+  int fd_ = -1;
+  bool atStart_ = true;
+  bool pendingCarriageReturn_ = false;
 #endif
 };
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/services.h"
 #include "profile/reader.h"
 
 // Room for a lookup error's text and its terminator, as the original buffer had.
@@ -80,6 +81,8 @@ class Profile {
   // a failed open, or 0.
   std::size_t refusedLine() const { return refusedLine_; }
   int openError() const { return openError_; }
+  // How the file's bytes were read, for the companion program to tell.
+  TextEncoding encoding() const { return encoding_; }
   const ProfileSections& sections() const { return sections_; }
 
   ProfileEntries& findSection(std::wstring_view name, bool create);
@@ -112,6 +115,7 @@ class Profile {
   bool loadFailed_ = false;
   std::size_t refusedLine_ = 0;
   int openError_ = 0;
+  TextEncoding encoding_;
   // Declared before what it holds, so that it goes last.
   std::pmr::monotonic_buffer_resource arena_;
   ProfileSections sections_;

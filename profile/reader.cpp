@@ -127,6 +127,7 @@ void loadLines(Profile& profile, const LineSink& take) {
     profile.openError_ = file.error();
     return;
   }
+  profile.encoding_ = file.encoding();
   LineSplitter splitter(take);
   // Small: the calls that file each line run below it on the stack, and a
   // deep block would put them on pages the run has not touched yet.

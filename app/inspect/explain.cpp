@@ -61,6 +61,15 @@ std::wstring loadLine(const Profile& profile) {
          names + L"\n";
 }
 
+// How the launcher reads the file's bytes, once it opens.
+std::wstring encodingLine(const Profile& profile) {
+  if (profile.openError() != 0) return {};
+  const TextEncoding encoding = profile.encoding();
+  if (encoding.byteOrderMark) return L"Encoding: UTF-8 (byte-order mark)\n";
+  if (encoding.codePage == CP_UTF8) return L"Encoding: UTF-8\n";
+  return L"Encoding: ANSI code page " + std::to_wstring(encoding.codePage) + L"\n";
+}
+
 // The rule's names as written, with its mode, noting a mode left out.
 std::wstring ruleHeading(const RuleSeen& rule, const Profile& asWritten) {
   std::wstring text = L"  " + sectionLabel(rule.section) + L": ";
@@ -178,7 +187,7 @@ Choice choose(Profile& profile) {
 
 Explanation explainProfile(const std::wstring& path) {
   Profile profile(path);
-  std::wstring report = L"Profile: " + path + L"\n" + loadLine(profile);
+  std::wstring report = L"Profile: " + path + L"\n" + encodingLine(profile) + loadLine(profile);
   if (profile.loadFailed()) {
     return {report + L"Would run: nothing; the launcher ends with exit status 1\n", kNothingRuns};
   }

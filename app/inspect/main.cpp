@@ -56,7 +56,8 @@ int run(const std::vector<std::wstring>& arguments) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
-  // Profiles are read in the user's code page, as the launcher reads them.
+  // explain notices a title that differs only in letter case for every
+  // letter whose case the user's locale knows, not for ASCII alone.
   std::setlocale(LC_ALL, "");
   // A console shows the UTF-8 as text, not as its bytes in the OEM code page.
   SetConsoleOutputCP(CP_UTF8);

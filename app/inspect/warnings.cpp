@@ -178,5 +178,6 @@ std::optional<std::wstring> encodingWarning(const std::wstring& path) {
   return std::wstring(L"the file looks like UTF-16 (") +
          (mark ? L"it starts with a byte-order mark" : L"it holds NUL bytes") +
          L"), which the launcher cannot read: names and keys do not match and it does nothing. "
-         L"Save it as UTF-8 (on Windows, in the ANSI code page: Notepad's \"ANSI\")";
+         L"Save it as UTF-8 (Notepad's \"UTF-8\" or \"UTF-8 with BOM\"; on Windows its \"ANSI\" "
+         L"serves too)";
 }

@@ -542,24 +542,81 @@ case_profile_paths() {
   expect_status 1 "a path of 260 characters"
 }
 
-# A profile saved in the Japanese code page reads as Japanese under a
-# Japanese locale; one with a UTF-8 byte-order mark reads as UTF-8 there too.
+# COUNT bytes of comment lines, each ending in CR LF (COUNT at least 3).
+comment_bytes() {  # COUNT
+  local left=$1 length
+  while ((left > 0)); do
+    length=$((left >= 1003 ? 1000 : left))
+    printf '#%s\r\n' "$(printf '%*s' $((length - 3)) '' | tr ' ' -)"
+    left=$((left - length))
+  done
+}
+
+# What tarvexel-inspect explain says of PROFILE, into OUT.
+explain() {  # PROFILE OUT
+  "$loader" "$inspect" explain "$(winpath "$1")" 2>/dev/null | tr -d '\r' >"$2"
+}
+
+# Starts a window titled Café and runs PROFILE, which should close it.
+closes_cafe() {  # PROFILE WHAT
+  local window
+  start_window window TvxCafe Café
+  run_tarvexel "$(winpath "$1")"
+  expect_status 0 "$2"
+  expect_lines <(window_events "$window") $'ready\nclose' "the window titled Café ($2)"
+}
+
+# Profiles as Notepad saves them. "ANSI" is the system's code page (under
+# Wine the locale's character type sets it), not that of the user's formats. UTF-8 reads as UTF-8 under any locale, with a byte-order
+# mark or without: also where a character's last byte is a lead byte in the
+# Japanese code page (す, る and あ), and where the first block read, 64 KiB,
+# ends inside a character.
 case_code_pages() {
-  local log lang=$LANG
+  local log lang=$LANG out=$work/code-pages.txt cut=$work/cut.ini plans
   new_record log
-  printf '%s\r\n' "[default]" "exec=$(recorder "$log" 日本語 0 予定表)" |
+  # A line longer than the reader's block, which must end between characters.
+  plans=$(printf '予定表%.0s' {1..100})
+  printf '%s\r\n' "[default]" "exec=$(recorder "$log" 日本語 0 "$plans")" |
     iconv -f UTF-8 -t CP932 >"$work/sjis.ini"
   { printf '\xef\xbb\xbf'; printf '%s\n' "[default]" "exec=$(recorder "$log" ユニコード)"; } \
     >"$work/utf8.ini"
+  printf '%s\r\n' \
+    "# 設定を読み込みます" "[規則]" "title=どこにもない窓" \
+    "exec=$(recorder "$log" 規則)" \
+    "# 窓がある" "[他]" "class=TvxNowhere" "exec=$(recorder "$log" 他)" \
+    "# 最後はあ" "[default]" "exec=$(recorder "$log" かな)" >"$work/kana.ini"
   export LANG=ja_JP.UTF-8
   run_tarvexel "$(winpath "$work/sjis.ini")"
   expect_status 0 "the Japanese code page"
   run_tarvexel "$(winpath "$work/utf8.ini")"
   expect_status 0 "UTF-8 under a Japanese locale"
+  explain "$work/utf8.ini" "$out"
+  grep -qx 'Encoding: UTF-8 (byte-order mark)' "$out" || fail "explain said: $(tr '\n' '|' <"$out")"
+  run_tarvexel "$(winpath "$work/kana.ini")"
+  expect_status 0 "UTF-8 without a mark under a Japanese locale"
+  explain "$work/kana.ini" "$out"
+  { grep -qx 'Encoding: UTF-8' "$out" &&
+    grep -qx 'Loads: yes, 3 sections: \[規則\], \[他\], \[default\]' "$out"; } ||
+    fail "explain of UTF-8 without a mark said: $(tr '\n' '|' <"$out")"
   export LANG=$lang
   wait_for_line "$log" "日本語 end .*" 10 || fail "the Japanese profile: $(tr '\n' ' ' <"$log")"
-  grep -qx '日本語 arg 予定表' "$log" || fail "the Japanese parameters: $(tr '\n' ' ' <"$log")"
+  grep -qx "日本語 arg $plans" "$log" || fail "the Japanese parameters: $(tr '\n' ' ' <"$log")"
   wait_for_line "$log" "ユニコード start .*" 10 || fail "the UTF-8 profile: $(tr '\n' ' ' <"$log")"
+  wait_for_line "$log" "かな start .*" 10 || fail "the kana profile: $(tr '\n' ' ' <"$log")"
+
+  printf '%s\r\n' "[café]" "title=Café" "exec=close" >"$work/cafe.ini"
+  iconv -f UTF-8 -t CP1252 "$work/cafe.ini" >"$work/cafe-ansi.ini"
+  # 7 bytes of header, comments, then "title=Caf" (9): the é begins at the
+  # last byte of the first block read, 64 KiB.
+  {
+    printf '[cut]\r\n'
+    comment_bytes $((65536 - 7 - 10))
+    printf '%s\r\n' "title=Café" "exec=close"
+  } >"$cut"
+  closes_cafe "$work/cafe.ini" "UTF-8 without a mark"
+  LANG=ja_JP.UTF-8 LC_CTYPE=C.UTF-8 closes_cafe "$work/cafe-ansi.ini" \
+    "ANSI on a Western system, with Japanese formats"
+  closes_cafe "$cut" "a character cut by the first block's end"
 }
 
 # The companion program lists the helper's window, in front, and names the
@@ -584,9 +641,9 @@ case_inspect() {
   # Read in the Japanese code page, as the launcher reads it; written as UTF-8.
   start_window window TvxJapanese "予定表"
   printf '%s\r\n' "[予定]" "title=予定表" "exec=active" | iconv -f UTF-8 -t CP932 >"$profile"
-  LANG=ja_JP.UTF-8 "$loader" "$inspect" explain "$(winpath "$profile")" 2>/dev/null |
-    tr -d '\r' >"$out"
-  grep -q '^Would run: \[予定\], against .*title "予定表"' "$out" ||
+  LANG=ja_JP.UTF-8 explain "$profile" "$out"
+  { grep -qx 'Encoding: ANSI code page 932' "$out" &&
+    grep -q '^Would run: \[予定\], against .*title "予定表"' "$out"; } ||
     fail "explain in the Japanese code page said: $(tr '\n' '|' <"$out")"
   window_answers "$window" TvxJapanese
   expect_lines <(window_events "$window") ready "the window while explaining"
