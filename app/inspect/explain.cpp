@@ -199,9 +199,9 @@ Explanation explainProfile(const std::wstring& path) {
   const std::vector<WindowDescription> windows = ListTopLevelWindows();
   const bool ruleFires = !choice.rules.empty() && choice.rules.back().fires;
   const ProfileSection* chosen =
-      choice.runs ? sectionNamed(asWritten, ruleFires ? std::wstring_view(choice.rules.back().section)
-                                                      : vocabulary::kDefaultSection)
-                  : nullptr;
+      !choice.runs ? nullptr
+      : ruleFires  ? sectionNamed(asWritten, choice.rules.back().section)
+                   : sectionNamed(asWritten, vocabulary::kDefaultSection);
   RuleWindows rule{choice.window, nullptr};
   if (ruleFires && hasNext(chosen->entries)) {
     const RuleSeen& fired = choice.rules.back();

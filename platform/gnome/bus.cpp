@@ -52,6 +52,11 @@ Bus::Bus(const SdBus& sd) : sd_(sd) {
 
 Bus::~Bus() { disconnect(); }
 
+Bus::Bus(Bus&& other) noexcept
+    : sd_(other.sd_),
+      bus_(std::exchange(other.bus_, nullptr)),
+      refusal_(std::move(other.refusal_)) {}
+
 void Bus::disconnect() {
   if (bus_ != nullptr) sd_.closeUnref(bus_);
   bus_ = nullptr;

@@ -54,6 +54,7 @@ class Bus {
   // when the connection cannot be started, every call fails at once.
   explicit Bus(const SdBus& sd);
   ~Bus();
+  Bus(Bus&& other) noexcept;
   Bus(const Bus&) = delete;
   Bus& operator=(const Bus&) = delete;
 

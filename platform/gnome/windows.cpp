@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "platform/gnome/bus.h"
@@ -91,35 +92,17 @@ bool inWaylandSession() {
   return display != nullptr && *display != '\0';
 }
 
-// The connection and the run's list, made on first use. Without the
-// extension's answer there is no list, and the run falls back to another
-// window system. An extension that refuses this program (a copy of it
-// elsewhere, or one in a sandbox) is this session's system all the same,
-// with no windows: what the user is told then is why.
-class ShellWindows {
+// The extension's answer: its list of the shell's windows, and the bus it
+// came on, which later requests go through. There is one only once the
+// extension has answered, so no request can reach a bus that never was.
+class Session {
  public:
-  ShellWindows() {
-    if (!inWaylandSession()) return;
-    const auto end = choosingEnds();
-    const SdBus* sd = gnome::sdBus();
-    if (sd == nullptr) return;
-    sd_ = sd;
-    bus_.emplace(*sd);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        end - std::chrono::steady_clock::now());
-    const Message reply = bus_->call(extension("List"), std::nullopt, left);
-    Listing listing;
-    if (!reply || !readListing(*sd, reply.get(), listing, end)) {
-      refusal_ = utf8::widenLossless(bus_->refusal().c_str());
-      bus_.reset();
-      return;
-    }
-    list_ = WindowList(std::move(listing.windows));
-    ids_ = std::move(listing.ids);
-  }
+  Session(const SdBus& sd, Bus bus, Listing listing)
+      : sd_(sd),
+        bus_(std::move(bus)),
+        list_(std::move(listing.windows)),
+        ids_(std::move(listing.ids)) {}
 
-  bool answered() const { return bus_.has_value(); }
-  const std::wstring& refusal() const { return refusal_; }
   const WindowList& list() const { return list_; }
 
   // The list with each window's minimised state, asked window by window:
@@ -127,9 +110,9 @@ class ShellWindows {
   std::vector<WindowDescription> described() {
     std::vector<WindowDescription> windows = list_.windows();
     for (std::size_t i = 0; i < windows.size(); ++i) {
-      const Message reply = bus_->call(extension("IsMinimized"), ids_[i], kTimeout);
+      const Message reply = bus_.call(extension("IsMinimized"), ids_[i], kTimeout);
       int minimized = 0;
-      windows[i].minimized = reply && sd_->read(reply.get(), "b", &minimized) > 0 &&
+      windows[i].minimized = reply && sd_.read(reply.get(), "b", &minimized) > 0 &&
                              minimized != 0;
     }
     return windows;
@@ -138,62 +121,104 @@ class ShellWindows {
   // GNOME gives no window the focus while its overview is shown; the shell
   // offers that state to every program.
   bool overviewShown() {
-    if (!bus_) return false;
-    const Message reply = bus_->property(
+    const Message reply = bus_.property(
         {"org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "OverviewActive"}, kTimeout);
     int shown = 0;
-    return reply && sd_->enterContainer(reply.get(), SD_BUS_TYPE_VARIANT, "b") > 0 &&
-           sd_->read(reply.get(), "b", &shown) > 0 && shown != 0;
+    return reply && sd_.enterContainer(reply.get(), SD_BUS_TYPE_VARIANT, "b") > 0 &&
+           sd_.read(reply.get(), "b", &shown) > 0 && shown != 0;
   }
 
   // The extension says whether it still knew the window; a window that has
   // gone since the list was read is simply not there to act on.
   void request(const char* member, HWND window) {
     if (list_.at(window) != nullptr)
-      bus_->call(extension(member), ids_[list_.indexOf(window)], kTimeout);
+      bus_.call(extension(member), ids_[list_.indexOf(window)], kTimeout);
   }
 
  private:
-  const SdBus* sd_ = nullptr;
-  std::optional<Bus> bus_;
+  const SdBus& sd_;
+  Bus bus_;
   WindowList list_;
   std::vector<std::uint32_t> ids_;
-  std::wstring refusal_;
 };
 
-ShellWindows& run() {
-  static ShellWindows running;
+// An extension that refuses this program (a copy of it elsewhere, or one
+// in a sandbox) makes this session's system all the same, with no windows:
+// what the user is told then is why.
+struct Refusal {
+  std::wstring why;
+};
+
+// What the first window call found: no extension that answers (the run
+// falls back to another window system), its refusal, or a session.
+using Found = std::variant<std::monostate, Refusal, Session>;
+
+Found connect() {
+  if (!inWaylandSession()) return {};
+  const auto end = choosingEnds();
+  const SdBus* sd = gnome::sdBus();
+  if (sd == nullptr) return {};
+  Bus bus(*sd);
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      end - std::chrono::steady_clock::now());
+  const Message reply = bus.call(extension("List"), std::nullopt, left);
+  Listing listing;
+  if (reply && readListing(*sd, reply.get(), listing, end)) {
+    return Session(*sd, std::move(bus), std::move(listing));
+  }
+  if (bus.refusal().empty()) return {};
+  return Refusal{utf8::widenLossless(bus.refusal().c_str())};
+}
+
+Found& found() {
+  static Found running = connect();
   return running;
 }
 
-std::wstring describe() {
-  const std::wstring& refusal = run().refusal();
-  if (refusal.empty()) return L"GNOME Shell through the Tarvexel extension";
-  return L"GNOME Shell, whose Tarvexel extension refused to list its windows to this program: " +
-         refusal;
+Session* session() { return std::get_if<Session>(&found()); }
+
+const WindowList& list() {
+  static const WindowList none;
+  const Session* running = session();
+  return running != nullptr ? running->list() : none;
 }
 
-HWND findWindow(LPCWSTR className, LPCWSTR title) { return run().list().find(className, title); }
+void request(const char* member, HWND window) {
+  if (Session* running = session()) running->request(member, window);
+}
+
+std::wstring describe() {
+  const Refusal* refusal = std::get_if<Refusal>(&found());
+  if (refusal == nullptr) return L"GNOME Shell through the Tarvexel extension";
+  return L"GNOME Shell, whose Tarvexel extension refused to list its windows to this program: " +
+         refusal->why;
+}
+
+HWND findWindow(LPCWSTR className, LPCWSTR title) { return list().find(className, title); }
 
 // The list runs topmost first: the last match is the lowest in the stack.
 HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
-  const std::vector<HWND> found = run().list().findAll(className, title);
-  return found.empty() ? nullptr : found.back();
+  const std::vector<HWND> matches = list().findAll(className, title);
+  return matches.empty() ? nullptr : matches.back();
 }
 
-HWND foregroundWindow() { return run().list().front(); }
+HWND foregroundWindow() { return list().front(); }
 
 std::wstring whyNoneInFront() {
-  if (!run().overviewShown()) return {};
+  Session* running = session();
+  if (running == nullptr || !running->overviewShown()) return {};
   return L"GNOME gives no window the focus while its overview (Activities) is open: close it, "
          L"or switch with Alt+Tab, and try again.";
 }
 
-std::vector<WindowDescription> listWindows() { return run().described(); }
+std::vector<WindowDescription> listWindows() {
+  Session* running = session();
+  return running != nullptr ? running->described() : std::vector<WindowDescription>();
+}
 
-void activate(HWND window) { run().request("Activate", window); }
-void close(HWND window) { run().request("Close", window); }
-void minimize(HWND window) { run().request("Minimize", window); }
+void activate(HWND window) { request("Activate", window); }
+void close(HWND window) { request("Close", window); }
+void minimize(HWND window) { request("Minimize", window); }
 
 }  // namespace
 
@@ -202,7 +227,7 @@ namespace gnome {
 const WindowSystem* windowSystem() {
   static const WindowSystem system{describe, findWindow, findLeastRecent, foregroundWindow,
                                    listWindows, activate, close, minimize, whyNoneInFront};
-  return run().answered() || !run().refusal().empty() ? &system : nullptr;
+  return std::holds_alternative<std::monostate>(found()) ? nullptr : &system;
 }
 
 }  // namespace gnome
