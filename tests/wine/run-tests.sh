@@ -52,6 +52,9 @@ done
 for tool in Xvfb iconv makensis; do
   command -v "$tool" >/dev/null || cannot_run "$tool is not installed (bash .ci/install installs it)"
 done
+# Wine takes a Japanese system's code page from the host's locale.
+locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8' ||
+  cannot_run "the ja_JP.UTF-8 locale is missing (bash .ci/install makes it with localedef)"
 
 # The 32-bit loader is itself a 32-bit program: if it cannot start, no
 # 32-bit program can.
