@@ -38,10 +38,19 @@ void launchAndWait(const std::wstring& value) {
 
 // Pressed again and again, "next" visits every window of the rule: the one
 // it brings forward goes to the top, and the next press takes the lowest.
+void bringForward(HWND window, const Selection& rule) {
+  if (rule.bringHere) {
+    BringWindowHere(window);
+  } else {
+    ActivateWindow(window);
+  }
+}
+
 void activateLeastRecent(const Selection& rule) {
-  const HWND least = FindLeastRecentWindow(orAny(rule.className), orAny(rule.title));
+  const HWND least =
+      FindLeastRecentWindow(orAny(rule.className), orAny(rule.title), rule.titleMatch);
   // Gone since the rule fired: the rule's own window is all there is.
-  ActivateWindow(least != nullptr ? least : rule.window);
+  bringForward(least != nullptr ? least : rule.window, rule);
 }
 
 void actOnWindow(WindowWord word, const Selection& selection) {
@@ -52,7 +61,7 @@ void actOnWindow(WindowWord word, const Selection& selection) {
                           nullptr);
       break;
     case WindowWord::active:
-      ActivateWindow(window);
+      bringForward(window, selection);
       break;
     case WindowWord::next:
       activateLeastRecent(selection);
@@ -79,6 +88,15 @@ void exec(const ProfileString& value, const Selection& selection) {
 
 }  // namespace
 
+// A key that only refines a rule, as later versions added them: looked up
+// without recording anything, null when the section has none.
+const ProfileString* refinement(Profile& profile, const ProfileString& section,
+                                std::wstring_view key) {
+  static const ProfileString none;
+  const ProfileString& value = profile.getValueOr(section, key, none, false);
+  return &value == &none ? nullptr : &value;
+}
+
 Selection selectSection(Profile& profile, const RuleObserver& observe) {
   const ProfileString noName;
   const ProfileString defaultMode(vocabulary::kDefaultMode);
@@ -93,15 +111,27 @@ Selection selectSection(Profile& profile, const RuleObserver& observe) {
     const ProfileString& modeValue =
         profile.getValueOr(section.name, vocabulary::kMode, defaultMode, true);
     const Mode mode = vocabulary::modeOf(modeValue);
-    const HWND window = FindShownWindow(orAny(className), orAny(title));
+    // A title compared by part, and a window brought here, refine the rule;
+    // a value they do not know makes it never fire, as an unknown mode does.
+    const ProfileString* titleMatchValue =
+        title.empty() ? nullptr : refinement(profile, section.name, vocabulary::kTitleMatch);
+    const ProfileString* workspace = refinement(profile, section.name, vocabulary::kWorkspace);
+    const std::optional<TitleMatch> titleMatch =
+        titleMatchValue ? vocabulary::titleMatchOf(*titleMatchValue) : TitleMatch::exact;
+    const bool known = titleMatch && (!workspace || *workspace == vocabulary::kWorkspaceHere);
+    const TitleMatch comparison = titleMatch.value_or(TitleMatch::exact);
+    const HWND window = FindShownWindow(orAny(className), orAny(title), comparison);
     // The window in front is asked for only where it matters: an "active" rule
     // whose window exists.
     const HWND foreground =
         window != nullptr && mode == Mode::active ? GetForegroundWindow() : nullptr;
-    const bool fires =
-        window != nullptr && (mode == Mode::exec || (mode == Mode::active && window == foreground));
-    if (observe) observe({section, className, title, modeValue, window, foreground, fires});
-    if (fires) return {section.entries, window, className, title};
+    const bool fires = known && window != nullptr &&
+                       (mode == Mode::exec || (mode == Mode::active && window == foreground));
+    if (observe) {
+      observe({section, className, title, modeValue, titleMatchValue, workspace, window, foreground,
+               fires});
+    }
+    if (fires) return {section.entries, window, className, title, comparison, workspace != nullptr};
   }
   return {profile.findSection(vocabulary::kDefaultSection, false), nullptr};
 }

@@ -18,6 +18,9 @@ struct Selection {
   // again when its entry is reached.
   ProfileString className{};
   ProfileString title{};
+  TitleMatch titleMatch = TitleMatch::exact;
+  // "workspace=here": the window comes to the user's workspace.
+  bool bringHere = false;
 };
 
 // What the walk found for one window rule it looked at. The references last
@@ -27,6 +30,10 @@ struct RuleCheck {
   const ProfileString& className;
   const ProfileString& title;
   const ProfileString& mode;
+  // "titleMatch" and "workspace" as given; null when the rule has none (or,
+  // for "titleMatch", no title, which makes it meaningless).
+  const ProfileString* titleMatch;
+  const ProfileString* workspace;
   HWND window;      // the window found, or null
   HWND foreground;  // the window in front, when the mode made the walk ask; else null
   bool fires;

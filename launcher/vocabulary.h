@@ -7,7 +7,10 @@
 
 #include <cstddef>
 #include <iterator>
+#include <optional>
 #include <string_view>
+
+#include "platform/services.h"
 
 namespace vocabulary {
 
@@ -18,12 +21,14 @@ inline constexpr std::wstring_view kDefaultSection = L"default";
 inline constexpr std::wstring_view kClass = L"class";
 inline constexpr std::wstring_view kTitle = L"title";
 inline constexpr std::wstring_view kMode = L"mode";
+inline constexpr std::wstring_view kTitleMatch = L"titleMatch";
+inline constexpr std::wstring_view kWorkspace = L"workspace";
 // The commands.
 inline constexpr std::wstring_view kExec = L"exec";
 inline constexpr std::wstring_view kExecSync = L"execSync";
 inline constexpr std::wstring_view kSleep = L"sleep";
 
-inline constexpr std::wstring_view kRuleKeys[] = {kClass, kTitle, kMode};
+inline constexpr std::wstring_view kRuleKeys[] = {kClass, kTitle, kMode, kTitleMatch, kWorkspace};
 inline constexpr std::wstring_view kCommandKeys[] = {kExec, kExecSync, kSleep};
 
 // When a rule fires: whenever its window exists, only while that window is
@@ -40,6 +45,29 @@ constexpr Mode modeOf(std::wstring_view value) {
   if (value == kModeActive) return Mode::active;
   return Mode::never;
 }
+
+// How "title" is compared: the whole title (what a rule without
+// "titleMatch" does), or its start, its end or any part of it. Any other
+// value makes the rule never fire; an older Tarvexel, which knows only
+// whole titles, matches fewer windows, never others.
+inline constexpr std::wstring_view kDefaultTitleMatch = L"exact";
+inline constexpr std::wstring_view kTitleMatchWords[] = {kDefaultTitleMatch, L"prefix", L"suffix",
+                                                         L"contains"};
+
+constexpr std::optional<TitleMatch> titleMatchOf(std::wstring_view value) {
+  constexpr TitleMatch matches[] = {TitleMatch::exact, TitleMatch::prefix, TitleMatch::suffix,
+                                    TitleMatch::contains};
+  for (std::size_t i = 0; i < std::size(matches); ++i) {
+    if (value == kTitleMatchWords[i]) return matches[i];
+  }
+  return std::nullopt;
+}
+
+// Where "active" and "next" bring the window: the user goes to its
+// workspace (what a rule without "workspace" does), or with "here" it comes
+// to theirs. Any other value makes the rule never fire; an older Tarvexel
+// goes to the window instead.
+inline constexpr std::wstring_view kWorkspaceHere = L"here";
 
 // What "exec" does to a rule's window; `none` for a value that names a
 // program, as every value does outside a rule.

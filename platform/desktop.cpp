@@ -176,9 +176,9 @@ std::wstring WhyNoWindowIsInFront() {
 // A desktop lists only the windows it shows (managed windows, toplevels);
 // each system's search puts the one in front first where it cannot tell a
 // stacking order.
-HWND FindShownWindow(LPCWSTR className, LPCWSTR title) {
+HWND FindShownWindow(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
   const WindowSystem* system = windowSystem();
-  return system ? system->findWindow(className, title) : nullptr;
+  return system ? system->findWindow(className, title, titleMatch) : nullptr;
 }
 
 HWND GetForegroundWindow() {
@@ -193,14 +193,32 @@ BOOL SetForegroundWindow(HWND window) {
   return 1;
 }
 
-HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
+HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
   const WindowSystem* system = windowSystem();
-  return system ? system->findLeastRecent(className, title) : nullptr;
+  return system ? system->findLeastRecent(className, title, titleMatch) : nullptr;
 }
 
 // Each system's activate brings a minimised window back by itself, as a
 // click on a task bar would.
 BOOL ActivateWindow(HWND window) { return SetForegroundWindow(window); }
+
+BOOL BringWindowHere(HWND window) {
+  const WindowSystem* system = windowSystem();
+  if (system == nullptr || window == nullptr) return 0;
+  if (system->bringHere == nullptr) return ActivateWindow(window);
+  system->bringHere(window);
+  return 1;
+}
+
+std::wstring WhyWindowsStayOnTheirWorkspace() {
+  const WindowSystem* system = windowSystem();
+  if (system == nullptr) return {};
+  if (system->bringHere == nullptr) {
+    return L"this desktop lets no program move a window to another workspace: the window is "
+           L"brought forward where it is";
+  }
+  return system->whyNotBroughtHere ? system->whyNotBroughtHere() : std::wstring();
+}
 
 // A request, as the others are. Minimising is the only command Tarvexel
 // gives; the result, which nothing reads, says whether a window was asked.

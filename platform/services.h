@@ -109,23 +109,38 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, i
 // Window calls of our own, answered on every platform, Windows included
 // (platform/win32/windows.cpp builds them from the calls above).
 
+// How a rule's title is compared with a window's: with the whole title, or
+// with its start, its end or any part of it.
+enum class TitleMatch { exact, prefix, suffix, contains };
+
 // The window a rule means. Of the top-level windows whose names match (as
-// FindWindowW compares them on Windows), only those shown: a hidden one, a
-// program's helper window or one put away in the tray, is nothing a person
-// can see or act on. The one in front first when it is one of them, then
-// the others topmost first. Null when none matches.
-HWND FindShownWindow(LPCWSTR className, LPCWSTR title);
+// FindWindowW compares them on Windows; the title as `titleMatch` says),
+// only those shown: a hidden one, a program's helper window or one put away
+// in the tray, is nothing a person can see or act on. The one in front first
+// when it is one of them, then the others topmost first. Null when none
+// matches.
+HWND FindShownWindow(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch);
 
 // Of the windows FindShownWindow chooses from, the one the user has
 // gone longest without: the lowest in the stacking order where there is
 // one. Null when none matches.
-HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title);
+HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch);
 
 // SetForegroundWindow as a user means it: a minimised window comes back
 // too, which on Windows SetForegroundWindow alone does not do. Like every
 // call on another program's window it is bounded: a program that stops
 // answering costs the run about a second at most.
 BOOL ActivateWindow(HWND window);
+
+// ActivateWindow, the window first moved to the workspace (virtual desktop)
+// the user is on, so that it comes to them and they stay where they are.
+// Where the desktop lets no program move a window there, it activates the
+// window where it is, as ActivateWindow does.
+BOOL BringWindowHere(HWND window);
+
+// Why BringWindowHere cannot move windows on this desktop, for a person;
+// empty where it can.
+std::wstring WhyWindowsStayOnTheirWorkspace();
 
 // A window as a person writing a rule needs to see it.
 struct WindowDescription {

@@ -15,9 +15,10 @@ bool sameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), same);
 }
 
-bool matches(const WindowDescription& window, LPCWSTR className, LPCWSTR title) {
+bool matches(const WindowDescription& window, LPCWSTR className, LPCWSTR title,
+             TitleMatch titleMatch) {
   return (className == nullptr || namesProgram(window.classes, className)) &&
-         (title == nullptr || window.title == title);
+         (title == nullptr || titleMatches(window.title, title, titleMatch));
 }
 
 HWND handleAt(std::size_t index) { return reinterpret_cast<HWND>(index + 1); }
@@ -30,21 +31,37 @@ bool namesProgram(const std::vector<std::wstring>& names, std::wstring_view clas
   });
 }
 
+bool titleMatches(std::wstring_view windowTitle, std::wstring_view title, TitleMatch titleMatch) {
+  switch (titleMatch) {
+    case TitleMatch::prefix:
+      return windowTitle.substr(0, title.size()) == title;
+    case TitleMatch::suffix:
+      return windowTitle.size() >= title.size() &&
+             windowTitle.substr(windowTitle.size() - title.size()) == title;
+    case TitleMatch::contains:
+      return windowTitle.find(title) != std::wstring_view::npos;
+    case TitleMatch::exact:
+      break;
+  }
+  return windowTitle == title;
+}
+
 WindowList::WindowList(std::vector<WindowDescription> windows) : windows_(std::move(windows)) {
   for (std::size_t i = 0; i < windows_.size(); ++i) windows_[i].handle = handleAt(i);
 }
 
-HWND WindowList::find(LPCWSTR className, LPCWSTR title) const {
+HWND WindowList::find(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) const {
   for (const WindowDescription& window : windows_) {
-    if (matches(window, className, title)) return window.handle;
+    if (matches(window, className, title, titleMatch)) return window.handle;
   }
   return nullptr;
 }
 
-std::vector<HWND> WindowList::findAll(LPCWSTR className, LPCWSTR title) const {
+std::vector<HWND> WindowList::findAll(LPCWSTR className, LPCWSTR title,
+                                      TitleMatch titleMatch) const {
   std::vector<HWND> found;
   for (const WindowDescription& window : windows_) {
-    if (matches(window, className, title)) found.push_back(window.handle);
+    if (matches(window, className, title, titleMatch)) found.push_back(window.handle);
   }
   return found;
 }

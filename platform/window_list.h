@@ -19,6 +19,11 @@
 // Windows, whose FindWindowW folds only case.
 bool namesProgram(const std::vector<std::wstring>& names, std::wstring_view className);
 
+// Whether a rule's title matches a window's, compared as `titleMatch`
+// says, code unit by code unit: a title is the program's own text, and
+// letter case in it tells windows apart.
+bool titleMatches(std::wstring_view windowTitle, std::wstring_view title, TitleMatch titleMatch);
+
 // A window handle from a list is its position counted from 1, so that no
 // window's handle is null.
 class WindowList {
@@ -27,11 +32,13 @@ class WindowList {
   explicit WindowList(std::vector<WindowDescription> windows);
 
   // The first window whose classes hold `className` (see namesProgram)
-  // and whose title is exactly
-  // `title` (a null one matches any), or null.
-  HWND find(LPCWSTR className, LPCWSTR title) const;
+  // and whose title matches `title` (see titleMatches; a null one matches
+  // any), or null.
+  HWND find(LPCWSTR className, LPCWSTR title,
+            TitleMatch titleMatch = TitleMatch::exact) const;
   // Every window that find() would match, in list order.
-  std::vector<HWND> findAll(LPCWSTR className, LPCWSTR title) const;
+  std::vector<HWND> findAll(LPCWSTR className, LPCWSTR title,
+                            TitleMatch titleMatch = TitleMatch::exact) const;
   HWND front() const;
 
   // The window behind a handle, or null for a handle not from this list.

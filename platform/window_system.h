@@ -16,13 +16,14 @@ struct WindowSystem {
   // Names the system and what it is connected to, for a person.
   std::wstring (*describe)();
   // The first window, in the system's search order, whose class and title
-  // are those given (a null one matches any); null when none is.
-  HWND (*findWindow)(LPCWSTR className, LPCWSTR title);
+  // are those given (a null one matches any; the title compared as
+  // `titleMatch` says); null when none is.
+  HWND (*findWindow)(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch);
   // Of the windows findWindow would match, the one the user has gone
   // longest without: the lowest in the stacking order, or, where the
   // system has none, the one after the window in front in its list,
   // wrapping around. Null when none matches.
-  HWND (*findLeastRecent)(LPCWSTR className, LPCWSTR title);
+  HWND (*findLeastRecent)(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch);
   // The window that has the user's attention, or null.
   HWND (*foregroundWindow)();
   // Every window findWindow looks at, in its search order.
@@ -34,6 +35,13 @@ struct WindowSystem {
   // Why no window is in front, and what to do, where the system can tell;
   // empty otherwise. Null for a system that never can.
   std::wstring (*whyNoneInFront)();
+  // Moves the window to the workspace the user is on and activates it.
+  // Null where the system cannot move windows between workspaces.
+  void (*bringHere)(HWND window) = nullptr;
+  // Why this run cannot bring windows here, where that depends on the
+  // session (an older GNOME extension); empty when it can. Null when
+  // bringHere alone tells.
+  std::wstring (*whyNotBroughtHere)() = nullptr;
 };
 
 // The window system is chosen within one deadline, set when the first

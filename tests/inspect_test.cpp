@@ -118,6 +118,37 @@ INSTANTIATE_TEST_SUITE_P(
                     L"\n"
                     L"Warnings: none\n",
                     1},
+        ExplainCase{"TitleByPartAndUnknownRefinements",
+                    "[a]\ntitle=In\ntitleMatch=begins\nexec=a\n"
+                    "[b]\ntitle=In\ntitleMatch=prefix\nworkspace=here\nexec=active\n",
+                    {{L"X", L"Inbox"}}, 0, {},
+                    L"Loads: yes, 2 sections: [a], [b]\n"
+                    L"Window system: scripted desktop\n"
+                    L"\n"
+                    L"Window rules, in file order:\n"
+                    L"  [a]: title \"In\", titleMatch \"begins\", mode \"exec\" (not given, the"
+                    L" default)\n"
+                    L"    does not fire: titleMatch \"begins\" never fires (only \"exact\","
+                    L" \"prefix\", \"suffix\" and \"contains\" do)\n"
+                    L"  [b]: title \"In\", titleMatch \"prefix\", workspace \"here\", mode \"exec\""
+                    L" (not given, the default)\n"
+                    L"    finds 0x1 (class \"X\", title \"Inbox\")\n"
+                    L"    fires\n"
+                    L"\n"
+                    L"Would run: [b], against 0x1 (class \"X\", title \"Inbox\")\n"
+                    L"  title=In: does nothing when the section runs: it belongs to the rule\n"
+                    L"  titleMatch=prefix: does nothing when the section runs: it belongs to the"
+                    L" rule\n"
+                    L"  workspace=here: does nothing when the section runs: it belongs to the"
+                    L" rule\n"
+                    L"  exec=active: brings 0x1 (class \"X\", title \"Inbox\") to the front,"
+                    L" moving it to your workspace first\n"
+                    L"Exit status: 0\n"
+                    L"\n"
+                    L"Warnings:\n"
+                    L"  [a] titleMatch \"begins\" never fires: only \"exact\", \"prefix\","
+                    L" \"suffix\" and \"contains\" do\n",
+                    0},
         ExplainCase{"OverlongLineIsNamed", "[default]\nexec=a\n" + std::string(1024, 'x') + "\n",
                     {}, 0, {},
                     L"Loads: no: line 3 is longer than 1023 characters, and the launcher refuses"

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "platform/window_list.h"
+
 namespace {
 
 ScriptedPlatform state;
@@ -21,9 +23,17 @@ std::optional<std::wstring> copy(LPCWSTR value) {
 
 bool matches(LPCWSTR wanted, const std::wstring& actual) { return !wanted || actual == wanted; }
 
-bool matches(HWND handle, LPCWSTR className, LPCWSTR title) {
+bool matches(HWND handle, LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
   const ScriptedWindow& window = current->window(handle);
-  return matches(className, window.className) && matches(title, window.title);
+  return matches(className, window.className) &&
+         (title == nullptr || titleMatches(window.title, title, titleMatch));
+}
+
+// A search as the calls record it: the title's comparison only when it is
+// not the whole title.
+std::wstring search(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
+  static const wchar_t* const kNames[] = {L"", L", prefix", L", suffix", L", contains"};
+  return text(className) + L", " + text(title) + kNames[static_cast<int>(titleMatch)];
 }
 
 }  // namespace
@@ -54,20 +64,22 @@ int MessageBoxW(HWND owner, LPCWSTR body, LPCWSTR caption, UINT type) {
   return 1;
 }
 
-HWND FindShownWindow(LPCWSTR className, LPCWSTR title) {
-  current->calls.push_back(L"FindShownWindow(" + text(className) + L", " + text(title) + L")");
+HWND FindShownWindow(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
+  current->calls.push_back(L"FindShownWindow(" + search(className, title, titleMatch) + L")");
   const auto& stack = current->stack;
-  const auto found = std::find_if(stack.begin(), stack.end(),
-                                  [&](HWND window) { return matches(window, className, title); });
+  const auto found = std::find_if(stack.begin(), stack.end(), [&](HWND window) {
+    return matches(window, className, title, titleMatch);
+  });
   return found == stack.end() ? nullptr : *found;
 }
 
-HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
-  current->calls.push_back(L"FindLeastRecentWindow(" + text(className) + L", " + text(title) +
+HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
+  current->calls.push_back(L"FindLeastRecentWindow(" + search(className, title, titleMatch) +
                            L")");
   const auto& stack = current->stack;
-  const auto found = std::find_if(stack.rbegin(), stack.rend(),
-                                  [&](HWND window) { return matches(window, className, title); });
+  const auto found = std::find_if(stack.rbegin(), stack.rend(), [&](HWND window) {
+    return matches(window, className, title, titleMatch);
+  });
   return found == stack.rend() ? nullptr : *found;
 }
 
@@ -89,6 +101,16 @@ BOOL ActivateWindow(HWND window) {
   current->moveTo(window, true);
   return 1;
 }
+
+BOOL BringWindowHere(HWND window) {
+  current->calls.push_back(L"BringWindowHere(" + number(window) + L")");
+  current->foreground = window;
+  current->window(window).minimized = false;
+  current->moveTo(window, true);
+  return 1;
+}
+
+std::wstring WhyWindowsStayOnTheirWorkspace() { return current->whyWindowsStay; }
 
 BOOL ShowWindowAsync(HWND window, int command) {
   current->calls.push_back(L"ShowWindowAsync(" + number(window) + L", " + std::to_wstring(command) +

@@ -42,6 +42,7 @@ struct ScriptedPlatform {
   std::set<std::wstring> processlessFiles;  // success, but no process handle
   std::wstring systemName = L"scripted desktop";
   std::wstring whyNoneInFront;
+  std::wstring whyWindowsStay;  // WhyWindowsStayOnTheirWorkspace's answer
   // Whether the listing names windows by ids of the desktop's own (as
   // Windows, X11 and GNOME do), or gives none (as wlroots).
   bool stableIds = true;

@@ -91,7 +91,7 @@ TEST(Toplevels, NamesThatAreNotUtf8StayDistinct) {
 
 // "class" names a program by any name its desktop gives, in any ASCII
 // letter case; anything more than letter case still tells names apart, and
-// titles stay exact.
+// titles count exactly, whole or in the part titleMatch asks for.
 TEST(WindowList, ClassMatchesAnyNameIgnoringAsciiCase) {
   WindowDescription xterm;
   xterm.classes = {L"xterm", L"XTerm"};
@@ -103,15 +103,26 @@ TEST(WindowList, ClassMatchesAnyNameIgnoringAsciiCase) {
     const wchar_t* className;
     const wchar_t* title;
     bool found;
+    TitleMatch titleMatch = TitleMatch::exact;
   } cases[] = {
       {L"xterm", nullptr, true},   {L"XTerm", nullptr, true},  {L"XTERM", nullptr, true},
       {L"xTeRm", L"Shell", true},  {L"x-term", nullptr, false}, {L"xterm ", nullptr, false},
       {L"xter", nullptr, false},   {L"xterm", L"shell", false}, {L"\u00e9diteur", nullptr, false},
       {L"\u00c9DITEUR", nullptr, true}, {L"", nullptr, false},
+      {L"xterm", L"She", false},   {L"xterm", L"She", true, TitleMatch::prefix},
+      {L"xterm", L"hell", false, TitleMatch::prefix},
+      {L"xterm", L"hell", true, TitleMatch::suffix},
+      {L"xterm", L"Shel", false, TitleMatch::suffix},
+      {L"xterm", L"hel", true, TitleMatch::contains},
+      {L"xterm", L"HEL", false, TitleMatch::contains},
+      {L"xterm", L"Shell!", false, TitleMatch::prefix},
+      {L"xterm", L"Shell!", false, TitleMatch::contains},
+      {L"xterm", L"Shell", true, TitleMatch::suffix},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(windows.find(c.className, c.title) != nullptr, c.found)
-        << c.className << (c.title != nullptr ? L" with a title" : L"");
+    EXPECT_EQ(windows.find(c.className, c.title, c.titleMatch) != nullptr, c.found)
+        << c.className << L" " << (c.title != nullptr ? c.title : L"(any title)") << L" "
+        << static_cast<int>(c.titleMatch);
   }
   EXPECT_TRUE(namesProgram({L"org.gnome.Zenity", L"zenity"}, L"ZENITY"));
   // KWin's XWayland window: the app id and the X11 instance, each once.

@@ -51,18 +51,27 @@ std::wstring waitFor(OpenPlan::Outcome outcome) {
   }
 }
 
+// Where "active" and "next" bring a window: to the front where it is, or
+// with "workspace=here" to the user's workspace first, where the desktop
+// can move it there.
+std::wstring whereTo(bool bringHere) {
+  if (!bringHere) return {};
+  const std::wstring why = WhyWindowsStayOnTheirWorkspace();
+  return why.empty() ? L", moving it to your workspace first" : L" (workspace=here: " + why + L")";
+}
+
 // The window words act on the rule's window, and only there; empty for any
 // other value.
 std::wstring windowAction(const std::wstring& value, const std::wstring& window,
-                         const std::wstring& next) {
+                         const std::wstring& next, bool bringHere) {
   switch (vocabulary::windowWordOf(value)) {
     case WindowWord::close:
       return L"asks " + window + L" to close (its program may decline)";
     case WindowWord::active:
-      return L"brings " + window + L" to the front";
+      return L"brings " + window + L" to the front" + whereTo(bringHere);
     case WindowWord::next:
       return L"brings forward " + next + L": of the windows the rule matches, the one you have "
-             L"gone longest without";
+             L"gone longest without" + whereTo(bringHere);
     case WindowWord::minimize:
       return L"minimises " + window;
     case WindowWord::none:
@@ -91,7 +100,7 @@ std::wstring describeEntry(const ProfileEntry& entry, const RuleWindows& rule,
   if (entry.key == vocabulary::kExec) {
     const std::wstring action =
         rule.window != nullptr ? windowAction(value, windowInWords(rule.window, windows),
-                                              windowInWords(rule.next, windows))
+                                              windowInWords(rule.next, windows), rule.bringHere)
                                : L"";
     return action.empty() ? describeLaunch(value, false) : action;
   }

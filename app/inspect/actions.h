@@ -15,6 +15,7 @@
 struct RuleWindows {
   HWND window;
   HWND next;
+  bool bringHere = false;  // "workspace=here"
 };
 
 // One line per entry, "key=value: what it does"; `windows` names the

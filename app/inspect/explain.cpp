@@ -1,6 +1,7 @@
 #include "app/inspect/explain.h"
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "app/inspect/actions.h"
@@ -23,10 +24,30 @@ struct RuleSeen {
   std::wstring className;
   std::wstring title;
   std::wstring mode;
+  std::optional<std::wstring> titleMatch;
+  std::optional<std::wstring> workspace;
   HWND window;
   HWND foreground;
   bool fires;
 };
+
+std::optional<std::wstring> copied(const ProfileString* value) {
+  return value != nullptr ? std::optional<std::wstring>(*value) : std::nullopt;
+}
+
+// Why a value of a key that refines a rule keeps it from firing; empty
+// when the values are known.
+std::wstring unknownRefinement(const RuleSeen& rule) {
+  if (rule.titleMatch && !vocabulary::titleMatchOf(*rule.titleMatch)) {
+    return L"titleMatch " + quoted(*rule.titleMatch) + L" never fires (only " +
+           listOf(vocabulary::kTitleMatchWords, L"and", true) + L" do)";
+  }
+  if (rule.workspace && *rule.workspace != vocabulary::kWorkspaceHere) {
+    return L"workspace " + quoted(*rule.workspace) + L" never fires (only " +
+           quoted(vocabulary::kWorkspaceHere) + L" does)";
+  }
+  return {};
+}
 
 LPCWSTR orAny(const std::wstring& name) { return name.empty() ? nullptr : name.c_str(); }
 
@@ -75,6 +96,8 @@ std::wstring ruleHeading(const RuleSeen& rule, const Profile& asWritten) {
   std::wstring text = L"  " + sectionLabel(rule.section) + L": ";
   if (!rule.className.empty()) text += L"class " + quoted(rule.className) + L", ";
   if (!rule.title.empty()) text += L"title " + quoted(rule.title) + L", ";
+  if (rule.titleMatch) text += L"titleMatch " + quoted(*rule.titleMatch) + L", ";
+  if (rule.workspace) text += L"workspace " + quoted(*rule.workspace) + L", ";
   text += L"mode " + quoted(rule.mode);
   const ProfileSection* section = sectionNamed(asWritten, rule.section);
   if (section != nullptr && firstValue(section->entries, vocabulary::kMode) == nullptr) {
@@ -99,6 +122,8 @@ const WindowDescription* nearlyTitled(const RuleSeen& rule,
 }
 
 std::wstring verdict(const RuleSeen& rule, const std::vector<WindowDescription>& windows) {
+  const std::wstring unknown = unknownRefinement(rule);
+  if (!unknown.empty()) return L"    does not fire: " + unknown + L"\n";
   if (rule.window == nullptr) {
     const WindowDescription* lookalike = nearlyTitled(rule, windows);
     std::wstring text = L"    finds no window: does not fire\n";
@@ -165,18 +190,23 @@ std::wstring warningsPart(const std::vector<std::wstring>& warnings) {
 struct Choice {
   std::vector<RuleSeen> rules;
   HWND window = nullptr;
+  TitleMatch titleMatch = TitleMatch::exact;
+  bool bringHere = false;
   bool runs = true;
 };
 
 Choice choose(Profile& profile) {
   Choice choice;
   try {
-    choice.window = selectSection(profile, [&choice](const RuleCheck& check) {
-                      choice.rules.push_back(
-                          {std::wstring(check.section.name), std::wstring(check.className),
-                           std::wstring(check.title), std::wstring(check.mode), check.window,
-                           check.foreground, check.fires});
-                    }).window;
+    const Selection selection = selectSection(profile, [&choice](const RuleCheck& check) {
+      choice.rules.push_back({std::wstring(check.section.name), std::wstring(check.className),
+                              std::wstring(check.title), std::wstring(check.mode),
+                              copied(check.titleMatch), copied(check.workspace), check.window,
+                              check.foreground, check.fires});
+    });
+    choice.window = selection.window;
+    choice.titleMatch = selection.titleMatch;
+    choice.bringHere = selection.bringHere;
   } catch (const ProfileLookupError&) {
     choice.runs = false;
   }
@@ -202,10 +232,11 @@ Explanation explainProfile(const std::wstring& path) {
       !choice.runs ? nullptr
       : ruleFires  ? sectionNamed(asWritten, choice.rules.back().section)
                    : sectionNamed(asWritten, vocabulary::kDefaultSection);
-  RuleWindows rule{choice.window, nullptr};
+  RuleWindows rule{choice.window, nullptr, choice.bringHere};
   if (ruleFires && hasNext(chosen->entries)) {
     const RuleSeen& fired = choice.rules.back();
-    rule.next = FindLeastRecentWindow(orAny(fired.className), orAny(fired.title));
+    rule.next =
+        FindLeastRecentWindow(orAny(fired.className), orAny(fired.title), choice.titleMatch);
   }
   std::vector<std::wstring> warnings = profileWarnings(asWritten);
   if (const auto encoding = encodingWarning(path)) warnings.insert(warnings.begin(), *encoding);

@@ -1,6 +1,7 @@
 #include "app/inspect/warnings.h"
 
 #include <string_view>
+#include <tuple>
 
 #include "app/inspect/profile_facts.h"
 #include "launcher/launcher.h"
@@ -87,6 +88,20 @@ void checkRule(const ProfileSection& section, Warnings& out) {
     out.push_back(sectionLabel(section.name) + L" mode " + quoted(mode) + L" never fires: only " +
                   listOf(vocabulary::kModeWords, L"and", true) + L" do");
   }
+  const ProfileString* titleMatch = firstValue(section.entries, vocabulary::kTitleMatch);
+  if (titleMatch != nullptr && valueOr(section.entries, vocabulary::kTitle, {}).empty()) {
+    out.push_back(sectionLabel(section.name) + L" titleMatch is passed over: the rule has no "
+                  L"title to compare");
+  } else if (titleMatch != nullptr && !vocabulary::titleMatchOf(*titleMatch)) {
+    out.push_back(sectionLabel(section.name) + L" titleMatch " + quoted(*titleMatch) +
+                  L" never fires: only " + listOf(vocabulary::kTitleMatchWords, L"and", true) +
+                  L" do");
+  }
+  const ProfileString* workspace = firstValue(section.entries, vocabulary::kWorkspace);
+  if (workspace != nullptr && *workspace != vocabulary::kWorkspaceHere) {
+    out.push_back(sectionLabel(section.name) + L" workspace " + quoted(*workspace) +
+                  L" never fires: only " + quoted(vocabulary::kWorkspaceHere) + L" does");
+  }
   if (!hasCommand(section)) {
     out.push_back(sectionLabel(section.name) + L" has no " +
                   listOf(vocabulary::kCommandKeys, L"or") + L": when it fires it does nothing, " +
@@ -97,9 +112,14 @@ void checkRule(const ProfileSection& section, Warnings& out) {
 // A later rule with the same class and title fires only when the earlier
 // one does not; with the same mode, or after one in "exec" mode, never.
 void checkShadowed(const ProfileSections& sections, const ProfileSection& section, Warnings& out) {
+  // What a rule looks for; rules that differ in how they compare the title
+  // or where they bring the window are not the same rule.
   const auto keysOf = [](const ProfileSection& rule) {
-    return std::make_pair(valueOr(rule.entries, vocabulary::kClass, {}),
-                          valueOr(rule.entries, vocabulary::kTitle, {}));
+    const ProfileEntries& keys = rule.entries;
+    return std::make_tuple(valueOr(keys, vocabulary::kClass, {}),
+                           valueOr(keys, vocabulary::kTitle, {}),
+                           valueOr(keys, vocabulary::kTitleMatch, vocabulary::kDefaultTitleMatch),
+                           valueOr(keys, vocabulary::kWorkspace, {}));
   };
   const auto modeOf = [](const ProfileSection& rule) {
     return valueOr(rule.entries, vocabulary::kMode, vocabulary::kDefaultMode);

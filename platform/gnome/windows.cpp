@@ -194,11 +194,13 @@ std::wstring describe() {
          refusal->why;
 }
 
-HWND findWindow(LPCWSTR className, LPCWSTR title) { return list().find(className, title); }
+HWND findWindow(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
+  return list().find(className, title, titleMatch);
+}
 
 // The list runs topmost first: the last match is the lowest in the stack.
-HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
-  const std::vector<HWND> matches = list().findAll(className, title);
+HWND findLeastRecent(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
+  const std::vector<HWND> matches = list().findAll(className, title, titleMatch);
   return matches.empty() ? nullptr : matches.back();
 }
 

@@ -46,14 +46,15 @@ wl_proxy* Toplevels::objectOf(HWND handle) const {
   return windows_.at(handle) != nullptr ? objects_[windows_.indexOf(handle)] : nullptr;
 }
 
-HWND Toplevels::findLeastRecent(LPCWSTR className, LPCWSTR title) const {
+HWND Toplevels::findLeastRecent(LPCWSTR className, LPCWSTR title,
+                                TitleMatch titleMatch) const {
   const std::size_t count = listedAt_.size();
   const HWND front = windows_.front();
   // Without an activated window, the search starts at the top of the list.
   const std::size_t start = front != nullptr ? listedAt_[windows_.indexOf(front)] + 1 : 0;
   HWND chosen = nullptr;
   std::size_t nearest = count;
-  for (const HWND handle : windows_.findAll(className, title)) {
+  for (const HWND handle : windows_.findAll(className, title, titleMatch)) {
     const std::size_t distance = (listedAt_[windows_.indexOf(handle)] + count - start) % count;
     if (distance < nearest) {
       nearest = distance;

@@ -46,7 +46,8 @@ class Toplevels {
   wl_proxy* objectOf(HWND handle) const;
   // Of the windows that match, the first after the activated one in the
   // compositor's order, coming round to the activated one last.
-  HWND findLeastRecent(LPCWSTR className, LPCWSTR title) const;
+  HWND findLeastRecent(LPCWSTR className, LPCWSTR title,
+                       TitleMatch titleMatch = TitleMatch::exact) const;
 
  private:
   WindowList windows_;
@@ -82,11 +83,11 @@ const CompositorWindows* snapshot() {
 template <bool (*read)(CompositorWindows&)>
 struct Searches {
   static const Toplevels& toplevels() { return snapshot<read>()->toplevels; }
-  static HWND find(LPCWSTR className, LPCWSTR title) {
-    return toplevels().windows().find(className, title);
+  static HWND find(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
+    return toplevels().windows().find(className, title, titleMatch);
   }
-  static HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
-    return toplevels().findLeastRecent(className, title);
+  static HWND findLeastRecent(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
+    return toplevels().findLeastRecent(className, title, titleMatch);
   }
   static HWND front() { return toplevels().windows().front(); }
   static std::vector<WindowDescription> list() { return toplevels().windows().windows(); }

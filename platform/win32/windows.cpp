@@ -5,6 +5,7 @@
 #include "platform/services.h"
 
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -19,25 +20,46 @@ constexpr int kClassChars = 257;
 // comparison; lstrcmpiW is not, being linguistic: it passes over characters
 // such as the soft hyphen, and would take "Note\u00ADpad" for "Notepad".
 // Windows CE lacks it; its build would need CharUpperBuffW on both names.
-bool sameName(const wchar_t* name, int length, LPCWSTR wanted) {
-  return CompareStringOrdinal(name, length, wanted, -1, TRUE) == CSTR_EQUAL;
+bool sameName(std::wstring_view name, std::wstring_view wanted) {
+  return CompareStringOrdinal(name.data(), static_cast<int>(name.size()), wanted.data(),
+                              static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL;
+}
+
+// A title by part is compared the same way, over the part's length.
+bool titleMatches(std::wstring_view title, std::wstring_view wanted, TitleMatch titleMatch) {
+  if (titleMatch == TitleMatch::exact) return sameName(title, wanted);
+  if (title.size() < wanted.size()) return false;
+  const std::size_t last = title.size() - wanted.size();
+  switch (titleMatch) {
+    case TitleMatch::prefix:
+      return sameName(title.substr(0, wanted.size()), wanted);
+    case TitleMatch::suffix:
+      return sameName(title.substr(last), wanted);
+    default:
+      for (std::size_t at = 0; at <= last; ++at) {
+        if (sameName(title.substr(at, wanted.size()), wanted)) return true;
+      }
+      return false;
+  }
 }
 
 bool hasClass(HWND window, LPCWSTR wanted) {
   wchar_t name[kClassChars];
   const int length = GetClassNameW(window, name, kClassChars);
-  return sameName(name, length > 0 ? length : 0, wanted);
+  return sameName(std::wstring_view(name, length > 0 ? static_cast<std::size_t>(length) : 0),
+                  wanted);
 }
 
-bool hasTitle(HWND window, LPCWSTR wanted) {
+bool hasTitle(HWND window, LPCWSTR wanted, TitleMatch titleMatch) {
   std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   const int length = GetWindowTextW(window, &title[0], static_cast<int>(title.size()));
-  return sameName(title.data(), length > 0 ? length : 0, wanted);
+  title.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return titleMatches(title, wanted, titleMatch);
 }
 
-bool matches(HWND window, LPCWSTR className, LPCWSTR title) {
+bool matches(HWND window, LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
   return IsWindowVisible(window) && (className == nullptr || hasClass(window, className)) &&
-         (title == nullptr || hasTitle(window, title));
+         (title == nullptr || hasTitle(window, title, titleMatch));
 }
 
 // The top-level windows, top of the Z order first, as FindWindowW meets
@@ -65,22 +87,22 @@ bool answers(HWND window) {
 
 // A newer window of the class, or one made hidden, must not take the rule
 // from the one the user sees in front.
-HWND FindShownWindow(LPCWSTR className, LPCWSTR title) {
+HWND FindShownWindow(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
   const HWND front = GetForegroundWindow();
-  if (front != nullptr && matches(front, className, title)) return front;
+  if (front != nullptr && matches(front, className, title, titleMatch)) return front;
   HWND found = nullptr;
   eachTopLevelWindow([&](HWND window) {
-    if (matches(window, className, title)) found = window;
+    if (matches(window, className, title, titleMatch)) found = window;
     return found == nullptr;
   });
   return found;
 }
 
 // The last match in Z order is the window brought forward longest ago.
-HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title) {
+HWND FindLeastRecentWindow(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
   HWND least = nullptr;
   eachTopLevelWindow([&](HWND window) {
-    if (matches(window, className, title)) least = window;
+    if (matches(window, className, title, titleMatch)) least = window;
     return true;
   });
   return least;
@@ -108,4 +130,13 @@ BOOL ActivateWindow(HWND window) {
   const UINT asynchronous = waitFor ? 0 : SWP_ASYNCWINDOWPOS;
   SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | asynchronous);
   return SetForegroundWindow(window);
+}
+
+// Windows lets no program move another program's window to another virtual
+// desktop (its interface for that takes only the caller's own windows).
+BOOL BringWindowHere(HWND window) { return ActivateWindow(window); }
+
+std::wstring WhyWindowsStayOnTheirWorkspace() {
+  return L"Windows lets no program move another program's window to another virtual desktop: "
+         L"the window is brought forward on its own";
 }

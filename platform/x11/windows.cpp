@@ -73,28 +73,28 @@ HWND handleOf(xcb_window_t window) {
   return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
 }
 
-bool matches(std::size_t i, LPCWSTR className, LPCWSTR title) {
+bool matches(std::size_t i, LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
   if (className != nullptr) {
     if (!namesProgram(snapshot().classes()[i], className)) return false;
   }
   if (title != nullptr) {
     const std::optional<std::wstring>& text = snapshot().titles()[i];
-    if (!text || *text != title) return false;
+    if (!text || !titleMatches(*text, title, titleMatch)) return false;
   }
   return true;
 }
 
-HWND findWindow(LPCWSTR className, LPCWSTR title) {
+HWND findWindow(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
   const std::vector<xcb_window_t>& windows = snapshot().windows();
   for (std::size_t i = 0; i < windows.size(); ++i)
-    if (matches(i, className, title)) return handleOf(windows[i]);
+    if (matches(i, className, title, titleMatch)) return handleOf(windows[i]);
   return nullptr;
 }
 
-HWND findLeastRecent(LPCWSTR className, LPCWSTR title) {
+HWND findLeastRecent(LPCWSTR className, LPCWSTR title, TitleMatch titleMatch) {
   const std::vector<xcb_window_t>& windows = snapshot().windows();
   for (std::size_t i = windows.size(); i > 0; --i)
-    if (matches(i - 1, className, title)) return handleOf(windows[i - 1]);
+    if (matches(i - 1, className, title, titleMatch)) return handleOf(windows[i - 1]);
   return nullptr;
 }
 
