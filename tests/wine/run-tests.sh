@@ -810,11 +810,36 @@ case_bind_key() {
   expect_lines "$out" "No keys of Tarvexel's on Windows." "bindings after unbind"
 }
 
+# A title by part, compared as Windows compares titles: ignoring case, code
+# unit by code unit; an unknown comparison never fires.
+case_title_by_part() {
+  local inbox outbox cover log profile=$work/part.ini
+  start_window inbox TvxMail "Inbox - Mail"
+  start_window outbox TvxMail "Outbox - Mail"
+  start_window cover TvxCover Cover
+  new_record log
+  printf '%s\n' "[unknown]" "title=Outbox" "titleMatch=Prefix" "exec=$(recorder "$log" unknown)" \
+    "[prefix]" "title=INBOX" "titleMatch=prefix" "exec=close" \
+    "[default]" "exec=$(recorder "$log" default)" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  expect_status 0 "prefix"
+  expect_lines <(window_events "$inbox") $'ready\nclose' "the window whose title starts so"
+  printf '%s\n' "[suffix]" "title=- mail" "titleMatch=suffix" "exec=active" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  wait_for_front "Outbox - Mail" || fail "suffix: [$(front_title)] is in front"
+  printf '%s\n' "[contains]" "title=TBOX -" "titleMatch=contains" "exec=minimize" >"$profile"
+  run_tarvexel "$(winpath "$profile")"
+  wait_for_line "$outbox" minimized 5 || fail "contains: the window was not minimised"
+  recorders_done
+  grep -q '^unknown' "$log" && fail "an unknown titleMatch fired"
+  expect_lines <(window_events "$cover") ready "the other window"
+}
+
 cases=(
   close_by_class title_only_rule active_mode exec_active exec_sync_waits exec_does_not_wait
   failed_launch_goes_on notice exit_status_one profile_paths code_pages next_cycles
   next_ignores_case minimize_then_active words_in_default inspect started_programs_show
-  hidden_windows hung_and_asking_windows installer bind_key
+  hidden_windows hung_and_asking_windows installer bind_key title_by_part
 )
 
 # --- Run ---------------------------------------------------------------------
