@@ -94,21 +94,23 @@ BOOL SetForegroundWindow(HWND window) {
   return 1;
 }
 
-BOOL ActivateWindow(HWND window) {
-  current->calls.push_back(L"ActivateWindow(" + number(window) + L")");
+namespace {
+
+// Activation as a task bar gives it: restored, on top, in front. There is
+// one workspace here, so a window brought here is simply activated.
+BOOL activate(const wchar_t* call, HWND window) {
+  current->calls.push_back(call + (L"(" + number(window) + L")"));
   current->foreground = window;
   current->window(window).minimized = false;
   current->moveTo(window, true);
   return 1;
 }
 
-BOOL BringWindowHere(HWND window) {
-  current->calls.push_back(L"BringWindowHere(" + number(window) + L")");
-  current->foreground = window;
-  current->window(window).minimized = false;
-  current->moveTo(window, true);
-  return 1;
-}
+}  // namespace
+
+BOOL ActivateWindow(HWND window) { return activate(L"ActivateWindow", window); }
+
+BOOL BringWindowHere(HWND window) { return activate(L"BringWindowHere", window); }
 
 std::wstring WhyWindowsStayOnTheirWorkspace() { return current->whyWindowsStay; }
 
