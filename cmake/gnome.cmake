@@ -6,14 +6,10 @@ include(GNUInstallDirs)
 
 find_path(TARVEXEL_SD_BUS_INCLUDE_DIR systemd/sd-bus.h)
 if(NOT TARVEXEL_SD_BUS_INCLUDE_DIR)
-  message(FATAL_ERROR "the sd-bus header is missing (Debian: libsystemd-dev); "
-    "-DTARVEXEL_GNOME=OFF builds without GNOME")
+  tarvexel_missing_headers("the sd-bus header is missing" libsystemd-dev GNOME)
 endif()
 
-target_sources(tarvexel_platform PRIVATE
-  ${PROJECT_SOURCE_DIR}/platform/gnome/bus.cpp
-  ${PROJECT_SOURCE_DIR}/platform/gnome/windows.cpp
-)
+tarvexel_platform_sources(gnome bus.cpp windows.cpp)
 target_include_directories(tarvexel_platform SYSTEM PRIVATE ${TARVEXEL_SD_BUS_INCLUDE_DIR})
 
 # The extension, in two builds around one window logic (windows.js): GNOME

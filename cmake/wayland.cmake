@@ -3,8 +3,8 @@
 # needs its headers and wayland-scanner (Debian: libwayland-dev).
 include(${CMAKE_CURRENT_LIST_DIR}/wayland_protocol.cmake)
 if(NOT TARVEXEL_WAYLAND_PROTOCOLS_FOUND)
-  message(FATAL_ERROR "libwayland-client's headers or wayland-scanner are missing (Debian: "
-    "libwayland-dev); -DTARVEXEL_WAYLAND=OFF builds without Wayland")
+  tarvexel_missing_headers("libwayland-client's headers or wayland-scanner are missing"
+    libwayland-dev Wayland)
 endif()
 
 # The core protocol's header comes with libwayland, and its tables are
@@ -18,14 +18,14 @@ set(TARVEXEL_PLASMA_WINDOW_MANAGEMENT_XML
 tarvexel_wayland_protocol(plasma-window-management
   ${TARVEXEL_PLASMA_WINDOW_MANAGEMENT_XML} wayland_sources)
 
-target_sources(tarvexel_platform PRIVATE
-  ${PROJECT_SOURCE_DIR}/platform/wayland/connection.cpp
-  ${PROJECT_SOURCE_DIR}/platform/wayland/core_interfaces.c
-  ${PROJECT_SOURCE_DIR}/platform/wayland/kde.cpp
-  ${PROJECT_SOURCE_DIR}/platform/wayland/toplevels.cpp
-  ${PROJECT_SOURCE_DIR}/platform/wayland/wlroots.cpp
-  ${wayland_sources}
+tarvexel_platform_sources(wayland
+  connection.cpp
+  core_interfaces.c
+  kde.cpp
+  toplevels.cpp
+  wlroots.cpp
 )
+target_sources(tarvexel_platform PRIVATE ${wayland_sources})
 target_include_directories(tarvexel_platform SYSTEM PRIVATE
   ${WAYLAND_CLIENT_INCLUDE_DIRS} ${TARVEXEL_PROTOCOL_DIR})
 

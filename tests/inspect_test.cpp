@@ -27,6 +27,15 @@ struct ExplainCase {
 
 void PrintTo(const ExplainCase& c, std::ostream* out) { *out << c.name; }
 
+// How a report goes on, up to its warnings, when no rule fires and the
+// [default] section holds exec=d alone.
+const std::wstring kDefaultRuns =
+    L"\n"
+    L"Would run: [default], as no rule fires\n"
+    L"  exec=d: the shell opens \"d\" with no parameters\n"
+    L"Exit status: 0\n"
+    L"\n";
+
 class ExplainTest : public testing::TestWithParam<ExplainCase> {};
 
 // Only questions reach the platform: no launch, close, activation or sleep.
@@ -171,14 +180,10 @@ INSTANTIATE_TEST_SUITE_P(
                     L"    finds 0x1 (class \"A\", title \"a\")\n"
                     L"    does not fire: no window is in front\n"
                     L"  [c]: class \"Z\", mode \"exec\" (not given, the default)\n"
-                    L"    finds no window: does not fire\n"
-                    L"\n"
-                    L"Would run: [default], as no rule fires\n"
-                    L"  exec=d: the shell opens \"d\" with no parameters\n"
-                    L"Exit status: 0\n"
-                    L"\n"
-                    L"Warnings:\n"
-                    L"  [a] mode \"Active\" never fires: only \"exec\" and \"active\" do\n",
+                    L"    finds no window: does not fire\n" +
+                        kDefaultRuns +
+                        L"Warnings:\n"
+                        L"  [a] mode \"Active\" never fires: only \"exec\" and \"active\" do\n",
                     0},
         ExplainCase{"WhatEachEntryWouldDo",
                     "title=T\nexec=next\nexec=minimize\nexec=active\nexecSync=close\n"
@@ -298,13 +303,8 @@ INSTANTIATE_TEST_SUITE_P(
                     L"  [notes]: title \"Notes\", mode \"exec\" (not given, the default)\n"
                     L"    finds no window: does not fire\n"
                     L"    0x3 (class \"Pad\", title \"notes\") differs only in letter case or"
-                    L" blanks at either end of its title: titles are matched exactly\n"
-                    L"\n"
-                    L"Would run: [default], as no rule fires\n"
-                    L"  exec=d: the shell opens \"d\" with no parameters\n"
-                    L"Exit status: 0\n"
-                    L"\n"
-                    L"Warnings: none\n",
+                    L" blanks at either end of its title: titles are matched exactly\n" +
+                        kDefaultRuns + L"Warnings: none\n",
                     0},
         ExplainCase{"NextNamesTheWindowItBringsForwardAndEverySectionsProgramsAreChecked",
                     "[term]\nclass=T\nexec=next\nexec=gone\n[never]\nclass=N\nexec=gone|-x\n"
@@ -336,13 +336,8 @@ INSTANTIATE_TEST_SUITE_P(
                     L"Loads: yes, 1 section: [default]\n"
                     L"Window system: scripted desktop\n"
                     L"\n"
-                    L"Window rules: none (no section but [default] has a class or title)\n"
-                    L"\n"
-                    L"Would run: [default], as no rule fires\n"
-                    L"  exec=d: the shell opens \"d\" with no parameters\n"
-                    L"Exit status: 0\n"
-                    L"\n"
-                    L"Warnings: none\n",
+                    L"Window rules: none (no section but [default] has a class or title)\n" +
+                        kDefaultRuns + L"Warnings: none\n",
                     0}),
     [](const testing::TestParamInfo<ExplainCase>& info) { return info.param.name; });
 

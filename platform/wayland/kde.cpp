@@ -16,6 +16,7 @@
 #include "platform/wayland/connection.h"
 #include "platform/wayland/listener.h"
 #include "platform/wayland/toplevels.h"
+#include "platform/wayland/window_management.h"
 #include "platform/window_system.h"
 
 namespace wayland {
@@ -40,17 +41,11 @@ constexpr std::size_t kBatch = 128;
 struct Window {
   Toplevel toplevel;
   bool unmapped = false;
+
+  bool listed() const { return !unmapped; }
 };
 
 Window& windowOf(void* data) { return *static_cast<Window*>(data); }
-
-void onTitle(void* data, org_kde_plasma_window*, const char* title) {
-  windowOf(data).toplevel.title = title;
-}
-
-void onAppId(void* data, org_kde_plasma_window*, const char* appId) {
-  windowOf(data).toplevel.appId = appId;
-}
 
 void onState(void* data, org_kde_plasma_window*, std::uint32_t flags) {
   windowOf(data).toplevel.activated = (flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE) != 0;
@@ -64,23 +59,13 @@ void onResourceName(void* data, org_kde_plasma_window*, const char* name) {
   windowOf(data).toplevel.resourceName = name;
 }
 
-// The events Tarvexel has no use for.
-void ignore(void*, org_kde_plasma_window*) {}
-void ignore(void*, org_kde_plasma_window*, std::int32_t) {}
-void ignore(void*, org_kde_plasma_window*, std::uint32_t) {}
-void ignore(void*, org_kde_plasma_window*, const char*) {}
-void ignore(void*, org_kde_plasma_window*, const char*, const char*) {}
-void ignore(void*, org_kde_plasma_window*, org_kde_plasma_window*) {}
-void ignore(void*, org_kde_plasma_window*, std::int32_t, std::int32_t, std::uint32_t,
-            std::uint32_t) {}
-
 // The protocol file is the program's own (plasma-window-management.xml),
 // so these are all the events of the version bound.
 using WindowEvents = org_kde_plasma_window_listener;
 constexpr auto kWindowListener =
     Listener<WindowEvents>()
-        .on(&WindowEvents::title_changed, onTitle)
-        .on(&WindowEvents::app_id_changed, onAppId)
+        .on(&WindowEvents::title_changed, onTitle<Window>)
+        .on(&WindowEvents::app_id_changed, onAppId<Window>)
         .on(&WindowEvents::state_changed, onState)
         .on(&WindowEvents::virtual_desktop_changed, ignore)
         .on(&WindowEvents::themed_icon_name_changed, ignore)
@@ -116,22 +101,15 @@ void onWindowWithUuid(void* data, org_kde_plasma_window_management*, std::uint32
   announcedOf(data).uuids.emplace_back(uuid);
 }
 
-// The events Tarvexel has no use for.
-void onShowDesktop(void*, org_kde_plasma_window_management*, std::uint32_t) {}
-void onStackingOrder(void*, org_kde_plasma_window_management*, wl_array*) {}
-void onStackingOrderUuids(void*, org_kde_plasma_window_management*, const char*) {}
-void onStackingOrderChanged(void*, org_kde_plasma_window_management*) {}
-
 using ManagerEvents = org_kde_plasma_window_management_listener;
-constexpr auto kManagerListener =
-    Listener<ManagerEvents>()
-        .on(&ManagerEvents::show_desktop_changed, onShowDesktop)
-        .on(&ManagerEvents::window, onWindow)
-        .on(&ManagerEvents::stacking_order_changed, onStackingOrder)
-        .on(&ManagerEvents::stacking_order_uuid_changed, onStackingOrderUuids)
-        .on(&ManagerEvents::window_with_uuid, onWindowWithUuid)
-        .on(&ManagerEvents::stacking_order_changed_2, onStackingOrderChanged)
-        .complete();
+constexpr auto kManagerListener = Listener<ManagerEvents>()
+                                      .on(&ManagerEvents::show_desktop_changed, ignore)
+                                      .on(&ManagerEvents::window, onWindow)
+                                      .on(&ManagerEvents::stacking_order_changed, ignore)
+                                      .on(&ManagerEvents::stacking_order_uuid_changed, ignore)
+                                      .on(&ManagerEvents::window_with_uuid, onWindowWithUuid)
+                                      .on(&ManagerEvents::stacking_order_changed_2, ignore)
+                                      .complete();
 
 std::uint32_t versionFor(const Global& manager) {
   return manager.version >= kUuidVersion ? kUuidVersion : kNumberVersion;
@@ -163,11 +141,9 @@ const Window* askFor(Connection& connection, wl_proxy* manager, std::uint32_t op
 }
 
 bool read(CompositorWindows& snapshot) {
-  Connection* connection = wayland::connection();
-  if (connection == nullptr) return false;
-  const Global* global = connection->global(org_kde_plasma_window_management_interface.name);
+  const Global* global = managerGlobal(snapshot, org_kde_plasma_window_management_interface);
   if (global == nullptr) return false;
-  snapshot.connection = connection;
+  Connection* connection = snapshot.connection;
   wl_proxy* manager =
       connection->bind(*global, org_kde_plasma_window_management_interface, versionFor(*global));
   if (manager == nullptr) return false;
@@ -189,11 +165,7 @@ bool read(CompositorWindows& snapshot) {
     }
     if (!connection->roundtrip()) return false;
   }
-  std::vector<Toplevel> listed;
-  for (const Window* window : windows) {
-    if (!window->unmapped) listed.push_back(window->toplevel);
-  }
-  snapshot.toplevels = Toplevels(listed);
+  snapshot.toplevels = listedOf(windows);
   return true;
 }
 
@@ -214,12 +186,6 @@ void minimize(HWND window) { setState(window, ORG_KDE_PLASMA_WINDOW_MANAGEMENT_S
 
 }  // namespace
 
-const WindowSystem* kde() {
-  using Search = Searches<read>;
-  static const WindowSystem system{describe,      Search::find, Search::findLeastRecent,
-                                   Search::front, Search::list, activate,
-                                   close,         minimize, nullptr};
-  return snapshot<read>() != nullptr ? &system : nullptr;
-}
+const WindowSystem* kde() { return windowSystem<read, describe, activate, close, minimize>(); }
 
 }  // namespace wayland

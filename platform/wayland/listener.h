@@ -46,6 +46,11 @@ class Listener {
   std::size_t named_ = 0;
 };
 
+// The handler of an event the program has no use for, whatever it carries:
+// named for each such event, it takes that event's type.
+template <typename... Arguments>
+void ignore(void*, Arguments...) {}
+
 }  // namespace wayland
 
 #endif

@@ -10,6 +10,7 @@
 #include "platform/wayland/connection.h"
 #include "platform/wayland/listener.h"
 #include "platform/wayland/toplevels.h"
+#include "platform/wayland/window_management.h"
 #include "platform/window_system.h"
 #include "wlr-foreign-toplevel-management-client-protocol.h"
 
@@ -24,19 +25,11 @@ struct Handle {
   Toplevel toplevel;
   bool done = false;
   bool closed = false;
+
+  bool listed() const { return done && !closed; }
 };
 
 Handle& handleOf(void* data) { return *static_cast<Handle*>(data); }
-
-void onTitle(void* data, zwlr_foreign_toplevel_handle_v1*, const char* title) {
-  handleOf(data).toplevel.title = title;
-}
-
-void onAppId(void* data, zwlr_foreign_toplevel_handle_v1*, const char* appId) {
-  handleOf(data).toplevel.appId = appId;
-}
-
-void onOutput(void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {}
 
 void onState(void* data, zwlr_foreign_toplevel_handle_v1*, wl_array* states) {
   const auto* values = static_cast<const std::uint32_t*>(states->data);
@@ -52,18 +45,16 @@ void onDone(void* data, zwlr_foreign_toplevel_handle_v1*) { handleOf(data).done 
 
 void onClosed(void* data, zwlr_foreign_toplevel_handle_v1*) { handleOf(data).closed = true; }
 
-void onParent(void*, zwlr_foreign_toplevel_handle_v1*, zwlr_foreign_toplevel_handle_v1*) {}
-
 using HandleEvents = zwlr_foreign_toplevel_handle_v1_listener;
 constexpr auto kHandleListener = Listener<HandleEvents>()
-                                     .on(&HandleEvents::title, onTitle)
-                                     .on(&HandleEvents::app_id, onAppId)
-                                     .on(&HandleEvents::output_enter, onOutput)
-                                     .on(&HandleEvents::output_leave, onOutput)
+                                     .on(&HandleEvents::title, onTitle<Handle>)
+                                     .on(&HandleEvents::app_id, onAppId<Handle>)
+                                     .on(&HandleEvents::output_enter, ignore)
+                                     .on(&HandleEvents::output_leave, ignore)
                                      .on(&HandleEvents::state, onState)
                                      .on(&HandleEvents::done, onDone)
                                      .on(&HandleEvents::closed, onClosed)
-                                     .on(&HandleEvents::parent, onParent)
+                                     .on(&HandleEvents::parent, ignore)
                                      .complete();
 
 // The handles in the order the compositor announced them. The
@@ -83,20 +74,16 @@ void onToplevel(void* data, zwlr_foreign_toplevel_manager_v1*,
   announced.handles.push_back(&handle);
 }
 
-void onFinished(void*, zwlr_foreign_toplevel_manager_v1*) {}
-
 using ManagerEvents = zwlr_foreign_toplevel_manager_v1_listener;
 constexpr auto kManagerListener = Listener<ManagerEvents>()
                                       .on(&ManagerEvents::toplevel, onToplevel)
-                                      .on(&ManagerEvents::finished, onFinished)
+                                      .on(&ManagerEvents::finished, ignore)
                                       .complete();
 
 bool read(CompositorWindows& snapshot) {
-  Connection* connection = wayland::connection();
-  if (connection == nullptr) return false;
-  const Global* manager = connection->global(zwlr_foreign_toplevel_manager_v1_interface.name);
+  const Global* manager = managerGlobal(snapshot, zwlr_foreign_toplevel_manager_v1_interface);
   if (manager == nullptr) return false;
-  snapshot.connection = connection;
+  Connection* connection = snapshot.connection;
   // libwayland's description of the seat, with its events: the program's
   // own wl_seat_interface is a name only (platform/wayland/core_interfaces.c).
   const wl_interface& seatInterface = *connection->library().seatInterface;
@@ -109,11 +96,7 @@ bool read(CompositorWindows& snapshot) {
   const Announced& announced = connection->listen(
       bound, kManagerListener, std::make_unique<Announced>(Announced{connection, {}}));
   if (!connection->roundtrip()) return false;
-  std::vector<Toplevel> listed;
-  for (const Handle* handle : announced.handles) {
-    if (handle->done && !handle->closed) listed.push_back(handle->toplevel);
-  }
-  snapshot.toplevels = Toplevels(listed);
+  snapshot.toplevels = listedOf(announced.handles);
   return true;
 }
 
@@ -135,12 +118,6 @@ void minimize(HWND window) { run().request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_
 
 }  // namespace
 
-const WindowSystem* wlroots() {
-  using Search = Searches<read>;
-  static const WindowSystem system{describe,      Search::find, Search::findLeastRecent,
-                                   Search::front, Search::list, activate,
-                                   close,         minimize, nullptr};
-  return snapshot<read>() != nullptr ? &system : nullptr;
-}
+const WindowSystem* wlroots() { return windowSystem<read, describe, activate, close, minimize>(); }
 
 }  // namespace wayland

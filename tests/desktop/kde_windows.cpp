@@ -23,52 +23,38 @@
 
 #include "plasma-window-management-test-client-protocol.h"
 
+#include "listed_windows.h"
+
 namespace {
 
 constexpr std::uint32_t kUuidVersion = 17;
 constexpr std::uint32_t kNumberVersion = 10;
 constexpr std::size_t kBatch = 128;
 
-struct Window {
-  org_kde_plasma_window* object = nullptr;
-  std::uint32_t pid = 0;
-  std::uint32_t state = 0;
-  std::string appId;
-  std::string title;
-  bool unmapped = false;
-};
+using Window = ListedWindow<org_kde_plasma_window>;
 
-Window& windowOf(void* data) { return *static_cast<Window*>(data); }
-
-void onTitle(void* data, org_kde_plasma_window*, const char* title) {
-  windowOf(data).title = title;
-}
-void onAppId(void* data, org_kde_plasma_window*, const char* appId) {
-  windowOf(data).appId = appId;
-}
 void onState(void* data, org_kde_plasma_window*, std::uint32_t state) {
-  windowOf(data).state = state;
+  Window::of(data).active = (state & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE) != 0;
+  Window::of(data).minimized = (state & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_MINIMIZED) != 0;
 }
-void onUnmapped(void* data, org_kde_plasma_window*) { windowOf(data).unmapped = true; }
-void onPid(void* data, org_kde_plasma_window*, std::uint32_t pid) { windowOf(data).pid = pid; }
-
-void ignore(void*, org_kde_plasma_window*) {}
-void ignore(void*, org_kde_plasma_window*, std::int32_t) {}
-void ignore(void*, org_kde_plasma_window*, const char*) {}
-void ignore(void*, org_kde_plasma_window*, const char*, const char*) {}
-void ignore(void*, org_kde_plasma_window*, org_kde_plasma_window*) {}
-void ignore(void*, org_kde_plasma_window*, std::int32_t, std::int32_t, std::uint32_t,
-            std::uint32_t) {}
+void onPid(void* data, org_kde_plasma_window*, std::uint32_t pid) { Window::of(data).pid = pid; }
 
 const org_kde_plasma_window_listener kWindowListener{
-    onTitle, onAppId, onState, ignore, ignore, onUnmapped, ignore, ignore, ignore,
-    ignore,  onPid,   ignore,  ignore, ignore, ignore,     ignore, ignore};
+    Window::onTitle, Window::onAppId, onState,        Window::ignore, Window::ignore,
+    Window::onGone,  Window::ignore,  Window::ignore, Window::ignore, Window::ignore,
+    onPid,           Window::ignore,  Window::ignore, Window::ignore, Window::ignore,
+    Window::ignore,  Window::ignore};
 
 struct Manager {
   org_kde_plasma_window_management* object = nullptr;
   std::vector<std::uint32_t> numbers;
   std::vector<std::string> uuids;
   std::vector<std::unique_ptr<Window>> windows;
+
+  ~Manager() {
+    for (const auto& window : windows) org_kde_plasma_window_destroy(window->object);
+    if (object != nullptr) org_kde_plasma_window_management_destroy(object);
+  }
 };
 
 void onWindow(void* data, org_kde_plasma_window_management*, std::uint32_t number) {
@@ -99,18 +85,9 @@ void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char*
 void onGlobalRemove(void*, wl_registry*, std::uint32_t) {}
 const wl_registry_listener kRegistryListener{onGlobal, onGlobalRemove};
 
-std::string states(std::uint32_t state) {
-  std::string named;
-  if (state & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE) named += ",active";
-  if (state & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_MINIMIZED) named += ",minimized";
-  return named.empty() ? "-" : named.substr(1);
-}
-
 void print(const Manager& manager) {
   for (const auto& window : manager.windows) {
-    if (window->unmapped) continue;
-    std::printf("%u\t%s\t%s\t%s\n", window->pid, states(window->state).c_str(),
-                window->appId.c_str(), window->title.c_str());
+    if (!window->gone) std::printf("%u\t%s\n", window->pid, window->line().c_str());
   }
 }
 
@@ -137,18 +114,11 @@ bool askForWindows(wl_display* display, Manager& manager) {
 }  // namespace
 
 int main() {
-  wl_display* display = wl_display_connect(nullptr);
-  if (display == nullptr) return 1;
+  Compositor compositor;
   Manager manager;
-  wl_registry* registry = wl_display_get_registry(display);
-  wl_registry_add_listener(registry, &kRegistryListener, &manager);
   // The globals; the windows' names; what each window says of itself.
-  bool answered = wl_display_roundtrip(display) >= 0 && wl_display_roundtrip(display) >= 0;
-  const bool listed = answered && manager.object != nullptr && askForWindows(display, manager);
+  const bool listed = compositor.read(kRegistryListener, &manager) && manager.object != nullptr &&
+                      askForWindows(compositor.display(), manager);
   if (listed) print(manager);
-  for (const auto& window : manager.windows) org_kde_plasma_window_destroy(window->object);
-  if (manager.object != nullptr) org_kde_plasma_window_management_destroy(manager.object);
-  wl_registry_destroy(registry);
-  wl_display_disconnect(display);
   return listed ? 0 : 1;
 }

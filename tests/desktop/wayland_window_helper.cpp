@@ -34,6 +34,7 @@
 
 #include "xdg-shell-client-protocol.h"
 
+#include "helper_arguments.h"
 #include "recorder.h"
 
 namespace {
@@ -47,16 +48,7 @@ struct Options {
 };
 
 bool parse(int argc, char** argv, Options& options) {
-  if (argc < 2) return false;
-  options.record = argv[1];
-  for (int i = 2; i < argc; ++i) {
-    const std::string flag = argv[i];
-    if (flag == "--no-delete") {
-      options.takesClose = false;
-      continue;
-    }
-    if (i + 1 == argc) return false;
-    const char* value = argv[++i];
+  const auto take = [&options](const std::string& flag, const char* value) {
     if (flag == "--class")
       options.appId = value;
     else if (flag == "--title")
@@ -65,8 +57,12 @@ bool parse(int argc, char** argv, Options& options) {
       options.count = std::atoi(value);
     else if (flag != "--instance")  // X11's second name: Wayland has one
       return false;
-  }
-  return options.count >= 1;
+    return true;
+  };
+  return (readHelperArguments(argc, argv, options.record, options.takesClose, take) &&
+          options.count >= 1) ||
+         usageError(
+             "wayland_window_helper RECORD [--class APP_ID] [--title T] [--count N] [--no-delete]");
 }
 
 struct Globals {
@@ -227,12 +223,7 @@ std::string protocolError(wl_display* display) {
 
 int main(int argc, char** argv) {
   Options options;
-  if (!parse(argc, argv, options)) {
-    std::fprintf(stderr,
-                 "usage: wayland_window_helper RECORD [--class APP_ID] [--title T] [--count N] "
-                 "[--no-delete]\n");
-    return 2;
-  }
+  if (!parse(argc, argv, options)) return 2;
   wl_display* display = wl_display_connect(nullptr);
   if (display == nullptr) return 1;
   Globals globals;

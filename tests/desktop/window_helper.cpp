@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "helper_arguments.h"
 #include "recorder.h"
 
 namespace {
@@ -40,16 +41,7 @@ struct Options {
 };
 
 bool parse(int argc, char** argv, Options& options) {
-  if (argc < 2) return false;
-  options.record = argv[1];
-  for (int i = 2; i < argc; ++i) {
-    const std::string flag = argv[i];
-    if (flag == "--no-delete") {
-      options.takesDelete = false;
-      continue;
-    }
-    if (i + 1 == argc) return false;
-    const char* value = argv[++i];
+  const auto take = [&options](const std::string& flag, const char* value) {
     if (flag == "--class")
       options.className = value;
     else if (flag == "--instance")
@@ -62,8 +54,11 @@ bool parse(int argc, char** argv, Options& options) {
       options.compoundName = value;
     else
       return false;
-  }
-  return true;
+    return true;
+  };
+  return readHelperArguments(argc, argv, options.record, options.takesDelete, take) ||
+         usageError("window_helper RECORD [--class C] [--instance I] [--title T] "
+                    "[--wm-name N] [--compound-name N] [--no-delete]");
 }
 
 class Helper {
@@ -190,12 +185,7 @@ class Helper {
 
 int main(int argc, char** argv) {
   Options options;
-  if (!parse(argc, argv, options)) {
-    std::fprintf(stderr,
-                 "usage: window_helper RECORD [--class C] [--instance I] [--title T] "
-                 "[--wm-name N] [--compound-name N] [--no-delete]\n");
-    return 2;
-  }
+  if (!parse(argc, argv, options)) return 2;
   std::setlocale(LC_ALL, "");
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return 1;

@@ -18,29 +18,16 @@
 
 #include "wlr-foreign-toplevel-management-test-client-protocol.h"
 
+#include "listed_windows.h"
+
 namespace {
 
 constexpr std::uint32_t kVersion = 3;
 
-struct Window {
-  zwlr_foreign_toplevel_handle_v1* object = nullptr;
-  std::string appId;
-  std::string title;
-  bool active = false;
-  bool minimized = false;
-  bool closed = false;
-};
+using Window = ListedWindow<zwlr_foreign_toplevel_handle_v1>;
 
-Window& windowOf(void* data) { return *static_cast<Window*>(data); }
-
-void onTitle(void* data, zwlr_foreign_toplevel_handle_v1*, const char* title) {
-  windowOf(data).title = title;
-}
-void onAppId(void* data, zwlr_foreign_toplevel_handle_v1*, const char* appId) {
-  windowOf(data).appId = appId;
-}
 void onState(void* data, zwlr_foreign_toplevel_handle_v1*, wl_array* states) {
-  Window& window = windowOf(data);
+  Window& window = Window::of(data);
   window.active = window.minimized = false;
   const auto* values = static_cast<const std::uint32_t*>(states->data);
   for (std::size_t i = 0; i < states->size / sizeof *values; ++i) {
@@ -49,17 +36,19 @@ void onState(void* data, zwlr_foreign_toplevel_handle_v1*, wl_array* states) {
         window.minimized || values[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MINIMIZED;
   }
 }
-void onClosed(void* data, zwlr_foreign_toplevel_handle_v1*) { windowOf(data).closed = true; }
-void ignore(void*, zwlr_foreign_toplevel_handle_v1*) {}
-void ignore(void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {}
-void ignore(void*, zwlr_foreign_toplevel_handle_v1*, zwlr_foreign_toplevel_handle_v1*) {}
 
 const zwlr_foreign_toplevel_handle_v1_listener kWindowListener{
-    onTitle, onAppId, ignore, ignore, onState, ignore, onClosed, ignore};
+    Window::onTitle, Window::onAppId, Window::ignore, Window::ignore,
+    onState,         Window::ignore,  Window::onGone, Window::ignore};
 
 struct Manager {
   zwlr_foreign_toplevel_manager_v1* object = nullptr;
   std::vector<std::unique_ptr<Window>> windows;
+
+  ~Manager() {
+    for (const auto& window : windows) zwlr_foreign_toplevel_handle_v1_destroy(window->object);
+    if (object != nullptr) zwlr_foreign_toplevel_manager_v1_destroy(object);
+  }
 };
 
 void onToplevel(void* data, zwlr_foreign_toplevel_manager_v1*,
@@ -85,37 +74,19 @@ void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char*
 void onGlobalRemove(void*, wl_registry*, std::uint32_t) {}
 const wl_registry_listener kRegistryListener{onGlobal, onGlobalRemove};
 
-std::string states(const Window& window) {
-  std::string named;
-  if (window.active) named += ",active";
-  if (window.minimized) named += ",minimized";
-  return named.empty() ? "-" : named.substr(1);
-}
-
 void print(const Manager& manager) {
   for (const auto& window : manager.windows) {
-    if (window->closed) continue;
-    std::printf("%s\t%s\t%s\n", states(*window).c_str(), window->appId.c_str(),
-                window->title.c_str());
+    if (!window->gone) std::printf("%s\n", window->line().c_str());
   }
 }
 
 }  // namespace
 
 int main() {
-  wl_display* display = wl_display_connect(nullptr);
-  if (display == nullptr) return 1;
+  Compositor compositor;
   Manager manager;
-  wl_registry* registry = wl_display_get_registry(display);
-  wl_registry_add_listener(registry, &kRegistryListener, &manager);
   // The globals; the windows' handles and what each says of itself.
-  bool answered = true;
-  for (int i = 0; i < 2 && answered; ++i) answered = wl_display_roundtrip(display) >= 0;
-  const bool listed = answered && manager.object != nullptr;
+  const bool listed = compositor.read(kRegistryListener, &manager) && manager.object != nullptr;
   if (listed) print(manager);
-  for (const auto& window : manager.windows) zwlr_foreign_toplevel_handle_v1_destroy(window->object);
-  if (manager.object != nullptr) zwlr_foreign_toplevel_manager_v1_destroy(manager.object);
-  wl_registry_destroy(registry);
-  wl_display_disconnect(display);
   return listed ? 0 : 1;
 }

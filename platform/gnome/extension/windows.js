@@ -11,28 +11,27 @@
 // reached through it.
 
 const kObjectPath = '/org/tarvexel/Windows';
+
+// Every method but List is about one window, named by its id, and
+// answers yes or no.
+function windowMethod(name, answer) {
+    return `
+    <method name="${name}">
+      <arg name="id" type="u" direction="in"/>
+      <arg name="${answer}" type="b" direction="out"/>
+    </method>`;
+}
+
 const kInterface = `
 <node>
   <interface name="org.tarvexel.Windows1">
     <method name="List">
       <arg name="windows" type="a(ussssb)" direction="out"/>
     </method>
-    <method name="Activate">
-      <arg name="id" type="u" direction="in"/>
-      <arg name="found" type="b" direction="out"/>
-    </method>
-    <method name="Close">
-      <arg name="id" type="u" direction="in"/>
-      <arg name="found" type="b" direction="out"/>
-    </method>
-    <method name="Minimize">
-      <arg name="id" type="u" direction="in"/>
-      <arg name="found" type="b" direction="out"/>
-    </method>
-    <method name="IsMinimized">
-      <arg name="id" type="u" direction="in"/>
-      <arg name="minimized" type="b" direction="out"/>
-    </method>
+    ${windowMethod('Activate', 'found')}
+    ${windowMethod('Close', 'found')}
+    ${windowMethod('Minimize', 'found')}
+    ${windowMethod('IsMinimized', 'minimized')}
   </interface>
 </node>`;
 
@@ -204,17 +203,20 @@ class TarvexelWindows {
     }
 
     CloseAsync([id], invocation) {
-        this._answer(invocation, '(b)', () => {
-            const window = windowWithId(id);
-            window?.delete(global.get_current_time());
-            return window !== null;
-        });
+        this._answerWithWindow(invocation, id, window => window.delete(global.get_current_time()));
     }
 
     MinimizeAsync([id], invocation) {
+        this._answerWithWindow(invocation, id, window => window.minimize());
+    }
+
+    // Acts on the window with that id, if it is listed; answers whether it
+    // is.
+    _answerWithWindow(invocation, id, act) {
         this._answer(invocation, '(b)', () => {
             const window = windowWithId(id);
-            window?.minimize();
+            if (window !== null)
+                act(window);
             return window !== null;
         });
     }
