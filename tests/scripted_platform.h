@@ -42,6 +42,8 @@ struct ScriptedPlatform {
   std::set<std::wstring> processlessFiles;  // success, but no process handle
   std::wstring systemName = L"scripted desktop";
   std::wstring whyNoneInFront;
+  // The X11 window manager's name, as WindowManagerName gives it.
+  std::wstring windowManager;
   // Whether the listing names windows by ids of the desktop's own (as
   // Windows, X11 and GNOME do), or gives none (as wlroots).
   bool stableIds = true;
