@@ -9,4 +9,7 @@
 // The launcher installed beside this program: the command a binding runs.
 std::wstring installedLauncher();
 
+// The desktops that keep keys in a configuration file of their own.
+const KeyBinder* swayBinder();
+
 #endif
