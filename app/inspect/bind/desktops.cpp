@@ -46,9 +46,14 @@ std::wstring installedLauncher() {
 const KeyBinder* binderOfThisDesktop(std::wstring& desktop) {
   const KeyBinder* binder = nullptr;
   // Their own signals, which a session's XDG_CURRENT_DESKTOP may not
-  // name.
+  // name; openbox only on an X display of its own, not through XWayland.
   if (environment("SWAYSOCK") != nullptr) {
     binder = swayBinder();
+  } else if (environment("LABWC_PID") != nullptr) {
+    binder = labwcBinder();
+  } else if (environment("DISPLAY") != nullptr && environment("WAYLAND_DISPLAY") == nullptr &&
+             WindowManagerName() == L"Openbox") {
+    binder = openboxBinder();
   }
   if (binder != nullptr) {
     desktop = binder->desktop;
@@ -56,8 +61,6 @@ const KeyBinder* binderOfThisDesktop(std::wstring& desktop) {
   }
   if (const char* name = environment("XDG_CURRENT_DESKTOP")) {
     desktop = utf8::widenLossless(name);
-  } else if (environment("LABWC_PID") != nullptr) {
-    desktop = L"labwc";
   } else if (environment("WAYLAND_DISPLAY") != nullptr) {
     desktop = L"a Wayland compositor that names itself nowhere";
   } else if (environment("DISPLAY") != nullptr) {

@@ -11,5 +11,7 @@ std::wstring installedLauncher();
 
 // The desktops that keep keys in a configuration file of their own.
 const KeyBinder* swayBinder();
+const KeyBinder* labwcBinder();
+const KeyBinder* openboxBinder();
 
 #endif
