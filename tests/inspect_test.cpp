@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/inspect/bind/config_keys.h"
 #include "app/inspect/bind/keys.h"
+#include "app/inspect/bind/rc_xml.h"
+#include "app/inspect/bind/sway_config.h"
 #include "app/inspect/commands.h"
 #include "app/inspect/explain.h"
 #include "tests/scripted_platform.h"
@@ -490,6 +494,162 @@ TEST(KeysTest, ReadsModifiersAndOneKeyInAnyCase) {
     EXPECT_EQ(keysText(*keys), c.read);
     EXPECT_EQ(keys->keysym, c.keysym);
     EXPECT_EQ(keys->virtualKey, c.virtualKey);
+  }
+}
+
+KeyChord chord(const wchar_t* text) {
+  std::wstring problem;
+  return parseKeys(text, problem).value_or(KeyChord{});
+}
+
+// Each binding of the default mode as "keys|command|first line-end line".
+std::vector<std::wstring> swayBindings(const std::wstring& text) {
+  SwayVariables variables;
+  std::vector<std::wstring> found;
+  for (const SwayBinding& binding : readSwayConfig(splitLines(text), variables).bindings) {
+    found.push_back((binding.keys ? keysText(*binding.keys) : L"-") + L"|" + binding.command +
+                    L"|" + std::to_wstring(binding.lines.first) + L"-" +
+                    std::to_wstring(binding.lines.end));
+  }
+  return found;
+}
+
+// sway's configuration read as sway reads it: variables (the longest name
+// first), blocks, a brace on the next line, continued lines, flags; other
+// modes and comments left out.
+TEST(SwayConfigTest, FindsTheBindingsOfTheDefaultMode) {
+  const struct {
+    const wchar_t* text;
+    std::vector<std::wstring> bindings;
+  } cases[] = {
+      {L"set $m Mod1\nset $mod Mod4\nbindsym $mod+t exec foot\n", {L"Super+T|exec foot|2-3"}},
+      {L"bindsym {\n  Mod4+Return exec a\n  Ctrl+Mod1+F5 exec b\n}\n",
+       {L"Super+Return|exec a|1-2", L"Ctrl+Alt+F5|exec b|2-3"}},
+      {L"bindsym\n{\n  Mod4+z exec x\n}\n", {L"Super+Z|exec x|2-3"}},
+      {L"mode \"resize\" {\n  bindsym Mod4+t exec x\n}\nbindsym Mod4+y exec y", {L"Super+Y|exec y|3-4"}},
+      {L"bindsym Mod4+c \\\n  exec x\n# bindsym Mod4+d exec y\n", {L"Super+C|exec x|0-2"}},
+      {L"bindsym --release --to-code Control+Mod4+r exec x\n", {L"Super+Ctrl+R|exec x|0-1"}},
+      {L"bindsym Mod2+t exec x\nbindsym Shift+t exec y\n", {L"-|exec x|0-1", L"-|exec y|1-2"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(swayBindings(c.text), c.bindings) << c.text;
+}
+
+// The include line comes out as it went in, byte for byte, whether or not
+// the file ended in a line feed.
+TEST(SwayConfigTest, TakingOutAnAddedLineGivesTheTextBack) {
+  for (const std::wstring text : {L"", L"a\n", L"a\nb", L"a\n\n"}) {
+    const std::wstring added = withLineAdded(text, L"include ~/x");
+    SwayVariables variables;
+    const std::vector<std::wstring> lines = splitLines(added);
+    const std::vector<SwayInclude> includes = readSwayConfig(lines, variables).includes;
+    ASSERT_EQ(includes.size(), 1u);
+    EXPECT_EQ(includes[0].pattern, L"~/x");
+    EXPECT_EQ(withoutLines(lines, {includes[0].lines}), text);
+  }
+  EXPECT_EQ(execCommand(L"exec --no-startup-id '/t/tarvexel' '/p'"), L"'/t/tarvexel' '/p'");
+  EXPECT_EQ(execCommand(L"kill"), L"");
+}
+
+// Each desktop's spelling, both ways; a modifier Tarvexel never binds
+// makes keys that are never its own.
+TEST(ConfigKeysTest, SpellsKeysAsEachDesktopDoes) {
+  EXPECT_EQ(spelled(chord(L"Ctrl+Alt+F5"), kRcXmlKeys), L"C-A-F5");
+  EXPECT_EQ(spelled(chord(L"Super+Shift+t"), kSwayKeys), L"Mod4+Shift+t");
+  EXPECT_EQ(readSpelled(L"mod4-T", kRcXmlKeys), chord(L"Super+T"));
+  EXPECT_EQ(readSpelled(L"S-W-Return", kRcXmlKeys), chord(L"Super+Shift+Return"));
+  EXPECT_EQ(readSpelled(L"super+CONTROL+prior", kSwayKeys), chord(L"Super+Ctrl+Page_Up"));
+  EXPECT_FALSE(readSpelled(L"H-t", kRcXmlKeys));
+  EXPECT_FALSE(readSpelled(L"W-", kRcXmlKeys));
+  const LaunchCommand command{L"/opt/my tools/tarvexel", L"/home/me/it's \"here\".ini"};
+  EXPECT_EQ(commandWords(quotedCommand(command)),
+            (std::vector<std::wstring>{command.program, command.profile}));
+  EXPECT_EQ(profileOf(quotedCommand(command)), command.profile);
+  EXPECT_EQ(profileOf(L"\"/usr/bin/tarvexel\" a\\ b.ini"), L"a b.ini");
+  EXPECT_FALSE(profileOf(L"foot tarvexel"));
+}
+
+constexpr wchar_t kOpenboxFile[] =
+    L"<?xml version=\"1.0\"?>\n<!-- mine -->\n<openbox_config xmlns=\"http://openbox.org/3.4/rc\">\n"
+    L"<keyboard>\n  <!-- keys -->\n  <keybind key=\"W-e\">\n"
+    L"    <action name=\"Execute\"><execute>kfm</execute></action>\n  </keybind>\n"
+    L"  <keybind key=\"C-A-t W-u\"><action name=\"Execute\" command=\"foot\"/></keybind>\n"
+    L"</keyboard>\n</openbox_config>\n";
+
+// A keybind added and taken out again: the user's keybinds, in each form
+// the two programs read, and comments stay; the file comes back byte for
+// byte when it means again what it meant.
+TEST(RcXmlTest, AddsAKeybindAndTakesItOut) {
+  std::wstring why;
+  const std::wstring command = L"'/usr/bin/tarvexel' '/home/me/t.ini'";
+  const std::optional<std::wstring> bound =
+      withKeybind(kOpenboxFile, kOpenboxRcXml, chord(L"Super+T"), command, why);
+  ASSERT_TRUE(bound) << std::string(why.begin(), why.end());
+  EXPECT_EQ(bound->substr(0, 48), std::wstring(kOpenboxFile).substr(0, 48));
+  const auto keybinds = readKeybinds(*bound, kOpenboxRcXml, why);
+  ASSERT_TRUE(keybinds);
+  ASSERT_EQ(keybinds->size(), 3u);
+  EXPECT_EQ((*keybinds)[0].command, L"kfm");
+  EXPECT_EQ((*keybinds)[1].keys, (std::vector<KeyChord>{chord(L"Ctrl+Alt+T"), chord(L"Super+U")}));
+  EXPECT_EQ((*keybinds)[1].command, L"foot");
+  EXPECT_EQ((*keybinds)[2].key, L"W-t");
+  EXPECT_EQ((*keybinds)[2].command, command);
+  EXPECT_NE(bound->find(L"<!-- keys -->"), std::wstring::npos);
+  const std::optional<std::wstring> original = std::wstring(kOpenboxFile);
+  EXPECT_EQ(withoutKeybinds(*bound, kOpenboxRcXml, chord(L"Super+T"), original, why), original);
+  const auto left = withoutKeybinds(*bound, kOpenboxRcXml, chord(L"Super+U"), original, why);
+  EXPECT_EQ(left, bound) << "Super+U is the user's: it stays";
+}
+
+// labwc keeps its own keys only while the keyboard has <default/> or no
+// keybind: the first keybind of Tarvexel's brings a <default/>, and the
+// last takes it away again.
+TEST(RcXmlTest, KeepsLabwcsOwnKeys) {
+  const std::wstring file = L"<labwc_config><core><gap>4</gap></core></labwc_config>";
+  std::wstring why;
+  EXPECT_TRUE(isDefaultKey(file, kLabwcRcXml, chord(L"Super+A")));
+  const auto bound = withKeybind(file, kLabwcRcXml, chord(L"Alt+F9"), L"tarvexel p", why);
+  ASSERT_TRUE(bound);
+  EXPECT_NE(bound->find(L"<default/>"), std::wstring::npos);
+  EXPECT_TRUE(isDefaultKey(*bound, kLabwcRcXml, chord(L"Super+A")));
+  EXPECT_FALSE(isDefaultKey(*bound, kLabwcRcXml, chord(L"Super+B")));
+  EXPECT_EQ(withoutKeybinds(*bound, kLabwcRcXml, chord(L"Alt+F9"), file, why), file);
+  const auto fresh = withKeybind(freshRcXml(kLabwcRcXml), kLabwcRcXml, chord(L"Alt+F9"), L"x", why);
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(fresh->find(L"<default/>"), fresh->rfind(L"<default/>")) << "one <default/>";
+  for (const std::wstring wrong : {L"<openbox_config/>", L"<labwc_config>", L""}) {
+    EXPECT_FALSE(readKeybinds(wrong, kLabwcRcXml, why)) << std::string(wrong.begin(), wrong.end());
+    EXPECT_FALSE(withKeybind(wrong, kLabwcRcXml, chord(L"Alt+F9"), L"x", why));
+  }
+}
+
+// The desktop from its own signals: sway and labwc by their variables,
+// openbox by its name on an X display of its own (not through XWayland).
+TEST(BindDesktopTest, TellsTheDesktopsThatKeepKeysInFiles) {
+  const struct {
+    const char* variable;
+    const wchar_t* windowManager;
+    bool wayland;
+    const wchar_t* desktop;  // null: none Tarvexel binds keys on
+  } cases[] = {
+      {"SWAYSOCK", L"", true, L"sway"},          {"LABWC_PID", L"", true, L"labwc"},
+      {"DISPLAY", L"Openbox", false, L"Openbox"}, {"DISPLAY", L"Openbox", true, nullptr},
+      {"DISPLAY", L"twm", false, nullptr},
+  };
+  for (const char* name : {"SWAYSOCK", "LABWC_PID", "DISPLAY", "WAYLAND_DISPLAY",
+                           "XDG_CURRENT_DESKTOP"}) {
+    unsetenv(name);
+  }
+  for (const auto& c : cases) {
+    resetScripted();
+    scripted().windowManager = c.windowManager;
+    setenv(c.variable, "1", 1);
+    if (c.wayland) setenv("WAYLAND_DISPLAY", "wayland-1", 1);
+    std::wstring desktop;
+    const KeyBinder* binder = binderOfThisDesktop(desktop);
+    EXPECT_EQ(binder != nullptr, c.desktop != nullptr) << c.variable;
+    EXPECT_EQ(desktop, c.desktop != nullptr ? c.desktop : desktop);
+    unsetenv(c.variable);
+    unsetenv("WAYLAND_DISPLAY");
   }
 }
 
