@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <system_error>
 
 #include "platform/posix/utf8.h"
@@ -115,7 +116,9 @@ bool configExists(const std::wstring& path) {
 
 bool writeConfig(const std::wstring& path, const std::wstring& text, std::wstring& why) {
   std::string bytes;
-  const std::string target = bytesOf(path);
+  // A configuration kept elsewhere and linked to (a folder of dotfiles)
+  // is written where it is, and stays linked.
+  const std::string target = bytesOf(resolvedPath(path));
   if (!utf8::narrowLossless(text, bytes)) {
     why = L"cannot write " + forPeople(path) + L": the text has a character UTF-8 cannot hold";
     return false;
@@ -154,6 +157,12 @@ bool removeConfig(const std::wstring& path, std::wstring& why) {
   if (::unlink(bytesOf(path).c_str()) == 0 || errno == ENOENT) return true;
   why = problem(L"remove", path, errno);
   return false;
+}
+
+std::wstring resolvedPath(const std::wstring& path) {
+  const std::unique_ptr<char, decltype(&std::free)> real(::realpath(bytesOf(path).c_str(), nullptr),
+                                                         &std::free);
+  return real ? utf8::widenLossless(real.get()) : path;
 }
 
 std::wstring homeFolder() {

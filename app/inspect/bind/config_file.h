@@ -31,6 +31,9 @@ bool keepAsBackup(const std::wstring& path, const std::wstring& text, std::wstri
 
 bool removeConfig(const std::wstring& path, std::wstring& why);
 
+// The path with its links resolved; the path itself where it is not there.
+std::wstring resolvedPath(const std::wstring& path);
+
 // $HOME (empty when it is not an absolute path).
 std::wstring homeFolder();
 

@@ -3,12 +3,10 @@
 // configuration includes (one line, added once). The user's configuration
 // and what it includes are the store: read for keys already taken and for
 // Tarvexel's bindings, also those the user has moved or edited by hand.
-#include <stdlib.h>
 #include <wordexp.h>
 
 #include <cctype>
 #include <map>
-#include <memory>
 #include <set>
 
 #include "app/inspect/bind/config_file.h"
@@ -49,14 +47,6 @@ struct Found {
   const SwayBinding* binding;
 };
 
-std::wstring realPath(const std::wstring& path) {
-  std::string bytes;
-  utf8::narrowLossless(path, bytes);
-  const std::unique_ptr<char, decltype(&std::free)> real(::realpath(bytes.c_str(), nullptr),
-                                                         &std::free);
-  return real ? utf8::widenLossless(real.get()) : path;
-}
-
 // A path as the words of wordexp: every character but the plainest escaped.
 std::string escapedForWordexp(const std::wstring& path) {
   std::string bytes;
@@ -92,7 +82,7 @@ std::vector<std::wstring> includedFiles(const std::wstring& pattern, const std::
 
 void readFile(const std::wstring& path, int depth, SwayVariables& variables,
               std::set<std::wstring>& seen, SwaySetup& setup) {
-  if (depth > kDeepestInclude || !seen.insert(realPath(path)).second) return;
+  if (depth > kDeepestInclude || !seen.insert(resolvedPath(path)).second) return;
   std::wstring why;
   const std::optional<std::wstring> text = readConfig(path, why);
   if (!text) {
@@ -201,7 +191,7 @@ std::vector<LineSpan> includesOfOwn(const SwaySetup& setup) {
     if (file.path != setup.userConfig) continue;
     for (const SwayInclude& include : file.config.includes) {
       for (const std::wstring& path : includedFiles(include.pattern, folderOf(file.path))) {
-        if (path == setup.ownFile || realPath(path) == realPath(setup.ownFile)) {
+        if (path == setup.ownFile || resolvedPath(path) == resolvedPath(setup.ownFile)) {
           spans.push_back(include.lines);
         }
       }
