@@ -83,3 +83,18 @@ std::optional<std::wstring> profileOf(const std::wstring& command) {
   const std::vector<std::wstring> words = commandWords(command);
   return words.size() > 1 ? words[1] : std::wstring();
 }
+
+std::wstring takenMessage(const KeyChord& keys, const std::wstring& desktop,
+                          const std::wstring& holder, bool ours) {
+  if (ours) {
+    return keysText(keys) + L" already runs tarvexel on " + desktop + L": " + holder +
+           L" (--replace replaces it)";
+  }
+  return keysText(keys) + L" is taken on " + desktop + L": " + holder;
+}
+
+std::wstring notOursMessage(const KeyChord& keys, const std::wstring& desktop,
+                            const std::wstring& holder) {
+  return keysText(keys) + L" is no key of Tarvexel's on " + desktop +
+         (holder.empty() ? L"" : L": " + holder + L" holds it, and stays");
+}

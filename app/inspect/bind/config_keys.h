@@ -40,4 +40,15 @@ std::wstring quotedCommand(const LaunchCommand& command);
 // when the command does not run tarvexel.
 std::optional<std::wstring> profileOf(const std::wstring& command);
 
+// Why a bind is refused: the keys are taken, and `holder` (a line or
+// keybind, and where it is) holds them; `ours` when it runs tarvexel, which
+// --replace would replace.
+std::wstring takenMessage(const KeyChord& keys, const std::wstring& desktop,
+                          const std::wstring& holder, bool ours);
+
+// Why an unbind is refused: no binding of Tarvexel's on the keys, and
+// `holder`, where there is one, is the user's.
+std::wstring notOursMessage(const KeyChord& keys, const std::wstring& desktop,
+                            const std::wstring& holder);
+
 #endif

@@ -84,12 +84,12 @@ bool bindsKeys(const RcXmlKeybind& keybind, const KeyChord& keys) {
   return false;
 }
 
-std::wstring takenBy(const KeyChord& keys, const RcXmlKeybind& keybind,
-                     const RcXmlDesktop& desktop, const RcXml& file) {
+// The keybind that binds the keys, and where it is.
+std::wstring holderOf(const RcXmlKeybind& keybind, const RcXml& file) {
   const std::wstring what =
       keybind.command.empty() ? L"another action" : L"\"" + keybind.command + L"\"";
-  return keysText(keys) + L" is taken on " + desktop.name + L": <keybind key=\"" + keybind.key +
-         L"\"> runs " + what + L" (" + forPeople(file.path) + L")";
+  return L"<keybind key=\"" + keybind.key + L"\"> runs " + what + L" (" + forPeople(file.path) +
+         L")";
 }
 
 // Writes the user's rc.xml, kept as it was first, and has it read again.
@@ -112,9 +112,10 @@ BindResult bindOn(const RcXmlDesktop& desktop, const KeyChord& keys,
   if (!keybinds) return {false, why};
   for (const RcXmlKeybind& keybind : *keybinds) {
     if (!bindsKeys(keybind, keys)) continue;
-    const std::wstring taken = takenBy(keys, keybind, desktop, file);
-    if (!runsTarvexel(keybind.command)) return {false, taken};
-    if (!replace) return {false, taken + L", Tarvexel's own: --replace replaces it"};
+    const bool ours = runsTarvexel(keybind.command);
+    if (!ours || !replace) {
+      return {false, takenMessage(keys, desktop.name, holderOf(keybind, file), ours)};
+    }
   }
   if (isDefaultKey(file.text, desktop.kind, keys)) {
     return {false, keysText(keys) + L" is one of " + desktop.name + L"'s own keys (<default/>)"};
@@ -139,11 +140,11 @@ BindResult unbindOn(const RcXmlDesktop& desktop, const KeyChord& keys) {
     if (!bindsKeys(keybind, keys)) continue;
     ours = ours || runsTarvexel(keybind.command);
     if (!runsTarvexel(keybind.command)) {
-      theirs = L"; " + takenBy(keys, keybind, desktop, file) + L", which is not Tarvexel's: it stays";
+      theirs = holderOf(keybind, file);
     }
   }
   if (!ours || !file.exists) {
-    return {false, keysText(keys) + L" is no key of Tarvexel's on " + desktop.name + theirs};
+    return {false, notOursMessage(keys, desktop.name, theirs)};
   }
   const std::optional<std::wstring> original = readConfig(file.path + L".tarvexel-backup", why);
   const std::optional<std::wstring> text =

@@ -247,9 +247,9 @@ bool forgetOwnFile(const SwaySetup& setup, std::wstring& why) {
 
 BindResult refusal(const std::wstring& why) { return {false, why}; }
 
-std::wstring takenBy(const KeyChord& keys, const Found& found) {
-  return keysText(keys) + L" is taken on sway: \"" + found.binding->written + L"\" (" +
-         placeOf(found) + L")";
+// The line that binds the keys, and where it is.
+std::wstring holderOf(const Found& found) {
+  return L"\"" + found.binding->written + L"\" (" + placeOf(found) + L")";
 }
 
 BindResult bind(const KeyChord& keys, const LaunchCommand& command, bool replace) {
@@ -261,10 +261,8 @@ BindResult bind(const KeyChord& keys, const LaunchCommand& command, bool replace
   if (!setup.why.empty()) return refusal(setup.why);
   const std::vector<Found> found = bindingsOf(setup, keys);
   for (const Found& each : found) {
-    if (!isOurs(*each.binding)) return refusal(takenBy(keys, each));
-    if (!replace) {
-      return refusal(takenBy(keys, each) + L", Tarvexel's own: --replace replaces it");
-    }
+    const bool ours = isOurs(*each.binding);
+    if (!ours || !replace) return refusal(takenMessage(keys, kDesktop, holderOf(each), ours));
   }
   const std::wstring line =
       L"bindsym " + spelled(keys, kSwayKeys) + L" exec " + quotedCommand(command);
@@ -287,10 +285,10 @@ BindResult unbind(const KeyChord& keys) {
     if (isOurs(*each.binding)) {
       ours.push_back(each);
     } else {
-      theirs = L"; " + takenBy(keys, each) + L", which is not Tarvexel's: it stays";
+      theirs = holderOf(each);
     }
   }
-  if (ours.empty()) return refusal(keysText(keys) + L" is no key of Tarvexel's on sway" + theirs);
+  if (ours.empty()) return refusal(notOursMessage(keys, kDesktop, theirs));
   std::wstring why;
   std::map<std::wstring, std::wstring> texts;
   if (!takeOut(ours, setup, texts, why)) return refusal(why);
