@@ -2,8 +2,14 @@
 // of a profile, and the commands around it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -622,6 +628,36 @@ TEST(RcXmlTest, KeepsLabwcsOwnKeys) {
   }
 }
 
+// Variables set for a test, and put back as they were after it.
+class Environment {
+ public:
+  void set(const char* name, const std::string& value) {
+    keep(name);
+    setenv(name, value.c_str(), 1);
+  }
+  void unset(const char* name) {
+    keep(name);
+    unsetenv(name);
+  }
+  ~Environment() {
+    for (const auto& [name, value] : kept_) {
+      if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(name.c_str());
+      }
+    }
+  }
+
+ private:
+  void keep(const char* name) {
+    if (kept_.count(name) != 0) return;
+    const char* value = std::getenv(name);
+    kept_[name] = value ? std::optional<std::string>(value) : std::nullopt;
+  }
+  std::map<std::string, std::optional<std::string>> kept_;
+};
+
 // The desktop from its own signals: sway and labwc by their variables,
 // openbox by its name on an X display of its own (not through XWayland).
 TEST(BindDesktopTest, TellsTheDesktopsThatKeepKeysInFiles) {
@@ -635,22 +671,122 @@ TEST(BindDesktopTest, TellsTheDesktopsThatKeepKeysInFiles) {
       {"DISPLAY", L"Openbox", false, L"Openbox"}, {"DISPLAY", L"Openbox", true, nullptr},
       {"DISPLAY", L"twm", false, nullptr},
   };
-  for (const char* name : {"SWAYSOCK", "LABWC_PID", "DISPLAY", "WAYLAND_DISPLAY",
-                           "XDG_CURRENT_DESKTOP"}) {
-    unsetenv(name);
-  }
   for (const auto& c : cases) {
+    Environment environment;
+    for (const char* name : {"SWAYSOCK", "LABWC_PID", "DISPLAY", "XDG_CURRENT_DESKTOP"}) {
+      environment.unset(name);
+    }
+    environment.set(c.variable, "1");
+    environment.set("WAYLAND_DISPLAY", c.wayland ? "wayland-1" : "");
     resetScripted();
     scripted().windowManager = c.windowManager;
-    setenv(c.variable, "1", 1);
-    if (c.wayland) setenv("WAYLAND_DISPLAY", "wayland-1", 1);
     std::wstring desktop;
     const KeyBinder* binder = binderOfThisDesktop(desktop);
     EXPECT_EQ(binder != nullptr, c.desktop != nullptr) << c.variable;
     EXPECT_EQ(desktop, c.desktop != nullptr ? c.desktop : desktop);
-    unsetenv(c.variable);
-    unsetenv("WAYLAND_DISPLAY");
   }
+}
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A home folder of the test's own, with the desktop's tools on PATH as
+// scripts that write down how they were called.
+class BindFilesTest : public testing::Test {
+ protected:
+  BindFilesTest() : profile_("[default]\n", "p.ini"), home_(profile_.folder()) {
+    for (const char* tool : {"swaymsg", "openbox"}) {
+      writeFile(home_ + "/bin/" + tool, "#!/bin/sh\necho \"$*\" >>" + home_ + "/calls\n");
+      chmod((home_ + "/bin/" + tool).c_str(), 0755);
+    }
+    environment_.set("HOME", home_);
+    environment_.set("PATH", home_ + "/bin:" + std::getenv("PATH"));
+    environment_.set("XDG_CONFIG_DIRS", home_ + "/etc");
+    for (const char* name : {"XDG_CONFIG_HOME", "SWAYSOCK", "LABWC_PID", "DISPLAY",
+                             "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"}) {
+      environment_.unset(name);
+    }
+    resetScripted();
+  }
+
+  const KeyBinder& binder(const char* variable, const wchar_t* windowManager = L"") {
+    environment_.set(variable, "1");
+    scripted().windowManager = windowManager;
+    std::wstring desktop;
+    const KeyBinder* found = binderOfThisDesktop(desktop);
+    if (found == nullptr) throw std::runtime_error("no binder");
+    return *found;
+  }
+
+  BindResult bind(const KeyBinder& on, const wchar_t* keys) {
+    return on.bind(chord(keys), {L"/usr/bin/tarvexel", profile_.widePath()}, false);
+  }
+
+  std::string calls() { return fileText(home_ + "/calls"); }
+
+  TempFile profile_;
+  const std::string home_;
+  Environment environment_;
+};
+
+// The user's sway configuration, linked from a folder of dotfiles and not
+// ending in a line feed, gains one include line, kept once; unbinding the
+// last key gives it back byte for byte and takes Tarvexel's file away, also
+// after the user moved a binding into the configuration by hand.
+TEST_F(BindFilesTest, SwayKeepsTheUsersConfiguration) {
+  const std::string mine = "set $mod Mod4\nbindsym $mod+u exec foot";
+  const std::string config = home_ + "/.config/sway/config";
+  writeFile(home_ + "/dots/sway", mine);
+  std::filesystem::create_directories(home_ + "/.config/sway");
+  std::filesystem::create_symlink(home_ + "/dots/sway", config);
+  const KeyBinder& sway = binder("SWAYSOCK");
+  EXPECT_TRUE(bind(sway, L"Super+T").done);
+  EXPECT_TRUE(bind(sway, L"Ctrl+Alt+F5").done);
+  EXPECT_FALSE(bind(sway, L"Super+U").done);
+  EXPECT_EQ(fileText(config), mine + "\ninclude ~/.config/sway/tarvexel");
+  EXPECT_TRUE(std::filesystem::is_symlink(config));
+  EXPECT_EQ(fileText(config + ".tarvexel-backup"), mine);
+  writeFile(home_ + "/dots/sway",
+            mine + "\nbindsym Mod4+y exec tarvexel y.ini\ninclude ~/.config/sway/tarvexel");
+  ASSERT_EQ(sway.bindings().size(), 3u);
+  EXPECT_EQ(sway.bindings()[0].profile, L"y.ini") << "the user's configuration is read first";
+  for (const wchar_t* keys : {L"Super+Y", L"Super+T", L"Ctrl+Alt+F5"}) {
+    EXPECT_TRUE(sway.unbind(chord(keys)).done);
+  }
+  EXPECT_EQ(fileText(config), mine);
+  EXPECT_FALSE(std::filesystem::exists(home_ + "/.config/sway/tarvexel"));
+  EXPECT_EQ(calls(),
+            "-- bindsym Mod4+t exec '/usr/bin/tarvexel' '" + profile_.path() + "'\n"
+            "-- bindsym Ctrl+Mod1+F5 exec '/usr/bin/tarvexel' '" + profile_.path() + "'\n"
+            "-- unbindsym Mod4+y\n-- unbindsym Mod4+t\n-- unbindsym Ctrl+Mod1+F5\n");
+}
+
+// A user without an rc.xml of their own gets the system's, which is also
+// what the backup keeps; openbox is told to read it again each time.
+TEST_F(BindFilesTest, OpenboxStartsFromTheSystemsRcXml) {
+  const std::string system =
+      "<?xml version=\"1.0\"?>\n<openbox_config>\n<keyboard>\n  <keybind key=\"W-e\">"
+      "<action name=\"Execute\"><command>kfm</command></action></keybind>\n</keyboard>\n"
+      "</openbox_config>\n";
+  writeFile(home_ + "/etc/openbox/rc.xml", system);
+  const std::string user = home_ + "/.config/openbox/rc.xml";
+  const KeyBinder& openbox = binder("DISPLAY", L"Openbox");
+  EXPECT_EQ(std::wstring(openbox.desktop), L"Openbox");
+  EXPECT_FALSE(bind(openbox, L"Super+E").done);
+  EXPECT_FALSE(std::filesystem::exists(user)) << "a refused bind writes nothing";
+  EXPECT_TRUE(bind(openbox, L"Super+T").done);
+  EXPECT_EQ(fileText(user + ".tarvexel-backup"), system);
+  EXPECT_NE(fileText(user).find("<keybind key=\"W-t\">"), std::string::npos);
+  EXPECT_TRUE(openbox.unbind(chord(L"Super+T")).done);
+  EXPECT_EQ(fileText(user), system);
+  EXPECT_EQ(calls(), "--reconfigure\n--reconfigure\n");
 }
 
 }  // namespace
