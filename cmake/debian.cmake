@@ -15,7 +15,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # desktop files' Exec=) sees the prefix the package installs to, /usr, and
 # not the staging folder.
 set(CPACK_SET_DESTDIR ON)
-# What the programs link (the C library) is found by dpkg-shlibdeps. The
+# What the programs link (the C library; for tarvexel-inspect also pugixml,
+# with which it edits openbox's and labwc's rc.xml) is found by
+# dpkg-shlibdeps. The
 # desktop libraries are opened at run time, each only when a display of its
 # kind is named, so a run without a desktop needs none of them; xdg-open
 # opens documents and URLs.

@@ -168,6 +168,16 @@ std::wstring DescribeWindowSystem() {
   return text;
 }
 
+// Asked of X11 whichever system the window calls use: a window manager is
+// an X11 notion.
+std::wstring WindowManagerName() {
+#if TARVEXEL_WITH_X11
+  return x11::windowManagerName();
+#else
+  return {};
+#endif
+}
+
 std::wstring WhyNoWindowIsInFront() {
   const WindowSystem* system = windowSystem();
   return system && system->whyNoneInFront ? system->whyNoneInFront() : std::wstring();

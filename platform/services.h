@@ -166,6 +166,11 @@ std::vector<WindowDescription> ListTopLevelWindows();
 // display :0, ..."), or "none" and why, with what to do about it.
 std::wstring DescribeWindowSystem();
 
+// For tarvexel-inspect's key bindings: the X11 window manager's own name
+// (_NET_WM_NAME of its _NET_SUPPORTING_WM_CHECK window: "Openbox"), or empty
+// where there is no X display, no EWMH window manager, or no X11 at all.
+std::wstring WindowManagerName();
+
 // Why no window is in front, and what to do about it, where the desktop can
 // tell (GNOME's overview holds the focus while it is open); empty otherwise.
 std::wstring WhyNoWindowIsInFront();

@@ -55,6 +55,8 @@ std::chrono::steady_clock::time_point choosingEnds();
 namespace x11 {
 // Null when no X display is named or it cannot be reached.
 const WindowSystem* windowSystem();
+// The EWMH window manager's name; empty without one, or without a display.
+std::wstring windowManagerName();
 }  // namespace x11
 
 namespace wayland {

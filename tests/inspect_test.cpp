@@ -2,12 +2,22 @@
 // of a profile, and the commands around it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "app/inspect/bind/config_keys.h"
 #include "app/inspect/bind/keys.h"
+#include "app/inspect/bind/rc_xml.h"
+#include "app/inspect/bind/sway_config.h"
 #include "app/inspect/commands.h"
 #include "app/inspect/explain.h"
 #include "tests/scripted_platform.h"
@@ -520,6 +530,292 @@ TEST(KeysTest, ReadsModifiersAndOneKeyInAnyCase) {
     EXPECT_EQ(keys->keysym, c.keysym);
     EXPECT_EQ(keys->virtualKey, c.virtualKey);
   }
+}
+
+KeyChord chord(const wchar_t* text) {
+  std::wstring problem;
+  return parseKeys(text, problem).value_or(KeyChord{});
+}
+
+// Each binding of the default mode as "keys|command|first line-end line".
+std::vector<std::wstring> swayBindings(const std::wstring& text) {
+  SwayVariables variables;
+  std::vector<std::wstring> found;
+  for (const SwayBinding& binding : readSwayConfig(splitLines(text), variables).bindings) {
+    found.push_back((binding.keys ? keysText(*binding.keys) : L"-") + L"|" + binding.command +
+                    L"|" + std::to_wstring(binding.lines.first) + L"-" +
+                    std::to_wstring(binding.lines.end));
+  }
+  return found;
+}
+
+// sway's configuration read as sway reads it: variables (the longest name
+// first), blocks, a brace on the next line, continued lines, flags; other
+// modes and comments left out.
+TEST(SwayConfigTest, FindsTheBindingsOfTheDefaultMode) {
+  const struct {
+    const wchar_t* text;
+    std::vector<std::wstring> bindings;
+  } cases[] = {
+      {L"set $m Mod1\nset $mod Mod4\nbindsym $mod+t exec foot\n", {L"Super+T|exec foot|2-3"}},
+      {L"bindsym {\n  Mod4+Return exec a\n  Ctrl+Mod1+F5 exec b\n}\n",
+       {L"Super+Return|exec a|1-2", L"Ctrl+Alt+F5|exec b|2-3"}},
+      {L"bindsym\n{\n  Mod4+z exec x\n}\n", {L"Super+Z|exec x|2-3"}},
+      {L"mode \"resize\" {\n  bindsym Mod4+t exec x\n}\nbindsym Mod4+y exec y", {L"Super+Y|exec y|3-4"}},
+      {L"bindsym Mod4+c \\\n  exec x\n# bindsym Mod4+d exec y\n", {L"Super+C|exec x|0-2"}},
+      {L"bindsym --release --to-code Control+Mod4+r exec x\n", {L"Super+Ctrl+R|exec x|0-1"}},
+      {L"bindsym Mod2+t exec x\nbindsym Shift+t exec y\n", {L"-|exec x|0-1", L"-|exec y|1-2"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(swayBindings(c.text), c.bindings) << c.text;
+}
+
+// The include line comes out as it went in, byte for byte, whether or not
+// the file ended in a line feed.
+TEST(SwayConfigTest, TakingOutAnAddedLineGivesTheTextBack) {
+  for (const std::wstring text : {L"", L"a\n", L"a\nb", L"a\n\n"}) {
+    const std::wstring added = withLineAdded(text, L"include ~/x");
+    SwayVariables variables;
+    const std::vector<std::wstring> lines = splitLines(added);
+    const std::vector<SwayInclude> includes = readSwayConfig(lines, variables).includes;
+    ASSERT_EQ(includes.size(), 1u);
+    EXPECT_EQ(includes[0].pattern, L"~/x");
+    EXPECT_EQ(withoutLines(lines, {includes[0].lines}), text);
+  }
+  EXPECT_EQ(execCommand(L"exec --no-startup-id '/t/tarvexel' '/p'"), L"'/t/tarvexel' '/p'");
+  EXPECT_EQ(execCommand(L"kill"), L"");
+}
+
+// Each desktop's spelling, both ways; a modifier Tarvexel never binds
+// makes keys that are never its own.
+TEST(ConfigKeysTest, SpellsKeysAsEachDesktopDoes) {
+  EXPECT_EQ(spelled(chord(L"Ctrl+Alt+F5"), kRcXmlKeys), L"C-A-F5");
+  EXPECT_EQ(spelled(chord(L"Super+Shift+t"), kSwayKeys), L"Mod4+Shift+t");
+  EXPECT_EQ(readSpelled(L"mod4-T", kRcXmlKeys), chord(L"Super+T"));
+  EXPECT_EQ(readSpelled(L"S-W-Return", kRcXmlKeys), chord(L"Super+Shift+Return"));
+  EXPECT_EQ(readSpelled(L"super+CONTROL+prior", kSwayKeys), chord(L"Super+Ctrl+Page_Up"));
+  EXPECT_FALSE(readSpelled(L"H-t", kRcXmlKeys));
+  EXPECT_FALSE(readSpelled(L"W-", kRcXmlKeys));
+  const LaunchCommand command{L"/opt/my tools/tarvexel", L"/home/me/it's \"here\".ini"};
+  EXPECT_EQ(commandWords(quotedCommand(command)),
+            (std::vector<std::wstring>{command.program, command.profile}));
+  EXPECT_EQ(profileOf(quotedCommand(command)), command.profile);
+  EXPECT_EQ(profileOf(L"\"/usr/bin/tarvexel\" a\\ b.ini"), L"a b.ini");
+  EXPECT_FALSE(profileOf(L"foot tarvexel"));
+}
+
+constexpr wchar_t kOpenboxFile[] =
+    L"<?xml version=\"1.0\"?>\n<!-- mine -->\n<openbox_config xmlns=\"http://openbox.org/3.4/rc\">\n"
+    L"<keyboard>\n  <!-- keys -->\n  <keybind key=\"W-e\">\n"
+    L"    <action name=\"Execute\"><execute>kfm</execute></action>\n  </keybind>\n"
+    L"  <keybind key=\"C-A-t W-u\"><action name=\"Execute\" command=\"foot\"/></keybind>\n"
+    L"</keyboard>\n</openbox_config>\n";
+
+// A keybind added and taken out again: the user's keybinds, in each form
+// the two programs read, and comments stay; the file comes back byte for
+// byte when it means again what it meant.
+TEST(RcXmlTest, AddsAKeybindAndTakesItOut) {
+  std::wstring why;
+  const std::wstring command = L"'/usr/bin/tarvexel' '/home/me/t.ini'";
+  const std::optional<std::wstring> bound =
+      withKeybind(kOpenboxFile, kOpenboxRcXml, chord(L"Super+T"), command, why);
+  ASSERT_TRUE(bound) << std::string(why.begin(), why.end());
+  EXPECT_EQ(bound->substr(0, 48), std::wstring(kOpenboxFile).substr(0, 48));
+  const auto keybinds = readKeybinds(*bound, kOpenboxRcXml, why);
+  ASSERT_TRUE(keybinds);
+  ASSERT_EQ(keybinds->size(), 3u);
+  EXPECT_EQ((*keybinds)[0].command, L"kfm");
+  EXPECT_EQ((*keybinds)[1].keys, (std::vector<KeyChord>{chord(L"Ctrl+Alt+T"), chord(L"Super+U")}));
+  EXPECT_EQ((*keybinds)[1].command, L"foot");
+  EXPECT_EQ((*keybinds)[2].key, L"W-t");
+  EXPECT_EQ((*keybinds)[2].command, command);
+  EXPECT_NE(bound->find(L"<!-- keys -->"), std::wstring::npos);
+  const std::optional<std::wstring> original = std::wstring(kOpenboxFile);
+  EXPECT_EQ(withoutKeybinds(*bound, kOpenboxRcXml, chord(L"Super+T"), original, why), original);
+  const auto left = withoutKeybinds(*bound, kOpenboxRcXml, chord(L"Super+U"), original, why);
+  EXPECT_EQ(left, bound) << "Super+U is the user's: it stays";
+}
+
+// labwc keeps its own keys only while the keyboard has <default/> or no
+// keybind: the first keybind of Tarvexel's brings a <default/>, and the
+// last takes it away again.
+TEST(RcXmlTest, KeepsLabwcsOwnKeys) {
+  const std::wstring file = L"<labwc_config><core><gap>4</gap></core></labwc_config>";
+  std::wstring why;
+  EXPECT_TRUE(isDefaultKey(file, kLabwcRcXml, chord(L"Super+A")));
+  const auto bound = withKeybind(file, kLabwcRcXml, chord(L"Alt+F9"), L"tarvexel p", why);
+  ASSERT_TRUE(bound);
+  EXPECT_NE(bound->find(L"<default/>"), std::wstring::npos);
+  EXPECT_TRUE(isDefaultKey(*bound, kLabwcRcXml, chord(L"Super+A")));
+  EXPECT_FALSE(isDefaultKey(*bound, kLabwcRcXml, chord(L"Super+B")));
+  EXPECT_EQ(withoutKeybinds(*bound, kLabwcRcXml, chord(L"Alt+F9"), file, why), file);
+  const auto fresh = withKeybind(freshRcXml(kLabwcRcXml), kLabwcRcXml, chord(L"Alt+F9"), L"x", why);
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(fresh->find(L"<default/>"), fresh->rfind(L"<default/>")) << "one <default/>";
+  for (const std::wstring wrong : {L"<openbox_config/>", L"<labwc_config>", L""}) {
+    EXPECT_FALSE(readKeybinds(wrong, kLabwcRcXml, why)) << std::string(wrong.begin(), wrong.end());
+    EXPECT_FALSE(withKeybind(wrong, kLabwcRcXml, chord(L"Alt+F9"), L"x", why));
+  }
+}
+
+// Variables set for a test, and put back as they were after it.
+class Environment {
+ public:
+  void set(const char* name, const std::string& value) {
+    keep(name);
+    setenv(name, value.c_str(), 1);
+  }
+  void unset(const char* name) {
+    keep(name);
+    unsetenv(name);
+  }
+  ~Environment() {
+    for (const auto& [name, value] : kept_) {
+      if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(name.c_str());
+      }
+    }
+  }
+
+ private:
+  void keep(const char* name) {
+    if (kept_.count(name) != 0) return;
+    const char* value = std::getenv(name);
+    kept_[name] = value ? std::optional<std::string>(value) : std::nullopt;
+  }
+  std::map<std::string, std::optional<std::string>> kept_;
+};
+
+// The desktop from its own signals: sway and labwc by their variables,
+// openbox by its name on an X display of its own (not through XWayland).
+TEST(BindDesktopTest, TellsTheDesktopsThatKeepKeysInFiles) {
+  const struct {
+    const char* variable;
+    const wchar_t* windowManager;
+    bool wayland;
+    const wchar_t* desktop;  // null: none Tarvexel binds keys on
+  } cases[] = {
+      {"SWAYSOCK", L"", true, L"sway"},          {"LABWC_PID", L"", true, L"labwc"},
+      {"DISPLAY", L"Openbox", false, L"Openbox"}, {"DISPLAY", L"Openbox", true, nullptr},
+      {"DISPLAY", L"twm", false, nullptr},
+  };
+  for (const auto& c : cases) {
+    Environment environment;
+    for (const char* name : {"SWAYSOCK", "LABWC_PID", "DISPLAY", "XDG_CURRENT_DESKTOP"}) {
+      environment.unset(name);
+    }
+    environment.set(c.variable, "1");
+    environment.set("WAYLAND_DISPLAY", c.wayland ? "wayland-1" : "");
+    resetScripted();
+    scripted().windowManager = c.windowManager;
+    std::wstring desktop;
+    const KeyBinder* binder = binderOfThisDesktop(desktop);
+    EXPECT_EQ(binder != nullptr, c.desktop != nullptr) << c.variable;
+    EXPECT_EQ(desktop, c.desktop != nullptr ? c.desktop : desktop);
+  }
+}
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A home folder of the test's own, with the desktop's tools on PATH as
+// scripts that write down how they were called.
+class BindFilesTest : public testing::Test {
+ protected:
+  BindFilesTest() : profile_("[default]\n", "p.ini"), home_(profile_.folder()) {
+    for (const char* tool : {"swaymsg", "openbox"}) {
+      writeFile(home_ + "/bin/" + tool, "#!/bin/sh\necho \"$*\" >>" + home_ + "/calls\n");
+      chmod((home_ + "/bin/" + tool).c_str(), 0755);
+    }
+    environment_.set("HOME", home_);
+    environment_.set("PATH", home_ + "/bin:" + std::getenv("PATH"));
+    environment_.set("XDG_CONFIG_DIRS", home_ + "/etc");
+    for (const char* name : {"XDG_CONFIG_HOME", "SWAYSOCK", "LABWC_PID", "DISPLAY",
+                             "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"}) {
+      environment_.unset(name);
+    }
+    resetScripted();
+  }
+
+  const KeyBinder& binder(const char* variable, const wchar_t* windowManager = L"") {
+    environment_.set(variable, "1");
+    scripted().windowManager = windowManager;
+    std::wstring desktop;
+    const KeyBinder* found = binderOfThisDesktop(desktop);
+    if (found == nullptr) throw std::runtime_error("no binder");
+    return *found;
+  }
+
+  BindResult bind(const KeyBinder& on, const wchar_t* keys) {
+    return on.bind(chord(keys), {L"/usr/bin/tarvexel", profile_.widePath()}, false);
+  }
+
+  std::string calls() { return fileText(home_ + "/calls"); }
+
+  TempFile profile_;
+  const std::string home_;
+  Environment environment_;
+};
+
+// The user's sway configuration, linked from a folder of dotfiles and not
+// ending in a line feed, gains one include line, kept once; unbinding the
+// last key gives it back byte for byte and takes Tarvexel's file away, also
+// after the user moved a binding into the configuration by hand.
+TEST_F(BindFilesTest, SwayKeepsTheUsersConfiguration) {
+  const std::string mine = "set $mod Mod4\nbindsym $mod+u exec foot";
+  const std::string config = home_ + "/.config/sway/config";
+  writeFile(home_ + "/dots/sway", mine);
+  std::filesystem::create_directories(home_ + "/.config/sway");
+  std::filesystem::create_symlink(home_ + "/dots/sway", config);
+  const KeyBinder& sway = binder("SWAYSOCK");
+  EXPECT_TRUE(bind(sway, L"Super+T").done);
+  EXPECT_TRUE(bind(sway, L"Ctrl+Alt+F5").done);
+  EXPECT_FALSE(bind(sway, L"Super+U").done);
+  EXPECT_EQ(fileText(config), mine + "\ninclude ~/.config/sway/tarvexel");
+  EXPECT_TRUE(std::filesystem::is_symlink(config));
+  EXPECT_EQ(fileText(config + ".tarvexel-backup"), mine);
+  writeFile(home_ + "/dots/sway",
+            mine + "\nbindsym Mod4+y exec tarvexel y.ini\ninclude ~/.config/sway/tarvexel");
+  ASSERT_EQ(sway.bindings().size(), 3u);
+  EXPECT_EQ(sway.bindings()[0].profile, L"y.ini") << "the user's configuration is read first";
+  for (const wchar_t* keys : {L"Super+Y", L"Super+T", L"Ctrl+Alt+F5"}) {
+    EXPECT_TRUE(sway.unbind(chord(keys)).done);
+  }
+  EXPECT_EQ(fileText(config), mine);
+  EXPECT_FALSE(std::filesystem::exists(home_ + "/.config/sway/tarvexel"));
+  EXPECT_EQ(calls(),
+            "-- bindsym Mod4+t exec '/usr/bin/tarvexel' '" + profile_.path() + "'\n"
+            "-- bindsym Ctrl+Mod1+F5 exec '/usr/bin/tarvexel' '" + profile_.path() + "'\n"
+            "-- unbindsym Mod4+y\n-- unbindsym Mod4+t\n-- unbindsym Ctrl+Mod1+F5\n");
+}
+
+// A user without an rc.xml of their own gets the system's, which is also
+// what the backup keeps; openbox is told to read it again each time.
+TEST_F(BindFilesTest, OpenboxStartsFromTheSystemsRcXml) {
+  const std::string system =
+      "<?xml version=\"1.0\"?>\n<openbox_config>\n<keyboard>\n  <keybind key=\"W-e\">"
+      "<action name=\"Execute\"><command>kfm</command></action></keybind>\n</keyboard>\n"
+      "</openbox_config>\n";
+  writeFile(home_ + "/etc/openbox/rc.xml", system);
+  const std::string user = home_ + "/.config/openbox/rc.xml";
+  const KeyBinder& openbox = binder("DISPLAY", L"Openbox");
+  EXPECT_EQ(std::wstring(openbox.desktop), L"Openbox");
+  EXPECT_FALSE(bind(openbox, L"Super+E").done);
+  EXPECT_FALSE(std::filesystem::exists(user)) << "a refused bind writes nothing";
+  EXPECT_TRUE(bind(openbox, L"Super+T").done);
+  EXPECT_EQ(fileText(user + ".tarvexel-backup"), system);
+  EXPECT_NE(fileText(user).find("<keybind key=\"W-t\">"), std::string::npos);
+  EXPECT_TRUE(openbox.unbind(chord(L"Super+T")).done);
+  EXPECT_EQ(fileText(user), system);
+  EXPECT_EQ(calls(), "--reconfigure\n--reconfigure\n");
 }
 
 }  // namespace

@@ -189,6 +189,8 @@ std::vector<WindowDescription> ListTopLevelWindows() {
 
 std::wstring DescribeWindowSystem() { return current->systemName; }
 
+std::wstring WindowManagerName() { return current->windowManager; }
+
 std::wstring WhyNoWindowIsInFront() { return current->whyNoneInFront; }
 
 OpenPlan PlanOpen(const std::wstring& file, const std::wstring& parameters) {

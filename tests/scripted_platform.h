@@ -43,6 +43,8 @@ struct ScriptedPlatform {
   std::wstring systemName = L"scripted desktop";
   std::wstring whyNoneInFront;
   std::wstring whyWindowsStay;  // WhyWindowsStayOnTheirWorkspace's answer
+  // The X11 window manager's name, as WindowManagerName gives it.
+  std::wstring windowManager;
   // Whether the listing names windows by ids of the desktop's own (as
   // Windows, X11 and GNOME do), or gives none (as wlroots).
   bool stableIds = true;

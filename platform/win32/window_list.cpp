@@ -58,6 +58,9 @@ std::wstring DescribeWindowSystem() {
   return L"Windows (the visible top-level windows, top of the stack first)";
 }
 
+// Windows has no window manager of its own name.
+std::wstring WindowManagerName() { return {}; }
+
 // Windows leaves a window in front whenever one is shown: nothing more to say.
 std::wstring WhyNoWindowIsInFront() { return {}; }
 

@@ -127,17 +127,20 @@ std::vector<WindowDescription> listWindows() {
 
 std::wstring widen(const std::string& text) { return decodeText(TextType::utf8, text); }
 
-std::wstring describe() {
+// The name the window manager gives its check window.
+std::wstring managerName() {
   Connection& c = connection();
-  std::wstring text = L"X11 on " + widen(c.display);
+  if (c.gone() || !snapshot().managed()) return {};
+  const Deadline deadline(c.socket());
+  const Property property = c.awaitProperty(
+      c.requestProperty(snapshot().checkWindow(), c.atom(Name::netWmName), 64), deadline);
+  return textOf(c, property).value_or(std::wstring());
+}
+
+std::wstring describe() {
+  std::wstring text = L"X11 on " + widen(connection().display);
   if (!snapshot().managed()) return text + L", no EWMH window manager";
-  std::wstring name;
-  if (!c.gone()) {
-    const Deadline deadline(c.socket());
-    const Property property = c.awaitProperty(
-        c.requestProperty(snapshot().checkWindow(), c.atom(Name::netWmName), 64), deadline);
-    name = textOf(c, property).value_or(std::wstring());
-  }
+  const std::wstring name = managerName();
   return text + L", window manager " + (name.empty() ? L"(unnamed)" : name) + L" (EWMH)";
 }
 
@@ -237,6 +240,8 @@ void minimize(HWND handle) {
 }
 
 }  // namespace
+
+std::wstring windowManagerName() { return run().connection() ? managerName() : std::wstring(); }
 
 const WindowSystem* windowSystem() {
   static const WindowSystem system{describe,    findWindow, findLeastRecent, foregroundWindow,

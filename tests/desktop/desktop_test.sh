@@ -67,6 +67,8 @@ else
   tools=(kwin_wayland Xwayland setsid)
   helper=${WAYLAND_WINDOW_HELPER:-}
 fi
+# A key bound on Wayland is pressed through a virtual keyboard.
+[[ $case_name != bind_key ]] || is_x11 || tools+=(wtype)
 for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null && continue
   [[ ${CI:-} != true ]] || fail "$tool is not installed, and CI runs every desktop case"
@@ -184,15 +186,15 @@ start_twm() {
 # run as root, so each runs as nobody, in a runtime folder of its own,
 # with wlroots' headless back end and its software renderer. Its own
 # start-up hook runs $home/ready.sh, which writes the socket's name (and
-# sway's own) once the compositor is up; Tarvexel and the helper windows,
-# run as root, connect to it there.
+# sway's own, and labwc's process) once the compositor is up; Tarvexel
+# and the helper windows, run as root, connect to it there.
 # compositor_home NAME: makes that folder, home, with ready.sh in it.
 compositor_home() {
   home=$work/$1
   chmod 711 "$work"
   mkdir -p "$home/run"
   printf '%s\n' '#!/bin/sh' \
-    "echo \"\$WAYLAND_DISPLAY \${SWAYSOCK:--} \${DISPLAY:--}\" >$home/ready.part && mv $home/ready.part $home/ready" \
+    "echo \"\$WAYLAND_DISPLAY \${SWAYSOCK:--} \${DISPLAY:--} \${LABWC_PID:--}\" >$home/ready.part && mv $home/ready.part $home/ready" \
     >"$home/ready.sh"
   chmod +x "$home/ready.sh"
 }
@@ -213,14 +215,16 @@ run_compositor() {
   pids+=("-$!")
   echo $! >"$work/compositor.pid"
   wait_until 20 test -s "$home/ready" || fail "$name did not start: $(tail -n 30 "$work/wm.log")"
-  read -r WAYLAND_DISPLAY SWAYSOCK DISPLAY <"$home/ready"
+  read -r WAYLAND_DISPLAY SWAYSOCK DISPLAY LABWC_PID <"$home/ready"
   export WAYLAND_DISPLAY XDG_RUNTIME_DIR=$home/run
   [[ $SWAYSOCK != - ]] && export SWAYSOCK || unset SWAYSOCK
   [[ $DISPLAY != - ]] && export DISPLAY || unset DISPLAY
+  [[ $LABWC_PID != - ]] && export LABWC_PID || unset LABWC_PID
 }
 
-# sway_rule: a line of sway's configuration that a case needs. Set
+# sway_rule: lines of sway's configuration that a case needs. Set
 # sway_xwayland for an X display of sway's own (DISPLAY), through XWayland.
+# The configuration is where its user keeps it, ~/.config/sway/config.
 start_sway() {
   compositor_home sway
   local xwayland='xwayland disable'
@@ -228,16 +232,18 @@ start_sway() {
     xwayland='xwayland enable'
     [[ -d /tmp/.X11-unix ]] || mkdir -m 1777 /tmp/.X11-unix
   fi
-  printf '%s\n' "$xwayland" "${sway_rule:-}" "exec $home/ready.sh" >"$home/config"
-  run_compositor sway -- sway -c "$home/config"
+  mkdir -p "$home/.config/sway"
+  printf '%s\n' "$xwayland" "${sway_rule:-}" "exec $home/ready.sh" >"$home/.config/sway/config"
+  run_compositor sway -- sway -c "$home/.config/sway/config"
 }
 
-# labwc runs its -s command once it is up.
+# labwc runs its -s command once it is up. labwc_keyboard: a <keyboard>
+# for its rc.xml.
 start_labwc() {
   compositor_home labwc
   mkdir -p "$home/config"
-  printf '%s\n' '<?xml version="1.0"?>' '<labwc_config><core><xwaylandPersistence>no</xwaylandPersistence></core></labwc_config>' \
-    >"$home/config/rc.xml"
+  printf '%s\n' '<?xml version="1.0"?>' '<labwc_config><core><xwaylandPersistence>no</xwaylandPersistence></core>' \
+    "${labwc_keyboard:-}</labwc_config>" >"$home/config/rc.xml"
   run_compositor labwc -- labwc -C "$home/config" -s "$home/ready.sh"
 }
 
@@ -1871,6 +1877,115 @@ case_shell_hangs() {
   expect_fired default
   expect_silent "when the shell did not answer the list"
   kill -CONT "$shell_process"
+}
+
+# Binding a key: tarvexel-inspect bind, the key pressed as a user presses
+# it (xdotool on X11, a virtual keyboard on Wayland), unbind. The user's
+# configuration has a key and a comment of its own, which must survive.
+
+# as_user COMMAND...: runs COMMAND as the desktop's user (a compositor's
+# runs as nobody, at home in its folder).
+as_user() {
+  if is_x11; then
+    "$@"
+  else
+    setpriv --reuid=65534 --regid=65534 --clear-groups env -u XDG_CONFIG_HOME HOME="$home" "$@"
+  fi
+}
+
+# bind_run ARGUMENTS...: tarvexel-inspect with them; its status in status.
+bind_run() {
+  as_user "$inspect" "$@" >"$work/out" 2>"$work/err"
+  status=$?
+}
+
+press_super() {
+  if is_x11; then xdotool key "super+$1"; else wtype -M logo -k "$1" -m logo; fi
+}
+
+# runs_on_press KEY MARK: Super+KEY leaves the mark. A desktop told to read
+# its configuration again binds the key a moment later: a press that comes
+# too early is pressed again.
+runs_on_press() {
+  rm -f "$work/marks/$2"
+  for _ in 1 2 3 4 5; do
+    press_super "$1"
+    wait_until 2 test -e "$work/marks/$2" && return 0
+  done
+  return 1
+}
+
+# The user's configuration and its key Super+U; $config names the file.
+start_with_own_key() {
+  local mine="touch $work/marks/user"
+  case $system in
+    openbox)
+      export XDG_CONFIG_HOME=$work/xdg
+      config=$XDG_CONFIG_HOME/openbox/rc.xml
+      mkdir -p "${config%/*}"
+      printf '%s\n' '<?xml version="1.0" encoding="UTF-8"?>' \
+        '<openbox_config xmlns="http://openbox.org/3.4/rc">' '<keyboard>' '  <!-- mine -->' \
+        '  <keybind key="W-u">' "    <action name=\"Execute\"><command>$mine</command></action>" \
+        '  </keybind>' '</keyboard>' '</openbox_config>' >"$config"
+      ;;
+    sway)
+      sway_rule=$(printf '%s\n' '# mine' "bindsym Mod4+u exec $mine")
+      config=$work/sway/.config/sway/config
+      ;;
+    labwc)
+      labwc_keyboard="<keyboard><!-- mine --><keybind key=\"W-u\"><action name=\"Execute\" command=\"$mine\"/></keybind></keyboard>"
+      config=$work/labwc/config/rc.xml
+      ;;
+  esac
+  start_desktop
+  cp "$config" "$work/config.before"
+}
+
+case_bind_key() {
+  mkdir -m 777 "$work/marks"
+  local desktop=$system config own=
+  [[ $system != openbox ]] || desktop=Openbox
+  [[ $system != sway ]] || own=$work/sway/.config/sway/tarvexel
+  printf '[default]\nexecSync=touch|%s\n' "$work/marks/bound" >"$work/bound.ini"
+  printf '[default]\nexecSync=touch|%s\n' "$work/marks/other" >"$work/other.ini"
+  start_with_own_key
+  bind_run bind Super+T "$work/bound.ini"
+  [[ $status == 0 ]] || fail "bind Super+T: status $status: $(cat "$work/err")"
+  runs_on_press t bound || fail "Super+T did not run the profile once bound"
+  bind_run bind super+t "$work/other.ini"
+  [[ $status == 1 ]] || fail "a second bind of Super+T: status $status, not 1"
+  runs_on_press t bound || fail "after the refused bind Super+T no longer ran the first profile"
+  bind_run bind Super+U "$work/bound.ini"
+  [[ $status == 1 ]] || fail "binding the user's own Super+U: status $status, not 1"
+  grep -q "marks/user" "$work/err" || fail "the refusal does not name the user's key: $(cat "$work/err")"
+  bind_run bindings
+  [[ $(cat "$work/out") == "Super+T"$'\t'"$work/bound.ini"$'\t'"$desktop" ]] ||
+    fail "bindings listed: $(cat "$work/out" "$work/err")"
+  runs_on_press u user || fail "the user's own Super+U no longer works"
+  cmp -s "$config.tarvexel-backup" "$work/config.before" || fail "no backup of the user's file"
+  if [[ $system == sway ]]; then
+    grep -vxF "include ~/.config/sway/tarvexel" "$config" | cmp -s - "$work/config.before" ||
+      fail "the user's sway config changed beyond the include line: $(diff "$work/config.before" "$config")"
+  else
+    grep -qF '<!-- mine -->' "$config" && grep -qF "key=\"W-u\"" "$config" ||
+      fail "the user's comment or key is gone: $(cat "$config")"
+  fi
+  bind_run bind --replace Super+T "$work/other.ini"
+  [[ $status == 0 ]] || fail "bind --replace Super+T: status $status: $(cat "$work/err")"
+  runs_on_press t other || fail "Super+T did not run the profile that replaced the first"
+  bind_run unbind Super+T
+  [[ $status == 0 ]] || fail "unbind Super+T: status $status: $(cat "$work/err")"
+  cmp -s "$config" "$work/config.before" ||
+    fail "unbind left the user's file changed: $(diff "$work/config.before" "$config")"
+  [[ -z $own || ! -e $own ]] || fail "unbind left Tarvexel's own file $own"
+  [[ $system != sway ]] || ! swaymsg -q unbindsym Mod4+t 2>/dev/null ||
+    fail "sway still had Super+T bound after unbind"
+  [[ -f $config.tarvexel-backup ]] || fail "unbind took the backup away"
+  bind_run bindings
+  [[ $(cat "$work/out") == "No keys of Tarvexel's on $desktop." ]] ||
+    fail "bindings after unbind: $(cat "$work/out" "$work/err")"
+  bind_run unbind Super+T
+  [[ $status == 1 ]] || fail "unbinding a key no longer bound: status $status, not 1"
 }
 
 declare -F "start_$system" >/dev/null || fail "no such system"

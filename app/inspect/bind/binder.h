@@ -45,6 +45,11 @@ struct KeyBinder {
   std::vector<std::wstring> (*missing)();
 };
 
+// A command's words as a POSIX shell splits them, quotes and backslashes
+// taken away (nothing expanded): what a binding's command runs, and with
+// which arguments.
+std::vector<std::wstring> commandWords(const std::wstring& command);
+
 // Whether a command, as a desktop's store holds it, runs tarvexel: its
 // program (the first word, unquoted) is named tarvexel or tarvexel.exe.
 bool runsTarvexel(const std::wstring& command);

@@ -25,6 +25,7 @@ const KeyBinder* binderOfThisDesktop(std::wstring& desktop) {
 #include <cstring>
 
 #include "platform/posix/utf8.h"
+#include "platform/services.h"
 
 namespace {
 
@@ -43,16 +44,28 @@ std::wstring installedLauncher() {
 }
 
 const KeyBinder* binderOfThisDesktop(std::wstring& desktop) {
+  const KeyBinder* binder = nullptr;
+  // Their own signals, which a session's XDG_CURRENT_DESKTOP may not
+  // name; openbox only on an X display of its own, not through XWayland.
+  if (environment("SWAYSOCK") != nullptr) {
+    binder = swayBinder();
+  } else if (environment("LABWC_PID") != nullptr) {
+    binder = labwcBinder();
+  } else if (environment("DISPLAY") != nullptr && environment("WAYLAND_DISPLAY") == nullptr &&
+             WindowManagerName() == L"Openbox") {
+    binder = openboxBinder();
+  }
+  if (binder != nullptr) {
+    desktop = binder->desktop;
+    return binder;
+  }
   if (const char* name = environment("XDG_CURRENT_DESKTOP")) {
     desktop = utf8::widenLossless(name);
-  } else if (environment("SWAYSOCK") != nullptr) {
-    desktop = L"sway";
-  } else if (environment("LABWC_PID") != nullptr) {
-    desktop = L"labwc";
   } else if (environment("WAYLAND_DISPLAY") != nullptr) {
     desktop = L"a Wayland compositor that names itself nowhere";
   } else if (environment("DISPLAY") != nullptr) {
-    desktop = L"an X11 window manager";
+    const std::wstring name = WindowManagerName();
+    desktop = name.empty() ? L"an X11 window manager" : L"the X11 window manager " + name;
   } else {
     desktop = L"no desktop (neither DISPLAY nor WAYLAND_DISPLAY is set)";
   }

@@ -11,4 +11,9 @@ const KeyBinder* windowsBinder();
 // The launcher installed beside this program: the command a binding runs.
 std::wstring installedLauncher();
 
+// The desktops that keep keys in a configuration file of their own.
+const KeyBinder* swayBinder();
+const KeyBinder* labwcBinder();
+const KeyBinder* openboxBinder();
+
 #endif
