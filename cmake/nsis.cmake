@@ -1,5 +1,5 @@
 # The Windows installer (cpack -G NSIS in a Windows build folder, with
-# Debian's nsis): tarvexel-1.0.0-windows-x86_64.exe. It installs what the zip
+# Debian's nsis): tarvexel-1.1.0-windows-x86_64.exe. It installs what the zip
 # holds, and NEWS, into Program Files\Tarvexel, puts the README and the
 # examples into a Start-menu folder and registers an uninstaller that removes
 # all of it again; /S does either without asking. One folder and one

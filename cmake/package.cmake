@@ -1,7 +1,7 @@
 # The packages CPack makes in a build folder: `cpack -G DEB` in a Linux one
 # (see debian.cmake); in a Windows one `cpack -G ZIP` and the installer,
 # `cpack -G NSIS` (see nsis.cmake), named for the processor it was built for
-# (tarvexel-1.0.0-windows-x86_64.zip and .exe).
+# (tarvexel-1.1.0-windows-x86_64.zip and .exe).
 
 set(CPACK_PACKAGE_NAME tarvexel)
 set(CPACK_PACKAGE_VENDOR "The Tarvexel developers")

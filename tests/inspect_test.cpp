@@ -476,7 +476,7 @@ TEST(CommandsTest, UsageErrorsPrintNothingOnStandardOutput) {
     EXPECT_NE(run.err.find(L"tarvexel-inspect --help"), std::wstring::npos);
     EXPECT_TRUE(scripted().calls.empty());
   }
-  EXPECT_EQ(inspect({L"--version"}).out, L"tarvexel-inspect 1.0.0\n");
+  EXPECT_EQ(inspect({L"--version"}).out, L"tarvexel-inspect 1.1.0\n");
   EXPECT_EQ(inspect({L"--help"}).status, 0);
 }
 
