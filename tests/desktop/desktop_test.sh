@@ -931,6 +931,33 @@ case_next_cycles() {
   ! is_front other || fail "a window of another class came forward"
 }
 
+# titleMatch: the rule's title as the start, the end or any part of a
+# window's title, in its letter case; exact, as no titleMatch, only a
+# whole title; a value it does not know never fires. Each row: the value
+# (- for none), the title, the window found (- for none).
+case_title_match() {
+  start_desktop
+  start_window plan --class Writer --title 'Draft: Plan – Writer'
+  start_window notes --class Reader --title 'notes.txt'
+  local row value title found rule
+  for row in 'prefix|Draft: P|plan' 'prefix|notes|notes' 'prefix|Plan|-' 'prefix|draft|-' \
+      'suffix|n – Writer|plan' 'suffix|.txt|notes' 'suffix|Draft|-' 'suffix|WRITER|-' \
+      'contains|an – Wr|plan' 'contains|otes.t|notes' 'contains|PLAN|-' 'contains|Plan:|-' \
+      'exact|Draft: Plan – Writer|plan' 'exact|notes|-' '-|notes.txt|notes' '-|Plan|-' \
+      'Prefix|notes.txt|-' '|notes.txt|-' 'regex|notes.txt|-'; do
+    IFS='|' read -r value title found <<<"$row"
+    rule=('[hit]' "title=$title")
+    [[ $value == - ]] || rule+=("titleMatch=$value")
+    run_profile "${rule[@]}" 'exec=active' 'fired hit' '[default]' 'fired default'
+    if [[ $found == - ]]; then
+      expect_fired default
+    else
+      expect_fired hit
+      wait_until 5 is_front "$found" || fail "titleMatch=$value title=$title did not find $found"
+    fi
+  done
+}
+
 # "minimize" hides the rule's window, which still counts as there for the
 # rules; "active" brings it back in front.
 case_minimize_then_active() {
