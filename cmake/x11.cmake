@@ -13,6 +13,7 @@ target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/x11/authority.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/connection.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/deadline.cpp
+  ${PROJECT_SOURCE_DIR}/platform/x11/desktops.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/dialog.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/display.cpp
   ${PROJECT_SOURCE_DIR}/platform/x11/display_name.cpp

@@ -551,6 +551,44 @@ wlr_next_order() {
   echo "${order[(i + 1) % 3]} ${order[(i + 2) % 3]} ${order[i]} ${order[(i + 1) % 3]}"
 }
 
+# Virtual desktops, as a pager sees them. several_desktops makes sure
+# there are four (openbox's rc.xml may name fewer).
+several_desktops() {
+  case $system in
+    openbox)
+      xdotool set_num_desktops 4
+      wait_until 5 eval '[[ $(xdotool get_num_desktops) == 4 ]]' ||
+        fail "openbox did not make 4 desktops" ;;
+    *) fail "several_desktops: no way yet to make desktops on $system" ;;
+  esac
+}
+
+# current_desktop: the desktop the user is on, by its number or name.
+current_desktop() {
+  case $system in
+    openbox) xdotool get_desktop ;;
+    *) fail "current_desktop: no way yet to tell the desktop on $system" ;;
+  esac
+}
+
+# on_desktop NAME DESKTOP: window NAME is on that desktop.
+on_desktop() {
+  case $system in
+    openbox) [[ $(xdotool get_desktop_for_window "$(window_id "$1")") == "$2" ]] ;;
+    *) fail "on_desktop: no way yet to tell a window's desktop on $system" ;;
+  esac
+}
+
+# send_to_desktop NAME DESKTOP: moves window NAME there, as a pager or a
+# key of the desktop's own would, leaving the user where they are.
+send_to_desktop() {
+  case $system in
+    openbox) xdotool set_desktop_for_window "$(window_id "$1")" "$2" ;;
+    *) fail "send_to_desktop: no way yet to move a window on $system" ;;
+  esac
+  wait_until 5 on_desktop "$1" "$2" || fail "$1 did not go to desktop $2"
+}
+
 is_shown() { ! is_minimized "$1"; }
 
 is_not_front() { ! is_front "$1"; }
@@ -931,6 +969,51 @@ case_next_cycles() {
   ! is_front other || fail "a window of another class came forward"
 }
 
+# windows_apart: alpha on desktop 2, beta in front on the user's own, which
+# is `home`.
+windows_apart() {
+  start_desktop
+  several_desktops
+  start_window alpha --class Alpha --title Alpha
+  start_window beta --class Beta --title Beta
+  home=$(current_desktop)
+  [[ $home != 2 ]] || fail "the user starts on desktop 2"
+}
+
+# A window on another desktop: "active" and "next" take the user there and
+# bring it to the front.
+case_active_elsewhere() {
+  local home word
+  windows_apart
+  for word in active next; do
+    send_to_desktop alpha 2
+    bring_front beta
+    run_profile '[a]' 'class=Alpha' "exec=$word" 'fired a' '[default]' 'fired default'
+    expect_fired a
+    wait_until 5 is_front alpha || fail "$word did not bring alpha to the front"
+    [[ $(current_desktop) == 2 ]] || fail "$word left the user on desktop $(current_desktop)"
+    on_desktop alpha 2 || fail "$word moved alpha off its desktop"
+    bring_front beta
+  done
+}
+
+# With workspace=here the window comes to the user's desktop and to the
+# front; the user stays where they are.
+case_active_here() {
+  local home word
+  windows_apart
+  for word in active next; do
+    send_to_desktop alpha 2
+    bring_front beta
+    run_profile '[a]' 'class=Alpha' "exec=$word" 'workspace=here' 'fired a' \
+      '[default]' 'fired default'
+    expect_fired a
+    wait_until 5 is_front alpha || fail "$word did not bring alpha to the front"
+    [[ $(current_desktop) == "$home" ]] || fail "$word took the user to $(current_desktop)"
+    on_desktop alpha "$home" || fail "$word did not bring alpha to the user's desktop"
+  done
+}
+
 # titleMatch: the rule's title as the start, the end or any part of a
 # window's title, in its letter case; exact, as no titleMatch, only a
 # whole title; a value it does not know never fires. Each row: the value
@@ -1214,6 +1297,12 @@ case_without_ewmh() {
   run_profile '[b]' 'class=Beta' 'mode=active' 'fired b' \
     '[a]' 'class=Alpha' 'mode=active' 'fired a' '[default]' 'fired default'
   expect_fired a
+  # Without desktops, workspace=here brings the window forward where it is.
+  focused=$(focus_count beta)
+  run_profile '[b]' 'class=Beta' 'exec=active' 'workspace=here' 'fired b' \
+    '[default]' 'fired default'
+  expect_fired b
+  wait_until 5 focused_since beta "$focused" || fail "beta did not get the focus"
   run_profile '[b]' 'class=Beta' 'exec=close' 'fired b' '[default]' 'fired default'
   expect_fired b
   expect_closed beta
