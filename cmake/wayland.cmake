@@ -22,6 +22,8 @@ target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/wayland/connection.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/core_interfaces.c
   ${PROJECT_SOURCE_DIR}/platform/wayland/kde.cpp
+  ${PROJECT_SOURCE_DIR}/platform/wayland/sway_ipc.cpp
+  ${PROJECT_SOURCE_DIR}/platform/wayland/sway_reply.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/toplevels.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/unix_socket.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/wlroots.cpp

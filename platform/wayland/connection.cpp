@@ -127,6 +127,12 @@ bool Connection::roundtrip() {
   return !failed_;
 }
 
+bool Connection::settle(Clock::time_point deadline) {
+  if (failed_) return false;
+  failed_ = !synchronize(deadline);
+  return !failed_;
+}
+
 // Waits for the compositor's answer to a "sync" on a queue of its own, so
 // that waiting calls no listener but its own.
 bool Connection::synchronize(Clock::time_point deadline) {
