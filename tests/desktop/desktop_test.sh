@@ -552,18 +552,7 @@ wlr_next_order() {
 }
 
 # Virtual desktops (X11) and workspaces (sway), as a pager or swaymsg sees
-# them. several_desktops makes sure there are four (openbox's rc.xml may
-# name fewer); sway makes its workspaces as they are needed.
-several_desktops() {
-  case $system in
-    openbox)
-      xdotool set_num_desktops 4
-      wait_until 5 eval '[[ $(xdotool get_num_desktops) == 4 ]]' ||
-        fail "openbox did not make 4 desktops" ;;
-    sway) ;;
-    *) fail "several_desktops: no way yet to make desktops on $system" ;;
-  esac
-}
+# them; sway makes its workspaces as they are needed.
 
 # current_desktop: the desktop the user is on, by its number or name.
 current_desktop() {
@@ -988,11 +977,11 @@ case_next_cycles() {
   ! is_front other || fail "a window of another class came forward"
 }
 
-# windows_apart: alpha on desktop 2, beta in front on the user's own, which
-# is `home`.
+# windows_apart: alpha and beta on the user's desktop, `home`, beta in
+# front; on X11 four desktops (openbox's rc.xml may name fewer).
 windows_apart() {
   start_desktop
-  several_desktops
+  ! is_x11 || xdotool set_num_desktops 4
   start_window alpha --class Alpha --title Alpha
   start_window beta --class Beta --title Beta
   home=$(current_desktop)
