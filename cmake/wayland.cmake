@@ -22,7 +22,10 @@ tarvexel_platform_sources(wayland
   connection.cpp
   core_interfaces.c
   kde.cpp
+  sway_ipc.cpp
+  sway_reply.cpp
   toplevels.cpp
+  unix_socket.cpp
   wlroots.cpp
 )
 target_sources(tarvexel_platform PRIVATE ${wayland_sources})

@@ -13,6 +13,7 @@ tarvexel_platform_sources(x11
   authority.cpp
   connection.cpp
   deadline.cpp
+  desktops.cpp
   dialog.cpp
   display.cpp
   display_name.cpp

@@ -1,9 +1,6 @@
 #include "platform/wayland/connection.h"
 
 #include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 #include <wayland-client-protocol.h>
 
 #include <algorithm>
@@ -14,6 +11,7 @@
 #include <optional>
 
 #include "platform/wayland/listener.h"
+#include "platform/wayland/unix_socket.h"
 #include "platform/window_system.h"
 
 namespace wayland {
@@ -31,35 +29,6 @@ std::optional<std::string> socketPath() {
   const char* folder = std::getenv("XDG_RUNTIME_DIR");
   if (folder == nullptr || *folder == '\0') return std::nullopt;
   return std::string(folder) + '/' + name;
-}
-
-// Waits for `events` on `fd` until the deadline; false when it passed.
-bool waitFor(int fd, short events, Clock::time_point deadline) {
-  while (true) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return false;
-    pollfd watched{fd, events, 0};
-    const int ready = ::poll(&watched, 1, static_cast<int>(left.count()));
-    if (ready > 0) return true;
-    if (ready < 0 && errno != EINTR) return false;
-  }
-}
-
-// A compositor too busy to take the connection (its queue of callers
-// full) counts as none, as one that never answers does: the socket does
-// not block, so connecting never waits.
-int connectTo(const std::string& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path) return -1;
-  std::copy(path.begin(), path.end(), address.sun_path);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) return -1;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
 }
 
 void onGlobal(void* data, wl_registry*, std::uint32_t name, const char* interface,
@@ -155,6 +124,12 @@ wl_proxy* Connection::create(wl_proxy* parent, std::uint32_t opcode, const wl_in
 bool Connection::roundtrip() {
   if (failed_) return false;
   failed_ = !synchronize(deadline_) || library_.dispatchPending(display_) < 0;
+  return !failed_;
+}
+
+bool Connection::settle(Clock::time_point deadline) {
+  if (failed_) return false;
+  failed_ = !synchronize(deadline);
   return !failed_;
 }
 

@@ -89,6 +89,11 @@ class Connection {
   // at connecting. The connection is then of no further use.
   bool roundtrip();
 
+  // Waits until the compositor has handled every request sent so far, for
+  // a run that acts on what they did; false, and of no further use, when
+  // it fails, goes away or misses the deadline. Dispatches nothing.
+  bool settle(Clock::time_point deadline);
+
   // Sends a request that creates no object, at once: a "sleep" or an
   // "execSync" may follow it in the section.
   void send(wl_proxy* object, std::uint32_t opcode, std::vector<wl_argument> arguments = {});

@@ -52,15 +52,16 @@ Toplevels listedOf(const std::vector<const Window*>& windows) {
 }
 
 // A protocol's window system: the searches answered from the snapshot
-// `read` reads, the protocol's own description and requests. Null when
-// reading failed.
+// `read` reads, the protocol's own description and requests, and how it
+// brings a window to the user's workspace where it can (see WindowSystem).
+// Null when reading failed.
 template <bool (*read)(CompositorWindows&), std::wstring (*describe)(), void (*activate)(HWND),
           void (*close)(HWND), void (*minimize)(HWND)>
-const WindowSystem* windowSystem() {
+const WindowSystem* windowSystem(void (*bringHere)(HWND) = nullptr) {
   using Search = Searches<read>;
-  static const WindowSystem system{describe,      Search::find, Search::findLeastRecent,
-                                   Search::front, Search::list, activate,
-                                   close,         minimize,     nullptr};
+  static const WindowSystem system{describe, Search::find, Search::findLeastRecent,
+                                   Search::front, Search::list, activate, close, minimize,
+                                   nullptr, bringHere};
   return snapshot<read>() != nullptr ? &system : nullptr;
 }
 

@@ -4,11 +4,15 @@
 // title and state and closed by a "done"; one roundtrip later the list is
 // whole.
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/wayland/connection.h"
 #include "platform/wayland/listener.h"
+#include "platform/wayland/sway_ipc.h"
 #include "platform/wayland/toplevels.h"
 #include "platform/wayland/window_management.h"
 #include "platform/window_system.h"
@@ -112,12 +116,39 @@ void activate(HWND window) {
   }
 }
 
+// sway goes to the window's workspace as it activates it. When it did, the
+// window follows the user back to the workspace they came from, which sway
+// remembers as the one before: the command names no workspace, so no name
+// has to be quoted.
+constexpr char kBackWithTheWindow[] =
+    "move container to workspace back_and_forth; workspace back_and_forth";
+
+// sway only: wlroots' protocol moves no window between workspaces, and a
+// compositor that is not sway activates the window where it is.
+void bringHere(HWND window) {
+  const Clock::time_point end = Clock::now() + kAnswerTime;
+  const std::unique_ptr<SwayIpc> sway = SwayIpc::open();
+  const std::optional<std::string> before = sway ? sway->focusedWorkspace(end) : std::nullopt;
+  activate(window);
+  if (!before || !run().connection->settle(end)) return;
+  const std::optional<std::string> after = sway->focusedWorkspace(end);
+  if (after && *after != *before) sway->run(kBackWithTheWindow, end);
+}
+
 void close(HWND window) { run().request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_CLOSE); }
 
 void minimize(HWND window) { run().request(window, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_SET_MINIMIZED); }
 
+// sway names its IPC socket in its sessions' environment.
+bool onSway() {
+  const char* socket = std::getenv("SWAYSOCK");
+  return socket != nullptr && *socket != '\0';
+}
+
 }  // namespace
 
-const WindowSystem* wlroots() { return windowSystem<read, describe, activate, close, minimize>(); }
+const WindowSystem* wlroots() {
+  return windowSystem<read, describe, activate, close, minimize>(onSway() ? bringHere : nullptr);
+}
 
 }  // namespace wayland

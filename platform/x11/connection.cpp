@@ -29,6 +29,8 @@ const char* const kAtomNames[] = {
     "WM_PROTOCOLS",
     "WM_DELETE_WINDOW",
     "WM_CHANGE_STATE",
+    "_NET_CURRENT_DESKTOP",
+    "_NET_WM_DESKTOP",
 };
 static_assert(sizeof kAtomNames / sizeof kAtomNames[0] == static_cast<int>(Name::count),
               "one name for every atom");

@@ -31,6 +31,8 @@ enum class Name {
   wmProtocols,
   wmDeleteWindow,
   wmChangeState,
+  currentDesktop,
+  wmDesktop,
   count
 };
 

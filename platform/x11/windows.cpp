@@ -18,6 +18,7 @@
 #include "platform/window_system.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/client_windows.h"
+#include "platform/x11/desktops.h"
 #include "platform/x11/text.h"
 
 namespace x11 {
@@ -185,15 +186,37 @@ xcb_timestamp_t serverTime(const Deadline& deadline) {
   return time;
 }
 
-void activate(HWND handle) {
+// Where a window on another desktop than the user's is brought forward:
+// on its own desktop, the user taken there (not every window manager goes
+// there on an activation alone: openbox shows nothing), or on the user's.
+enum class Meeting { onItsDesktop, onTheUsers };
+
+// With an EWMH window manager, the desktops are asked with the server's
+// time, in the same round trip.
+void meetAndActivate(xcb_window_t window, Meeting meeting, const Deadline& deadline) {
+  Connection& c = connection();
+  DesktopQuestion desktops(c, snapshot(), window);
+  const xcb_timestamp_t time = serverTime(deadline);
+  if (const std::optional<Apart> apart = desktops.await(deadline)) {
+    if (meeting == Meeting::onTheUsers) {
+      sendMessage(c.root, kToWindowManager, window, c.atom(Name::wmDesktop),
+                  {apart->user, kFromUser});
+    } else {
+      sendMessage(c.root, kToWindowManager, c.root, c.atom(Name::currentDesktop),
+                  {apart->window, time});
+    }
+  }
+  sendMessage(c.root, kToWindowManager, window, c.atom(Name::activeWindow),
+              {kFromUser, time, XCB_NONE});
+}
+
+void bringForward(HWND handle, Meeting meeting) {
   Connection& c = connection();
   if (c.gone()) return;
   const Deadline deadline(c.socket());
   const xcb_window_t window = windowOf(handle);
   if (snapshot().managed() && snapshot().offers(Name::activeWindow)) {
-    const xcb_timestamp_t time = serverTime(deadline);
-    sendMessage(c.root, kToWindowManager, window, c.atom(Name::activeWindow),
-                {kFromUser, time, XCB_NONE});
+    meetAndActivate(window, meeting, deadline);
   } else {
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     c.x.configureWindow(c.c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
@@ -201,6 +224,11 @@ void activate(HWND handle) {
   }
   c.sync(deadline);
 }
+
+void activate(HWND handle) { bringForward(handle, Meeting::onItsDesktop); }
+
+// Without desktops there is nowhere else to bring it: it is activated.
+void bringHere(HWND handle) { bringForward(handle, Meeting::onTheUsers); }
 
 // Only ever a request the window may turn down. A window that takes no
 // WM_DELETE_WINDOW cannot be asked, only killed, and window managers kill
@@ -244,8 +272,8 @@ void minimize(HWND handle) {
 std::wstring windowManagerName() { return run().connection() ? managerName() : std::wstring(); }
 
 const WindowSystem* windowSystem() {
-  static const WindowSystem system{describe,    findWindow, findLeastRecent, foregroundWindow,
-                                   listWindows, activate,   close,           minimize, nullptr};
+  static const WindowSystem system{describe, findWindow, findLeastRecent, foregroundWindow,
+                                   listWindows, activate, close, minimize, nullptr, bringHere};
   return run().connection() ? &system : nullptr;
 }
 

@@ -557,6 +557,52 @@ wlr_next_order() {
   echo "${order[(i + 1) % 3]} ${order[(i + 2) % 3]} ${order[i]} ${order[(i + 1) % 3]}"
 }
 
+# Virtual desktops (X11) and workspaces (sway), as a pager or swaymsg sees
+# them; sway makes its workspaces as they are needed.
+
+# current_desktop: the desktop the user is on, by its number or name.
+current_desktop() {
+  case $system in
+    openbox) xdotool get_desktop ;;
+    sway) swaymsg -r -t get_workspaces | python3 -c 'import json, sys
+print(next(w["name"] for w in json.load(sys.stdin) if w["focused"]))' ;;
+    *) fail "current_desktop: no way yet to tell the desktop on $system" ;;
+  esac
+}
+
+# on_desktop NAME DESKTOP: window NAME is on that desktop.
+on_desktop() {
+  case $system in
+    openbox) [[ $(xdotool get_desktop_for_window "$(window_id "$1")") == "$2" ]] ;;
+    sway) sway_has "[pid=$(helper_pid "$1") workspace=^$2\$]" ;;
+    *) fail "on_desktop: no way yet to tell a window's desktop on $system" ;;
+  esac
+}
+
+# user_on DESKTOP: the user is on that desktop. go_to_desktop DESKTOP takes
+# them there, as a pager would.
+user_on() { [[ $(current_desktop) == "$1" ]]; }
+
+go_to_desktop() {
+  case $system in
+    openbox) xdotool set_desktop "$1" ;;
+    sway) swaymsg -q workspace "$1" ;;
+    *) fail "go_to_desktop: no way yet to change desktops on $system" ;;
+  esac
+  wait_until 5 user_on "$1" || fail "could not go to desktop $1"
+}
+
+# send_to_desktop NAME DESKTOP: moves window NAME there, as a pager or a
+# key of the desktop's own would, leaving the user where they are.
+send_to_desktop() {
+  case $system in
+    openbox) xdotool set_desktop_for_window "$(window_id "$1")" "$2" ;;
+    sway) swaymsg -q "[pid=$(helper_pid "$1")] move container to workspace $2" ;;
+    *) fail "send_to_desktop: no way yet to move a window on $system" ;;
+  esac
+  wait_until 5 on_desktop "$1" "$2" || fail "$1 did not go to desktop $2"
+}
+
 is_shown() { ! is_minimized "$1"; }
 
 is_not_front() { ! is_front "$1"; }
@@ -937,6 +983,93 @@ case_next_cycles() {
   ! is_front other || fail "a window of another class came forward"
 }
 
+# windows_apart: alpha and beta on the user's desktop, `home`, beta in
+# front; on X11 four desktops (openbox's rc.xml may name fewer).
+windows_apart() {
+  start_desktop
+  ! is_x11 || xdotool set_num_desktops 4
+  start_window alpha --class Alpha --title Alpha
+  start_window beta --class Beta --title Beta
+  home=$(current_desktop)
+  [[ $home != 2 ]] || fail "the user starts on desktop 2"
+}
+
+# A window on another desktop: "active" and "next" take the user there and
+# bring it to the front.
+case_active_elsewhere() {
+  local home word
+  windows_apart
+  for word in active next; do
+    send_to_desktop alpha 2
+    bring_front beta
+    run_profile '[a]' 'class=Alpha' "exec=$word" 'fired a' '[default]' 'fired default'
+    expect_fired a
+    wait_until 5 is_front alpha || fail "$word did not bring alpha to the front"
+    user_on 2 || fail "$word left the user on desktop $(current_desktop)"
+    on_desktop alpha 2 || fail "$word moved alpha off its desktop"
+    bring_front beta
+  done
+}
+
+# With workspace=here the window comes to the user's desktop and to the
+# front; the user stays where they are, also on a desktop of no windows
+# (which sway drops once the user leaves it). A sway whose IPC does not
+# answer, or answers garbage, costs about a second: the window is
+# activated where it is, as on labwc.
+case_active_here() {
+  local home row word from kind
+  windows_apart
+  for row in "active $home" "next $home" 'active 3'; do
+    read -r word from <<<"$row"
+    send_to_desktop alpha 2
+    bring_front beta
+    go_to_desktop "$from"
+    run_profile '[a]' 'class=Alpha' "exec=$word" 'workspace=here' 'fired a' \
+      '[default]' 'fired default'
+    expect_fired a
+    wait_until 5 is_front alpha || fail "$word did not bring alpha to the front"
+    user_on "$from" || fail "$word took the user from $from to $(current_desktop)"
+    on_desktop alpha "$from" || fail "$word did not bring alpha to desktop $from"
+  done
+  [[ $system == sway ]] || return 0
+  for kind in silent garbage; do
+    start_hostile "$kind" "$kind" "$work/$kind-ipc"
+    bring_front beta
+    SWAYSOCK=$work/$kind-ipc run_profile_within 2 '[a]' 'class=Alpha' 'exec=active' \
+      'workspace=here' 'fired a' '[default]' 'fired default'
+    expect_fired a
+    expect_silent "with a sway IPC that is $kind"
+    wait_until 5 is_front alpha || fail "alpha was not activated with a sway IPC that is $kind"
+  done
+}
+
+# titleMatch: the rule's title as the start, the end or any part of a
+# window's title, in its letter case; exact, as no titleMatch, only a
+# whole title; a value it does not know never fires. Each row: the value
+# (- for none), the title, the window found (- for none).
+case_title_match() {
+  start_desktop
+  start_window plan --class Writer --title 'Draft: Plan – Writer'
+  start_window notes --class Reader --title 'notes.txt'
+  local row value title found rule
+  for row in 'prefix|Draft: P|plan' 'prefix|notes|notes' 'prefix|Plan|-' 'prefix|draft|-' \
+      'suffix|n – Writer|plan' 'suffix|.txt|notes' 'suffix|Draft|-' 'suffix|WRITER|-' \
+      'contains|an – Wr|plan' 'contains|otes.t|notes' 'contains|PLAN|-' 'contains|Plan:|-' \
+      'exact|Draft: Plan – Writer|plan' 'exact|notes|-' '-|notes.txt|notes' '-|Plan|-' \
+      'Prefix|notes.txt|-' '|notes.txt|-' 'regex|notes.txt|-'; do
+    IFS='|' read -r value title found <<<"$row"
+    rule=('[hit]' "title=$title")
+    [[ $value == - ]] || rule+=("titleMatch=$value")
+    run_profile "${rule[@]}" 'exec=active' 'fired hit' '[default]' 'fired default'
+    if [[ $found == - ]]; then
+      expect_fired default
+    else
+      expect_fired hit
+      wait_until 5 is_front "$found" || fail "titleMatch=$value title=$title did not find $found"
+    fi
+  done
+}
+
 # "minimize" hides the rule's window, which still counts as there for the
 # rules; "active" brings it back in front.
 case_minimize_then_active() {
@@ -1193,6 +1326,12 @@ case_without_ewmh() {
   run_profile '[b]' 'class=Beta' 'mode=active' 'fired b' \
     '[a]' 'class=Alpha' 'mode=active' 'fired a' '[default]' 'fired default'
   expect_fired a
+  # Without desktops, workspace=here brings the window forward where it is.
+  focused=$(focus_count beta)
+  run_profile '[b]' 'class=Beta' 'exec=active' 'workspace=here' 'fired b' \
+    '[default]' 'fired default'
+  expect_fired b
+  wait_until 5 focused_since beta "$focused" || fail "beta did not get the focus"
   run_profile '[b]' 'class=Beta' 'exec=close' 'fired b' '[default]' 'fired default'
   expect_fired b
   expect_closed beta
