@@ -33,6 +33,11 @@ const char* environment(const char* name) {
   return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
+// Whether a colon-separated list, as XDG_CURRENT_DESKTOP is, holds `name`.
+[[maybe_unused]] bool listNames(const std::string& list, const std::string& name) {
+  return (":" + list + ":").find(":" + name + ":") != std::string::npos;
+}
+
 }  // namespace
 
 std::wstring installedLauncher() {
@@ -45,6 +50,9 @@ std::wstring installedLauncher() {
 const KeyBinder* binderOfThisDesktop(std::wstring& desktop) {
   if (const char* name = environment("XDG_CURRENT_DESKTOP")) {
     desktop = utf8::widenLossless(name);
+#if TARVEXEL_BIND_OVER_SESSION_BUS
+    if (listNames(name, "GNOME")) return gnomeBinder();
+#endif
   } else if (environment("SWAYSOCK") != nullptr) {
     desktop = L"sway";
   } else if (environment("LABWC_PID") != nullptr) {

@@ -9,4 +9,8 @@
 // The launcher installed beside this program: the command a binding runs.
 std::wstring installedLauncher();
 
+// The desktops told over the session bus, in builds with sd-bus
+// (TARVEXEL_BIND_OVER_SESSION_BUS): GNOME (gnome.cpp).
+const KeyBinder* gnomeBinder();
+
 #endif
