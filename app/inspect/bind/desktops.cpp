@@ -52,6 +52,7 @@ const KeyBinder* binderOfThisDesktop(std::wstring& desktop) {
     desktop = utf8::widenLossless(name);
 #if TARVEXEL_BIND_OVER_SESSION_BUS
     if (listNames(name, "GNOME")) return gnomeBinder();
+    if (listNames(name, "KDE")) return kdeBinder();
 #endif
   } else if (environment("SWAYSOCK") != nullptr) {
     desktop = L"sway";

@@ -10,7 +10,8 @@
 std::wstring installedLauncher();
 
 // The desktops told over the session bus, in builds with sd-bus
-// (TARVEXEL_BIND_OVER_SESSION_BUS): GNOME (gnome.cpp).
+// (TARVEXEL_BIND_OVER_SESSION_BUS): GNOME (gnome.cpp), KDE Plasma (kde.cpp).
 const KeyBinder* gnomeBinder();
+const KeyBinder* kdeBinder();
 
 #endif
