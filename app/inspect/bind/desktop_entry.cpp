@@ -69,8 +69,7 @@ std::wstring execOf(const std::wstring& program, const std::wstring& profile) {
     exec += c;
   }
   exec += quoted ? L"\" " : L" ";
-  for (const wchar_t c : shellQuoted(profile)) exec += c == L'%' ? L"%%" : std::wstring(1, c);
-  return exec;
+  return exec + shellQuoted(profile);
 }
 
 std::vector<std::wstring> execWords(const std::wstring& exec) {

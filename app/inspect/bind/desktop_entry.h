@@ -16,8 +16,8 @@ std::map<std::string, std::wstring> desktopEntry(const std::string& path);
 // reads when it matches a program with its desktop file. The profile is in
 // a POSIX shell's single quotes, which KDE 5 and 6 both read back whole,
 // where they take the format's escapes in double quotes each its own way
-// (Plasma 5.27 keeps the backslash of \$). A % is doubled, as the format
-// has it.
+// (Plasma 5.27 keeps the backslash of \$). Neither may hold a %, which the
+// format would double and Plasma 5.27 drops an argument for.
 std::wstring execOf(const std::wstring& program, const std::wstring& profile);
 
 // The words of an Exec value, as KDE splits it to start the program.

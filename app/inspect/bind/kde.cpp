@@ -126,7 +126,7 @@ BindResult bind(const KeyChord& keys, const LaunchCommand& command, bool replace
   if (!isText(command.profile) || !isText(command.program))
     return {false, L"desktop files hold only UTF-8 text, and the profile's path is not"};
   // Plasma 5.27 leaves out an argument with a % in it, whatever its quotes.
-  if (command.profile.find(L'%') != std::wstring::npos)
+  if ((command.program + command.profile).find(L'%') != std::wstring::npos)
     return {false, L"KDE Plasma 5 cannot hand the launcher a profile whose path holds %; "
                    L"rename it or its folder"};
   SessionBus bus;
