@@ -15,10 +15,11 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # desktop files' Exec=) sees the prefix the package installs to, /usr, and
 # not the staging folder.
 set(CPACK_SET_DESTDIR ON)
-# What the programs link (the C library) is found by dpkg-shlibdeps. The
-# desktop libraries are opened at run time, each only when a display of its
-# kind is named, so a run without a desktop needs none of them; xdg-open
-# opens documents and URLs.
+# What the programs link (the C library, and for tarvexel-inspect, which
+# binds keys over the session bus, libsystemd) is found by dpkg-shlibdeps.
+# The launcher opens the desktop libraries at run time, each only when a
+# display of its kind is named, so a run without a desktop needs none of
+# them; xdg-open opens documents and URLs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(recommends)
 if(TARVEXEL_X11)
