@@ -16,11 +16,11 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # not the staging folder.
 set(CPACK_SET_DESTDIR ON)
 # What the programs link (the C library; for tarvexel-inspect also pugixml,
-# with which it edits openbox's and labwc's rc.xml) is found by
-# dpkg-shlibdeps. The
-# desktop libraries are opened at run time, each only when a display of its
-# kind is named, so a run without a desktop needs none of them; xdg-open
-# opens documents and URLs.
+# with which it edits openbox's and labwc's rc.xml, and libsystemd, with
+# which it binds keys over the session bus) is found by dpkg-shlibdeps. The
+# launcher opens the desktop libraries at run time, each only when a display
+# of its kind is named, so a run without a desktop needs none of them;
+# xdg-open opens documents and URLs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(recommends)
 if(TARVEXEL_X11)

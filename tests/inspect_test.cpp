@@ -18,6 +18,14 @@
 #include "app/inspect/bind/keys.h"
 #include "app/inspect/bind/rc_xml.h"
 #include "app/inspect/bind/sway_config.h"
+#if TARVEXEL_BIND_OVER_SESSION_BUS
+#include "app/inspect/bind/accelerator.h"
+#include "app/inspect/bind/binder.h"
+#include "app/inspect/bind/command_text.h"
+#include "app/inspect/bind/desktop_entry.h"
+#include "app/inspect/bind/gsettings.h"
+#include "app/inspect/bind/kglobalaccel.h"
+#endif
 #include "app/inspect/commands.h"
 #include "app/inspect/explain.h"
 #include "tests/scripted_platform.h"
@@ -817,5 +825,70 @@ TEST_F(BindFilesTest, OpenboxStartsFromTheSystemsRcXml) {
   EXPECT_EQ(fileText(user), system);
   EXPECT_EQ(calls(), "--reconfigure\n--reconfigure\n");
 }
+
+#if TARVEXEL_BIND_OVER_SESSION_BUS
+
+// Profile paths a desktop must hand the launcher whole: blanks, quotes of
+// both kinds, the characters a shell expands, a backslash, non-ASCII.
+const wchar_t* const kAwkwardProfiles[] = {
+    L"/home/u/mail.ini",     L"/home/u/my profiles/a b.ini", L"/home/u/it's.ini",
+    L"/home/u/\"q\".ini",    L"/home/u/$HOME `x` *.ini",      L"/home/u/back\\slash.ini",
+    L"/home/u/\u53d7\u4fe1.ini", L"/home/u/tab\there.ini",
+};
+
+// GNOME's command, as its settings daemon splits it; GSettings' text for
+// it, as gsettings prints it back; KDE's Exec, as KDE reads it from the
+// desktop file it is written to.
+TEST(BindTest, CommandsGiveTheDesktopTheProfileWhole) {
+  const std::wstring program = L"/opt/my apps/tarvexel";
+  for (const wchar_t* profile : kAwkwardProfiles) {
+    const std::vector<std::wstring> words{program, profile};
+    const std::wstring gnome = shellQuoted(program) + L" " + shellQuoted(profile);
+    EXPECT_EQ(commandWords(gnome), words) << gnome;
+    EXPECT_EQ(gsettings::stringsIn(gsettings::literal(gnome)), std::vector<std::wstring>{gnome});
+    const TempFile file("[Desktop Entry]\nExec=" + escapedValue(execOf(program, profile)) + "\n",
+                        "net.local.tarvexel.desktop");
+    std::map<std::string, std::wstring> entry = desktopEntry(file.path());
+    EXPECT_EQ(execWords(entry["Exec"]), words) << file.contents();
+  }
+}
+
+// The forms gsettings prints a list in, and GLib's escapes.
+TEST(BindTest, ReadsGsettingsText) {
+  EXPECT_EQ(gsettings::stringsIn("@as []"), std::vector<std::wstring>{});
+  EXPECT_EQ(gsettings::stringsIn("['/a/custom0/', \"it's\", 'x\\\\y\\'z']"),
+            (std::vector<std::wstring>{L"/a/custom0/", L"it's", L"x\\y'z"}));
+  EXPECT_EQ(gsettings::stringsIn("'\\u00e9\\n\\U0001f600'"),
+            std::vector<std::wstring>{L"\u00e9\n\U0001f600"});
+  EXPECT_EQ(gsettings::listLiteral({L"/a/", L"it's"}), "['/a/', 'it\\'s']");
+}
+
+// One chord spelt as GNOME and KDE store it, and read back from there.
+TEST(BindTest, KeysAsGnomeAndKdeKeepThem) {
+  const struct {
+    const wchar_t* keys;
+    const wchar_t* accelerator;
+    int qt;
+  } cases[] = {
+      {L"Super+T", L"<Super>t", 0x10000054},
+      {L"Ctrl+Alt+Shift+F12", L"<Shift><Control><Alt>F12", 0x0F00003B},
+      {L"Super+Page_Up", L"<Super>Prior", 0x11000016},
+      {L"Alt+space", L"<Alt>space", 0x08000020},
+      {L"Super+5", L"<Super>5", 0x10000035},
+  };
+  for (const auto& c : cases) {
+    const KeyChord keys = chord(c.keys);
+    EXPECT_EQ(acceleratorOf(keys), c.accelerator);
+    EXPECT_EQ(chordOfAccelerator(c.accelerator), keys);
+    EXPECT_EQ(kglobalaccel::qtKey(keys), c.qt);
+    EXPECT_EQ(kglobalaccel::chordOfQtKey(c.qt), keys);
+  }
+  EXPECT_EQ(chordOfAccelerator(L"<Primary><Alt>T"), chord(L"Ctrl+Alt+T"));
+  EXPECT_EQ(chordOfAccelerator(L"<Super>Page_Down"), chord(L"Super+Next"));
+  EXPECT_FALSE(chordOfAccelerator(L""));
+  EXPECT_FALSE(chordOfAccelerator(L"<Hyper>t"));
+}
+
+#endif
 
 }  // namespace

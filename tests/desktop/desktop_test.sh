@@ -67,13 +67,16 @@ else
   tools=(kwin_wayland Xwayland setsid)
   helper=${WAYLAND_WINDOW_HELPER:-}
 fi
-# A key bound on Wayland is pressed through a virtual keyboard.
-[[ $case_name != bind_key ]] || is_x11 || tools+=(wtype)
-for tool in "${tools[@]}"; do
-  command -v "$tool" >/dev/null && continue
-  [[ ${CI:-} != true ]] || fail "$tool is not installed, and CI runs every desktop case"
-  skip "$tool is not installed"
-done
+# need TOOL: skips the case where TOOL is missing, and fails it in CI.
+need() {
+  command -v "$1" >/dev/null && return
+  [[ ${CI:-} != true ]] || fail "$1 is not installed, and CI runs every desktop case"
+  skip "$1 is not installed"
+}
+
+# A key bound on sway or labwc is pressed through a virtual keyboard.
+[[ $case_name != bind_key || ( $system != sway && $system != labwc ) ]] || tools+=(wtype)
+for tool in "${tools[@]}"; do need "$tool"; done
 
 # Run from a desktop session, a case still meets only the desktop it starts:
 # none of the session's own displays, buses or desktop names reach it.
@@ -257,16 +260,18 @@ start_labwc() {
 # builds only from an applications menu: a Plasma session has its own
 # (plasma-workspace's, named by XDG_MENU_PREFIX), KWin alone has none, so
 # the case gives it the smallest menu, which takes in every desktop file.
-# Set kwin_xwayland for an X display of its own (DISPLAY).
+# Set kwin_xwayland for an X display of its own (DISPLAY); kwin_shortcuts
+# for its global shortcuts (kglobalaccel, in KWin's own process), on a
+# session bus of its own (DBUS_SESSION_BUS_ADDRESS).
 start_kwin() {
-  local home=$work/kwin
+  local home=$work/kwin bus
   mkdir -p "$home/bin" "$home/run" "$home/data/applications" "$home/config/menus"
   echo '<Menu><Name>Applications</Name><DefaultAppDirs/><Include><All/></Include></Menu>' \
     >"$home/config/menus/applications.menu"
   chmod 700 "$home/run"
   cp "$(command -v kwin_wayland)" "$home/bin/kwin_wayland"
   printf '%s\n' '#!/bin/sh' \
-    "echo \"\$WAYLAND_DISPLAY \$DISPLAY\" >$home/ready.part && mv $home/ready.part $home/ready" \
+    "echo \"\$WAYLAND_DISPLAY \${DBUS_SESSION_BUS_ADDRESS:--} \$DISPLAY\" >$home/ready.part && mv $home/ready.part $home/ready" \
     >"$home/ready.sh"
   chmod +x "$home/ready.sh"
   local xwayland=()
@@ -278,18 +283,21 @@ start_kwin() {
   fi
   local checks=KWIN_WAYLAND_NO_PERMISSION_CHECKS=1
   [[ -z ${kwin_checks_permissions:-} ]] || checks=KWIN_WAYLAND_PERMISSION_CHECKS_KEPT=1
+  local shortcuts=(--no-global-shortcuts) session=()
+  [[ -z ${kwin_shortcuts:-} ]] || { shortcuts=(); session=(dbus-run-session --); }
   env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$home/run" XDG_DATA_HOME="$home/data" \
     XDG_CONFIG_HOME="$home/config" KWIN_COMPOSE=Q "$checks" \
-    setsid "$home/bin/kwin_wayland" --virtual --socket tarvexel-kwin --no-lockscreen \
-    --no-global-shortcuts --no-kactivities --width 1280 --height 720 "${xwayland[@]}" \
-    "$home/ready.sh" \
+    setsid "${session[@]}" "$home/bin/kwin_wayland" --virtual --socket tarvexel-kwin \
+    --no-lockscreen "${shortcuts[@]}" --no-kactivities --width 1280 --height 720 \
+    "${xwayland[@]}" "$home/ready.sh" \
     >"$work/wm.log" 2>&1 &
   pids+=("-$!")
   echo $! >"$work/compositor.pid"
   wait_until 10 test -s "$home/ready" || fail "KWin did not start: $(cat "$work/wm.log")"
   unset DISPLAY
-  read -r WAYLAND_DISPLAY DISPLAY <"$home/ready"
+  read -r WAYLAND_DISPLAY bus DISPLAY <"$home/ready"
   export WAYLAND_DISPLAY XDG_RUNTIME_DIR=$home/run
+  [[ $bus == - ]] || export DBUS_SESSION_BUS_ADDRESS=$bus
   [[ -n $DISPLAY ]] && export DISPLAY || unset DISPLAY
 }
 
@@ -669,20 +677,27 @@ focus_count() { grep -c '^focus' "$work/$1.log"; }
 # focused_since NAME COUNT: the window got the focus after it had COUNT.
 focused_since() { (($(focus_count "$1") > $2)); }
 
-# run_profile LINES...: writes the lines as a profile and runs Tarvexel on
-# it. Every section should hold a "fired NAME" line, which becomes
-# execSync=touch|$work/fired/NAME; fired() then tells which sections ran.
-run_profile() {
+# write_profile FILE LINES...: writes the lines as a profile, and empties
+# the record of the sections that ran (fired()).
+write_profile() {
+  local file=$1 line
+  shift
   rm -rf "$work/fired"
   mkdir "$work/fired"
-  local line
   for line in "$@"; do
     if [[ $line == "fired "* ]]; then
       echo "execSync=touch|$work/fired/${line#fired }"
     else
       echo "$line"
     fi
-  done >"$work/profile.ini"
+  done >"$file"
+}
+
+# run_profile LINES...: writes the lines as a profile and runs Tarvexel on
+# it. Every section should hold a "fired NAME" line, which becomes
+# execSync=touch|$work/fired/NAME; fired() then tells which sections ran.
+run_profile() {
+  write_profile "$work/profile.ini" "$@"
   timeout 10 "${wrapper[@]}" "$tarvexel" "$work/profile.ini" >"$work/out" 2>"$work/err"
   status=$?
   [[ $status == 0 ]] || fail "exit status $status for: $*"
@@ -1583,6 +1598,186 @@ case_xwayland_fallback() {
   expect_fired legacy
   expect_closed legacy
   expect_silent "falling back to X11"
+}
+
+# Keys bound with tarvexel-inspect where the desktop keeps them in a store
+# of its own. GNOME: the custom shortcuts of the settings daemon
+# (gsd-media-keys, which grabs them through the shell), pressed as a
+# keyboard would through mutter's remote desktop. KWin: command shortcuts
+# held by kglobalaccel; a headless KWin has no keyboard a test may press,
+# so kglobalaccel is asked which action holds a key, and sets the action
+# off itself (invokeShortcut), as it does for a press. The launcher the key
+# starts must see the window, with KWin's permission checks kept.
+start_binding_desktop() {
+  if [[ $system == gnome ]]; then
+    local daemon=/usr/libexec/gsd-media-keys
+    need "$daemon"
+    start_gnome
+    export XDG_CURRENT_DESKTOP=GNOME HOME=$work/home XDG_CONFIG_HOME=$work/config \
+      XDG_DATA_HOME=$work/data
+    G_MESSAGES_DEBUG=all in_session "$daemon" >"$work/media-keys.log" 2>&1 &
+    pids+=($!)
+    wait_until 10 heard_since "$grabbed" 0 || fail "gsd-media-keys grabbed no keys"
+  else
+    need dbus-run-session
+    need gdbus
+    kwin_checks_permissions=1 kwin_shortcuts=1
+    start_kwin
+    export XDG_CURRENT_DESKTOP=KDE HOME=$work/kwin XDG_CONFIG_HOME=$work/kwin/config \
+      XDG_DATA_HOME=$work/kwin/data
+  fi
+}
+
+# heard PATTERN: how many lines of gsd-media-keys' log match PATTERN: its
+# grabs of keys, the changes of settings it hears of. heard_since PATTERN
+# COUNT: more than COUNT.
+heard() { grep -c "$1" "$work/media-keys.log"; }
+heard_since() { (($(heard "$1") > $2)); }
+grabbed='Grab call completed'
+
+gnome_keys() { gsettings "$1" org.gnome.settings-daemon.plugins.media-keys custom-keybindings "${@:2}"; }
+gnome_custom() {
+  gsettings "$1" "org.gnome.settings-daemon.plugins.media-keys.custom-keybinding:$2" "${@:3}"
+}
+
+kglobalaccel() {
+  gdbus call --session --dest org.kde.kglobalaccel --object-path "${path:-/kglobalaccel}" \
+    --method "$@"
+}
+
+# kde_key KEYS: Qt's code for the keys the case uses.
+kde_key() {
+  case $1 in
+    Super+T) echo $((0x10000054)) ;;
+    Super+Y) echo $((0x10000059)) ;;
+  esac
+}
+
+# kde_holder KEYS: the component (a desktop file's name) that holds KEYS.
+kde_holder() {
+  kglobalaccel org.kde.KGlobalAccel.actionList "([$(kde_key "$1"), 0, 0, 0],)" |
+    sed -n "s/^(\['\([^']*\)'.*/\1/p"
+}
+
+# add_own_shortcut: the user's own Super+Y, which runs foot, made as the
+# desktop's settings make one.
+add_own_shortcut() {
+  if [[ $system == gnome ]]; then
+    local own=/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/
+    gnome_custom set "$own" name Terminal
+    gnome_custom set "$own" command foot
+    gnome_custom set "$own" binding '<Super>y'
+    gnome_keys set "['$own']"
+  else
+    local file=net.local.foot.desktop
+    printf '%s\n' '[Desktop Entry]' Type=Application Name=Terminal Exec=foot NoDisplay=true \
+      X-KDE-GlobalAccel-CommandShortcut=true >"$XDG_DATA_HOME/applications/$file"
+    wait_until 10 eval 'kglobalaccel org.kde.KGlobalAccel.doRegister "[\"$file\", \"\", \"Terminal\", \"\"]" &&
+      kglobalaccel org.kde.KGlobalAccel.getComponent "$file"' >/dev/null ||
+      fail "kglobalaccel took no component for the user's shortcut"
+    kglobalaccel org.kde.KGlobalAccel.unregister "$file" '' >/dev/null
+    kglobalaccel org.kde.KGlobalAccel.setShortcutKeys "['$file', '_launch', 'Terminal', 'Terminal']" \
+      "[([$(kde_key Super+Y), 0, 0, 0],)]" 4 >/dev/null
+  fi
+}
+
+# own_shortcuts: the user's own shortcuts as the desktop's store holds them.
+own_shortcuts() {
+  if [[ $system == gnome ]]; then
+    gnome_keys get
+    gnome_custom list-recursively /org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/
+  else
+    cat "$XDG_DATA_HOME/applications/net.local.foot.desktop"
+    kde_holder Super+Y
+  fi
+}
+
+# bound_command: the command the store binds to Super+T.
+bound_command() {
+  if [[ $system == gnome ]]; then
+    local path
+    for path in $(gnome_keys get | tr -d "[],'"); do
+      [[ $(gnome_custom get "$path" binding) != "'<Super>t'" ]] ||
+        gnome_custom get "$path" command
+    done
+  else
+    local file
+    file=$(kde_holder Super+T)
+    [[ -z $file ]] || sed -n 's/^Exec=//p' "$XDG_DATA_HOME/applications/$file"
+  fi
+}
+
+# press KEYS: sets off what the desktop bound to KEYS (Super+T).
+press() {
+  if [[ $system == gnome ]]; then
+    shell press $((0xffeb)) $((0x74)) || fail "the remote desktop pressed no keys"
+  else
+    path=$(kglobalaccel org.kde.KGlobalAccel.getComponent "$(kde_holder "$1")" |
+      sed -n "s/^(objectpath '\(.*\)',)$/\1/p") kglobalaccel \
+      org.kde.kglobalaccel.Component.invokeShortcut _launch >/dev/null || fail "no action to set off"
+  fi
+}
+
+# bind_refused WORDS... PATTERN: `bind WORDS...` is refused with a message
+# that matches PATTERN.
+bind_refused() {
+  local said
+  said=$("$inspect" bind "${@:1:$#-1}" 2>&1) && fail "bind $* was not refused: $said"
+  # shellcheck disable=SC2053  # a pattern
+  [[ $said == ${!#} ]] || fail "bind ${*:1:$#-1} was refused with: $said"
+}
+
+# bind, the key, a second bind and --replace, bindings and unbind, beside
+# the user's own shortcut; the profile's path is quoted for the desktop.
+# KWin grants its window management by the first desktop file that runs
+# the launcher, in an order of its index that changes from one start to
+# the next: so the shortcut's own file must grant it too, and here it is
+# the only one (bind says that the package's is missing), until the
+# package's is put in place.
+case_bind_key() {
+  start_binding_desktop
+  start_window mail --class Mailer
+  add_own_shortcut
+  local own first=$work/it\'s\ mine.ini other=$work/other.ini said before
+  own=$(own_shortcuts)
+  write_profile "$other" '[default]' 'fired other'
+  write_profile "$first" '[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default'
+  before=$([[ $system != gnome ]] || heard "$grabbed")
+  said=$("$inspect" bind Super+T "$first" 2>&1) || fail "bind failed: $said"
+  if [[ $system == gnome ]]; then
+    [[ $said != *needs* ]]
+  else
+    [[ $said == *"needs: a desktop file"*tarvexel.desktop* ]]
+  fi || fail "bind said: $said"
+  [[ $(bound_command) == *tarvexel*"it"*"s mine.ini"* ]] ||
+    fail "Super+T runs: $(bound_command)"
+  [[ $system != gnome ]] || wait_until 10 heard_since "$grabbed" "$before" ||
+    fail "the key was not grabbed"
+  press Super+T
+  wait_until 10 test -e "$work/fired/mail" || fail "the key did not run the profile: $(fired)"
+  [[ $system == gnome ]] || cp "$TARVEXEL_DESKTOP_FILE" "$XDG_DATA_HOME/applications/"
+  run_profile '[mail]' 'class=Mailer' 'fired mail' '[default]' 'fired default'
+  expect_fired mail
+  bind_refused Super+T "$other" "*already bound by Tarvexel to $first*"
+  [[ $(bound_command) == *mine.ini* ]] || fail "a refused bind changed Super+T"
+  before=$([[ $system != gnome ]] || heard 'change_notify: .*/command')
+  "$inspect" bind --replace Super+T "$other" >/dev/null || fail "bind --replace failed"
+  [[ $(bound_command) == *other.ini* ]] || fail "--replace left: $(bound_command)"
+  [[ $system != gnome ]] || wait_until 10 heard_since 'change_notify: .*/command' "$before" ||
+    fail "gsd-media-keys did not hear of the new command"
+  press Super+T
+  wait_until 10 test -e "$work/fired/other" || fail "the key replaced ran: $(fired)"
+  bind_refused --replace Super+Y "$other" '*Terminal*'
+  bind_refused Alt+F4 "$other" '*[Cc]lose*'
+  [[ $("$inspect" bindings) == "Super+T"$'\t'"$other"$'\t'* ]] ||
+    fail "bindings listed: $("$inspect" bindings)"
+  "$inspect" unbind Super+T >/dev/null || fail "unbind failed"
+  [[ -z $(bound_command) ]] || fail "Super+T still runs $(bound_command)"
+  [[ $(own_shortcuts) == "$own" ]] || fail "the user's shortcut went from $own to $(own_shortcuts)"
+  [[ $system == gnome ]] || ! compgen -G "$XDG_DATA_HOME/applications/net.local.tarvexel*" ||
+    fail "unbind left $(ls "$XDG_DATA_HOME/applications/")"
+  [[ $("$inspect" bindings) == "No keys of Tarvexel's on "* ]] || fail "bindings after unbind"
+  ! "$inspect" unbind Super+T >/dev/null 2>&1 || fail "a second unbind found something"
 }
 
 # The hostile desktops. Each is something any client, or a broken or

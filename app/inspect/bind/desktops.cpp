@@ -34,6 +34,11 @@ const char* environment(const char* name) {
   return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
+// Whether a colon-separated list, as XDG_CURRENT_DESKTOP is, holds `name`.
+[[maybe_unused]] bool listNames(const std::string& list, const std::string& name) {
+  return (":" + list + ":").find(":" + name + ":") != std::string::npos;
+}
+
 }  // namespace
 
 std::wstring installedLauncher() {
@@ -61,6 +66,10 @@ const KeyBinder* binderOfThisDesktop(std::wstring& desktop) {
   }
   if (const char* name = environment("XDG_CURRENT_DESKTOP")) {
     desktop = utf8::widenLossless(name);
+#if TARVEXEL_BIND_OVER_SESSION_BUS
+    if (listNames(name, "GNOME")) return gnomeBinder();
+    if (listNames(name, "KDE")) return kdeBinder();
+#endif
   } else if (environment("WAYLAND_DISPLAY") != nullptr) {
     desktop = L"a Wayland compositor that names itself nowhere";
   } else if (environment("DISPLAY") != nullptr) {

@@ -16,4 +16,9 @@ const KeyBinder* swayBinder();
 const KeyBinder* labwcBinder();
 const KeyBinder* openboxBinder();
 
+// The desktops told over the session bus, in builds with sd-bus
+// (TARVEXEL_BIND_OVER_SESSION_BUS): GNOME (gnome.cpp), KDE Plasma (kde.cpp).
+const KeyBinder* gnomeBinder();
+const KeyBinder* kdeBinder();
+
 #endif
