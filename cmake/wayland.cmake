@@ -17,12 +17,18 @@ set(TARVEXEL_PLASMA_WINDOW_MANAGEMENT_XML
   ${PROJECT_SOURCE_DIR}/platform/wayland/plasma-window-management.xml)
 tarvexel_wayland_protocol(plasma-window-management
   ${TARVEXEL_PLASMA_WINDOW_MANAGEMENT_XML} wayland_sources)
+# And its virtual desktops, which tell the desktop the user is on.
+set(TARVEXEL_PLASMA_VIRTUAL_DESKTOP_XML
+  ${PROJECT_SOURCE_DIR}/platform/wayland/plasma-virtual-desktop.xml)
+tarvexel_wayland_protocol(plasma-virtual-desktop
+  ${TARVEXEL_PLASMA_VIRTUAL_DESKTOP_XML} wayland_sources)
 
 target_sources(tarvexel_platform PRIVATE
   ${PROJECT_SOURCE_DIR}/platform/wayland/connection.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/core_interfaces.c
   ${PROJECT_SOURCE_DIR}/platform/wayland/kde.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/toplevels.cpp
+  ${PROJECT_SOURCE_DIR}/platform/wayland/virtual_desktops.cpp
   ${PROJECT_SOURCE_DIR}/platform/wayland/wlroots.cpp
   ${wayland_sources}
 )
