@@ -17,6 +17,11 @@ set(TARVEXEL_PLASMA_WINDOW_MANAGEMENT_XML
   ${PROJECT_SOURCE_DIR}/platform/wayland/plasma-window-management.xml)
 tarvexel_wayland_protocol(plasma-window-management
   ${TARVEXEL_PLASMA_WINDOW_MANAGEMENT_XML} wayland_sources)
+# And its virtual desktops, which tell the desktop the user is on.
+set(TARVEXEL_PLASMA_VIRTUAL_DESKTOP_XML
+  ${PROJECT_SOURCE_DIR}/platform/wayland/plasma-virtual-desktop.xml)
+tarvexel_wayland_protocol(plasma-virtual-desktop
+  ${TARVEXEL_PLASMA_VIRTUAL_DESKTOP_XML} wayland_sources)
 
 tarvexel_platform_sources(wayland
   connection.cpp
@@ -26,6 +31,7 @@ tarvexel_platform_sources(wayland
   sway_reply.cpp
   toplevels.cpp
   unix_socket.cpp
+  virtual_desktops.cpp
   wlroots.cpp
 )
 target_sources(tarvexel_platform PRIVATE ${wayland_sources})

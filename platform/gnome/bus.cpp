@@ -55,7 +55,8 @@ Bus::~Bus() { disconnect(); }
 Bus::Bus(Bus&& other) noexcept
     : sd_(other.sd_),
       bus_(std::exchange(other.bus_, nullptr)),
-      refusal_(std::move(other.refusal_)) {}
+      refusal_(std::move(other.refusal_)),
+      error_(std::move(other.error_)) {}
 
 void Bus::disconnect() {
   if (bus_ != nullptr) sd_.closeUnref(bus_);
@@ -89,6 +90,7 @@ Message Bus::property(const Method& property, std::chrono::milliseconds timeout)
 
 Message Bus::exchange(const Message& request, std::chrono::milliseconds timeout) {
   const Clock::time_point deadline = Clock::now() + timeout;
+  error_.clear();
   // No time at all is no call: sd-bus would read a timeout of 0 as its own
   // default of 25 seconds. A question to a program that runs, never a
   // reason for the bus to start one.
@@ -104,15 +106,16 @@ Message Bus::exchange(const Message& request, std::chrono::milliseconds timeout)
     return Message(sd_, nullptr);
   }
   if (sd_.isMethodError(pending.reply.get(), nullptr)) {
-    noteRefusal(pending.reply.get());
+    noteError(pending.reply.get());
     return Message(sd_, nullptr);
   }
   return std::move(pending.reply);
 }
 
-void Bus::noteRefusal(sd_bus_message* error) {
-  if (sd_.isMethodError(error, "org.freedesktop.DBus.Error.AccessDenied") <= 0) return;
+void Bus::noteError(sd_bus_message* error) {
   const sd_bus_error* said = sd_.getError(error);
+  error_ = said != nullptr && said->name != nullptr ? said->name : "";
+  if (sd_.isMethodError(error, "org.freedesktop.DBus.Error.AccessDenied") <= 0) return;
   refusal_ = said != nullptr && said->message != nullptr ? said->message : "access denied";
 }
 

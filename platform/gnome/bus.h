@@ -74,17 +74,22 @@ class Bus {
   // program (org.freedesktop.DBus.Error.AccessDenied); empty when it has not.
   const std::string& refusal() const { return refusal_; }
 
+  // The name of the error the last call was answered with; empty when it
+  // was answered with a value, or not at all.
+  const std::string& error() const { return error_; }
+
  private:
   // A new call of `method`, not yet sent; empty when there is no bus.
   Message newCall(const Method& method);
   Message exchange(const Message& request, std::chrono::milliseconds timeout);
   bool await(const Message& reply, std::chrono::steady_clock::time_point deadline);
   void disconnect();
-  void noteRefusal(sd_bus_message* error);
+  void noteError(sd_bus_message* error);
 
   const SdBus& sd_;
   sd_bus* bus_ = nullptr;
   std::string refusal_;
+  std::string error_;
 };
 
 }  // namespace gnome

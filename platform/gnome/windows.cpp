@@ -2,12 +2,14 @@
 // ships (platform/gnome/extension): GNOME offers other programs no way of
 // their own to list, activate or close windows. The extension lists the
 // shell's windows topmost first; the list is read once, on the first window
-// call, and every rule is answered from it. Activating, closing and
-// minimising are requests the extension passes to the shell.
+// call, and every rule is answered from it. Activating, closing,
+// minimising and bringing a window to the user's workspace are requests
+// the extension passes to the shell.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -39,6 +41,15 @@ constexpr std::size_t kWindowsBetweenClockReads = 256;
 gnome::Method extension(const char* member) {
   return {"org.gnome.Shell", "/org/tarvexel/Windows", "org.tarvexel.Windows1", member};
 }
+
+// What the extension's object says of itself: its interface's methods.
+constexpr gnome::Method kDescription{"org.gnome.Shell", "/org/tarvexel/Windows",
+                                     "org.freedesktop.DBus.Introspectable", "Introspect"};
+
+// How the bus answers a call of a method the extension does not have: one
+// installed before it had it, which the shell runs until the user logs in
+// again.
+constexpr char kUnknownMethod[] = "org.freedesktop.DBus.Error.UnknownMethod";
 
 // "class" matches the WM_CLASS class or instance (where a native Wayland
 // window's app id is) or the GTK application id; a name a window lacks is
@@ -135,11 +146,31 @@ class Session {
       bus_.call(extension(member), ids_[list_.indexOf(window)], kTimeout);
   }
 
+  // An extension older than BringHere activates the window where it is.
+  void bringHere(HWND window) {
+    request("BringHere", window);
+    if (bus_.error() == kUnknownMethod) request("Activate", window);
+  }
+
+  // Whether the extension can bring windows here, as its object describes
+  // itself (which no call of its methods needs, nor changes anything);
+  // asked once. A shell that does not say counts as able.
+  bool bringsHere() {
+    if (!bringsHere_) {
+      const Message reply = bus_.call(kDescription, std::nullopt, kTimeout);
+      const char* description = nullptr;
+      bringsHere_ = !reply || sd_.read(reply.get(), "s", &description) <= 0 ||
+                    std::strstr(description, "\"BringHere\"") != nullptr;
+    }
+    return *bringsHere_;
+  }
+
  private:
   const SdBus& sd_;
   Bus bus_;
   WindowList list_;
   std::vector<std::uint32_t> ids_;
+  std::optional<bool> bringsHere_;
 };
 
 // An extension that refuses this program (a copy of it elsewhere, or one
@@ -222,13 +253,26 @@ void activate(HWND window) { request("Activate", window); }
 void close(HWND window) { request("Close", window); }
 void minimize(HWND window) { request("Minimize", window); }
 
+void bringHere(HWND window) {
+  if (Session* running = session()) running->bringHere(window);
+}
+
+std::wstring whyNotBroughtHere() {
+  Session* running = session();
+  if (running == nullptr || running->bringsHere()) return {};
+  return L"the Tarvexel extension GNOME Shell runs is older than this program and cannot move "
+         L"windows: the window is brought forward where it is. Install the extension that came "
+         L"with this program, then log out and in";
+}
+
 }  // namespace
 
 namespace gnome {
 
 const WindowSystem* windowSystem() {
-  static const WindowSystem system{describe, findWindow, findLeastRecent, foregroundWindow,
-                                   listWindows, activate, close, minimize, whyNoneInFront};
+  static const WindowSystem system{
+      describe, findWindow, findLeastRecent, foregroundWindow, listWindows,      activate,
+      close,    minimize,   whyNoneInFront,  bringHere,        whyNotBroughtHere};
   return std::holds_alternative<std::monostate>(found()) ? nullptr : &system;
 }
 

@@ -35,6 +35,12 @@ inline wl_argument uintArgument(std::uint32_t value) {
   return argument;
 }
 
+inline wl_argument stringArgument(const char* text) {
+  wl_argument argument{};
+  argument.s = text;
+  return argument;
+}
+
 inline wl_argument objectArgument(wl_proxy* object) {
   wl_argument argument{};
   argument.o = reinterpret_cast<wl_object*>(object);

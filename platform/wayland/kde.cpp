@@ -5,7 +5,9 @@
 // (one shown again comes last), which is the order "next" steps through;
 // asking for each window's object by its name brings its title, app id
 // and state. A roundtrip for the names, one for each batch of windows
-// asked for, and the list is whole.
+// asked for, and the list is whole; the virtual desktops, which a window
+// brought here needs, come with them.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -17,6 +19,7 @@
 #include "platform/wayland/listener.h"
 #include "platform/wayland/toplevels.h"
 #include "platform/wayland/window_management.h"
+#include "platform/wayland/virtual_desktops.h"
 #include "platform/window_system.h"
 
 namespace wayland {
@@ -40,6 +43,7 @@ constexpr std::size_t kBatch = 128;
 
 struct Window {
   Toplevel toplevel;
+  std::vector<std::string> desktops;  // none: on every desktop
   bool unmapped = false;
 
   bool listed() const { return !unmapped; }
@@ -59,6 +63,15 @@ void onResourceName(void* data, org_kde_plasma_window*, const char* name) {
   windowOf(data).toplevel.resourceName = name;
 }
 
+void onDesktopEntered(void* data, org_kde_plasma_window*, const char* id) {
+  windowOf(data).desktops.emplace_back(id);
+}
+
+void onDesktopLeft(void* data, org_kde_plasma_window*, const char* id) {
+  std::vector<std::string>& desktops = windowOf(data).desktops;
+  desktops.erase(std::remove(desktops.begin(), desktops.end(), id), desktops.end());
+}
+
 // The protocol file is the program's own (plasma-window-management.xml),
 // so these are all the events of the version bound.
 using WindowEvents = org_kde_plasma_window_listener;
@@ -75,8 +88,8 @@ constexpr auto kWindowListener =
         .on(&WindowEvents::geometry, ignore)
         .on(&WindowEvents::icon_changed, ignore)
         .on(&WindowEvents::pid_changed, ignore)
-        .on(&WindowEvents::virtual_desktop_entered, ignore)
-        .on(&WindowEvents::virtual_desktop_left, ignore)
+        .on(&WindowEvents::virtual_desktop_entered, onDesktopEntered)
+        .on(&WindowEvents::virtual_desktop_left, onDesktopLeft)
         .on(&WindowEvents::application_menu, ignore)
         .on(&WindowEvents::activity_entered, ignore)
         .on(&WindowEvents::activity_left, ignore)
@@ -117,10 +130,8 @@ std::uint32_t versionFor(const Global& manager) {
 
 // The name of the window announced at `index`, as a request's argument.
 wl_argument nameOf(const Announced& announced, std::size_t index, bool byUuid) {
-  if (!byUuid) return uintArgument(announced.numbers[index]);
-  wl_argument argument{};
-  argument.s = announced.uuids[index].c_str();
-  return argument;
+  return byUuid ? stringArgument(announced.uuids[index].c_str())
+                : uintArgument(announced.numbers[index]);
 }
 
 // The same name as a person reads it: it stays the window's while it lives.
@@ -140,6 +151,54 @@ const Window* askFor(Connection& connection, wl_proxy* manager, std::uint32_t op
   return &window;
 }
 
+// Asks for every window announced, in batches, each batch answered before
+// the next; false when the connection has failed. Windows announced while
+// the batches are read are left out, as those shown after the read are.
+bool askForWindows(Connection& connection, wl_proxy* manager, const Announced& announced,
+                   std::vector<const Window*>& windows) {
+  const bool byUuid = connection.library().getVersion(manager) >= kUuidVersion;
+  const std::uint32_t opcode = byUuid ? ORG_KDE_PLASMA_WINDOW_MANAGEMENT_GET_WINDOW_BY_UUID
+                                      : ORG_KDE_PLASMA_WINDOW_MANAGEMENT_GET_WINDOW;
+  const std::size_t count = byUuid ? announced.uuids.size() : announced.numbers.size();
+  for (std::size_t first = 0; first < count; first += kBatch) {
+    for (std::size_t index = first; index < count && index < first + kBatch; ++index) {
+      const Window* window = askFor(connection, manager, opcode, announced, index, byUuid);
+      if (window == nullptr) return false;
+      windows.push_back(window);
+    }
+    if (!connection.roundtrip()) return false;
+  }
+  return true;
+}
+
+// What bringing a window here needs beyond the list: the windows' desktops,
+// and the desktop the user is on. Read with the windows.
+struct Whereabouts {
+  std::vector<const Window*> windows;
+  const VirtualDesktops* desktops = nullptr;
+
+  // Empty where the compositor has not told it.
+  std::string current() const { return desktops != nullptr ? desktops->current : ""; }
+
+  // The desktops of the window behind `object` where it is shown only on
+  // desktops other than the current one; otherwise (a window here, or on
+  // every desktop, or one not known) none.
+  std::vector<std::string> away(const wl_proxy* object) const {
+    const auto found = std::find_if(windows.begin(), windows.end(), [object](const Window* w) {
+      return w->toplevel.object == object;
+    });
+    if (found == windows.end() || current().empty()) return {};
+    const std::vector<std::string>& on = (*found)->desktops;
+    const bool here = std::find(on.begin(), on.end(), current()) != on.end();
+    return here ? std::vector<std::string>() : on;
+  }
+};
+
+Whereabouts& whereabouts() {
+  static Whereabouts known;
+  return known;
+}
+
 bool read(CompositorWindows& snapshot) {
   const Global* global = managerGlobal(snapshot, org_kde_plasma_window_management_interface);
   if (global == nullptr) return false;
@@ -149,23 +208,15 @@ bool read(CompositorWindows& snapshot) {
   if (manager == nullptr) return false;
   const Announced& announced =
       connection->listen(manager, kManagerListener, std::make_unique<Announced>());
+  VirtualDesktops* desktops = bindVirtualDesktops(*connection);
   if (!connection->roundtrip()) return false;
-  // Windows announced while the batches are read are left out, as those
-  // shown after the read are.
-  const bool byUuid = connection->library().getVersion(manager) >= kUuidVersion;
-  const std::uint32_t opcode = byUuid ? ORG_KDE_PLASMA_WINDOW_MANAGEMENT_GET_WINDOW_BY_UUID
-                                      : ORG_KDE_PLASMA_WINDOW_MANAGEMENT_GET_WINDOW;
-  const std::size_t count = byUuid ? announced.uuids.size() : announced.numbers.size();
-  std::vector<const Window*> windows;
-  for (std::size_t first = 0; first < count; first += kBatch) {
-    for (std::size_t index = first; index < count && index < first + kBatch; ++index) {
-      const Window* window = askFor(*connection, manager, opcode, announced, index, byUuid);
-      if (window == nullptr) return false;
-      windows.push_back(window);
-    }
-    if (!connection->roundtrip()) return false;
-  }
-  snapshot.toplevels = listedOf(windows);
+  // The desktops are answered with the first batch of windows: with no
+  // window there is nothing to bring here.
+  if (desktops != nullptr) askForVirtualDesktops(*connection, *desktops);
+  Whereabouts& known = whereabouts();
+  if (!askForWindows(*connection, manager, announced, known.windows)) return false;
+  known.desktops = desktops;
+  snapshot.toplevels = listedOf(known.windows);
   return true;
 }
 
@@ -184,8 +235,29 @@ void close(HWND window) { snapshot<read>()->request(window, ORG_KDE_PLASMA_WINDO
 
 void minimize(HWND window) { setState(window, ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_MINIMIZED); }
 
+// A window on other desktops enters the user's first and then leaves
+// those: one that left every desktop would be on all of them. KWin carries
+// the requests out in order, so the activation finds it here.
+void bringHere(HWND window) {
+  const CompositorWindows& windows = *snapshot<read>();
+  const Whereabouts& known = whereabouts();
+  const std::vector<std::string> away = known.away(windows.toplevels.objectOf(window));
+  if (!away.empty()) {
+    const std::string current = known.current();
+    windows.request(window, ORG_KDE_PLASMA_WINDOW_REQUEST_ENTER_VIRTUAL_DESKTOP,
+                    {stringArgument(current.c_str())});
+    for (const std::string& desktop : away) {
+      windows.request(window, ORG_KDE_PLASMA_WINDOW_REQUEST_LEAVE_VIRTUAL_DESKTOP,
+                      {stringArgument(desktop.c_str())});
+    }
+  }
+  activate(window);
+}
+
 }  // namespace
 
-const WindowSystem* kde() { return windowSystem<read, describe, activate, close, minimize>(); }
+const WindowSystem* kde() {
+  return windowSystem<read, describe, activate, close, minimize>(bringHere);
+}
 
 }  // namespace wayland

@@ -58,7 +58,8 @@ elif [[ $system == sway ]]; then
   tools=(sway swaymsg setpriv setsid python3)
   helper=${WAYLAND_WINDOW_HELPER:-}
 elif [[ $system == gnome ]]; then
-  tools=(gnome-shell dbus-run-session dbus-daemon gsettings gjs gdbus unshare nsenter foot zenity)
+  tools=(gnome-shell dbus-run-session dbus-daemon gsettings gjs gdbus unshare nsenter foot zenity
+    Xwayland xprop xdotool)
   helper=${WAYLAND_WINDOW_HELPER:-}
 elif is_wlr; then
   tools=("$system" setpriv setsid python3)
@@ -97,6 +98,13 @@ cleanup() {
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
     stop "${pids[i]}"
   done
+  # A shell with an X display of its own removes the display's lock files
+  # as it ends; killed with its namespace, it would leave them to hold the
+  # display numbers of every later shell.
+  if [[ -n ${shell_x11:-} && -n ${session_init:-} ]]; then
+    pkill -TERM --ns "$session_init" --nslist pid -x gnome-shell 2>/dev/null &&
+      wait_until 5 eval '! pgrep --ns "$session_init" --nslist pid -x gnome-shell >/dev/null'
+  fi
   for i in "${sessions[@]}"; do
     kill -KILL "$i" 2>/dev/null
     wait "$i" 2>/dev/null
@@ -262,12 +270,15 @@ start_labwc() {
 # the case gives it the smallest menu, which takes in every desktop file.
 # Set kwin_xwayland for an X display of its own (DISPLAY); kwin_shortcuts
 # for its global shortcuts (kglobalaccel, in KWin's own process), on a
-# session bus of its own (DBUS_SESSION_BUS_ADDRESS).
+# session bus of its own (DBUS_SESSION_BUS_ADDRESS); kwin_desktops for that
+# many virtual desktops in a row (KWin starts with one).
 start_kwin() {
   local home=$work/kwin bus
   mkdir -p "$home/bin" "$home/run" "$home/data/applications" "$home/config/menus"
   echo '<Menu><Name>Applications</Name><DefaultAppDirs/><Include><All/></Include></Menu>' \
     >"$home/config/menus/applications.menu"
+  [[ -z ${kwin_desktops:-} ]] ||
+    printf '[Desktops]\nNumber=%s\nRows=1\n' "$kwin_desktops" >"$home/config/kwinrc"
   chmod 700 "$home/run"
   cp "$(command -v kwin_wayland)" "$home/bin/kwin_wayland"
   printf '%s\n' '#!/bin/sh' \
@@ -325,11 +336,18 @@ bus_config() {
 # Usage: start_gnome [--without-extension | --in-overview | --installed FOLDER];
 # --in-overview leaves the shell in its overview and sets in_overview
 # (windows opened there take no focus); --installed enables the extension
-# folder an install made instead of the build's.
+# folder an install made instead of the build's. Set gnome_xwayland for an
+# XWayland of the shell's own (the tests' only way to see its workspaces).
 start_gnome() {
   unshare -pf --kill-child --mount-proc true 2>/dev/null ||
     skip "no PID namespace can be made here (unshare -pf needs CAP_SYS_ADMIN)"
-  local extension uuid enabled
+  local extension uuid enabled x11=--no-x11
+  if [[ -n ${gnome_xwayland:-} ]]; then
+    x11=
+    shell_x11=1
+    # As for KWin's XWayland: a fresh root filesystem has no such folder.
+    [[ -d /tmp/.X11-unix ]] || mkdir -m 1777 /tmp/.X11-unix 2>/dev/null || true
+  fi
   extension=$(gnome_extension_build)
   [[ ${1:-} != --installed ]] || extension=$2
   [[ -d $extension ]] || fail "no built GNOME extension at '$extension'"
@@ -352,14 +370,14 @@ gsettings set org.gnome.shell enabled-extensions "$2"
 echo "$DBUS_SESSION_BUS_ADDRESS" >"$work/bus.new" && mv "$work/bus.new" "$work/bus"
 # A shell that ends leaves the session and its bus behind, as a crashed
 # shell does: what runs in the session goes on.
-gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x720
+gnome-shell --headless --wayland $3 --virtual-monitor 1280x720
 sleep infinity
 SESSION
   unshare -pf --kill-child --mount-proc env -i PATH="$PATH" HOME="$work/home" \
     XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
     XDG_CACHE_HOME="$work/cache" XDG_SESSION_TYPE=wayland \
     dbus-run-session --config-file="$work/session.conf" -- \
-    bash "$work/session.sh" "$work" "$enabled" >"$work/shell.log" 2>&1 &
+    bash "$work/session.sh" "$work" "$enabled" "$x11" >"$work/shell.log" 2>&1 &
   sessions+=($!)
   wait_until 60 has_line "$work/shell.log" 'GNOME Shell started' ||
     fail "GNOME Shell did not start: $(tail -n 20 "$work/shell.log")"
@@ -658,6 +676,79 @@ kde_has() {
   awk -F'\t' -v pid="$(helper_pid "$1")" -v state="$2" '
     $1 == pid && index("," $2 ",", "," state ",") { found = 1 }
     END { exit !found }' <<<"$listed"
+}
+
+# kde_desktops NAME: the numbers of the virtual desktops KWin lists window
+# NAME on, comma-separated, or "all".
+kde_desktops() {
+  local listed
+  listed=$("$KDE_WINDOWS") || fail "KWin did not list its windows"
+  awk -F'\t' -v pid="$(helper_pid "$1")" '$1 == pid { print $5 }' <<<"$listed"
+}
+
+# Workspaces (virtual desktops), numbered from 1 in the desktop's order.
+# start_workspaces [start_gnome options]: the case's desktop, with two
+# workspaces at least. current_workspace: the one the user is on.
+# go_to_workspace N takes the user there, as a pager does, and waits until
+# they are. on_workspace NAME N: window NAME is on workspace N and no other.
+# KWin tells all of it through its virtual desktop protocol, asked as a
+# pager asks. GNOME tells it to other programs only through X11, where its
+# XWayland keeps the EWMH properties: its session runs one for that
+# (gnome_x runs an X11 tool there). GNOME tells nobody the workspace of a
+# native window; it gives none the focus on a workspace the user is not
+# on, so there a window in front is on the workspace the user is on.
+start_workspaces() {
+  case $system in
+    kwin) kwin_desktops=2 start_kwin ;;
+    gnome)
+      gnome_xwayland=1 start_gnome "$@"
+      local xwayland
+      xwayland=$(pgrep --ns "$session_init" --nslist pid -a -x Xwayland)
+      [[ $xwayland =~ \ (:[0-9]+)\ .*-auth\ ([^ ]+) ]] || fail "GNOME runs no XWayland: $xwayland"
+      gnome_x=(env DISPLAY="${BASH_REMATCH[1]}" XAUTHORITY="${BASH_REMATCH[2]}") ;;
+    *) fail "start_workspaces: no way yet to tell the workspaces on $system" ;;
+  esac
+}
+
+current_workspace() {
+  case $system in
+    kwin) "$KDE_WINDOWS" desktop || fail "KWin told no current desktop" ;;
+    # Until the user first changes workspaces there may be no such property.
+    gnome) "${gnome_x[@]}" xprop -root -notype _NET_CURRENT_DESKTOP |
+      awk '{ print ($NF ~ /^[0-9]+$/ ? $NF + 1 : 1) }' ;;
+  esac
+}
+
+workspace_is() { [[ $(current_workspace) == "$1" ]]; }
+
+go_to_workspace() {
+  case $system in
+    kwin) "$KDE_WINDOWS" desktop "$1" >/dev/null ;;
+    gnome) "${gnome_x[@]}" xdotool set_desktop $(($1 - 1)) ;;
+  esac
+  wait_until 5 workspace_is "$1" || fail "could not go to workspace $1"
+}
+
+on_workspace() {
+  case $system in
+    kwin) [[ $(kde_desktops "$1") == "$2" ]] ;;
+    gnome) workspace_is "$2" && is_front "$1" ;;
+  esac
+}
+
+# leave_window NAME: the user goes to the second workspace, leaving window
+# NAME behind on the first.
+leave_window() {
+  go_to_workspace 2
+  wait_until 5 is_not_front "$1" || fail "$1 kept the focus on another workspace"
+}
+
+# The rule that brings window Alpha to the user, and writes it down for explain.
+here_rule=('[a]' 'class=Alpha' 'exec=active' 'workspace=here' 'fired a' '[default]'
+  'fired default')
+explain_here() {
+  printf '%s\n' "${here_rule[@]}" >"$work/explain.ini"
+  "$inspect" explain "$work/explain.ini" >"$work/explain.txt"
 }
 
 window_id() { awk '/^ready/ { print $2 }' "$work/$1.log"; }
@@ -977,6 +1068,37 @@ case_exec_active() {
   wait_until 5 is_front alpha || fail "alpha is not the active window"
   wait_until 5 focused_since alpha "$focused" || fail "alpha did not get the focus"
   ! is_x11 || asked_window_manager alpha activate
+}
+
+# A window on another workspace: "active" takes the user to it, and brings
+# it forward there.
+case_go_to_window() {
+  start_workspaces
+  start_window alpha --class Alpha
+  leave_window alpha
+  run_profile '[a]' 'class=Alpha' 'exec=active' 'fired a' '[default]' 'fired default'
+  expect_fired a
+  wait_until 5 workspace_is 1 || fail "the user stayed on workspace $(current_workspace)"
+  wait_until 5 is_front alpha || fail "alpha is not in front"
+  on_workspace alpha 1 || fail "alpha left its workspace"
+}
+
+# With workspace=here the window comes to the user instead, who stays where
+# they are. (The other window keeps the first workspace from going: GNOME
+# removes an empty one, and the user's would then be the first.)
+case_workspace_here() {
+  start_workspaces
+  start_window stay --class Stay
+  start_window alpha --class Alpha
+  leave_window alpha
+  explain_here
+  grep -q 'moving it to your workspace first' "$work/explain.txt" ||
+    fail "explain does not say the window comes here: $(cat "$work/explain.txt")"
+  run_profile "${here_rule[@]}"
+  expect_fired a
+  wait_until 5 is_front alpha || fail "alpha did not come to the front"
+  workspace_is 2 || fail "the user was taken to workspace $(current_workspace)"
+  on_workspace alpha 2 || fail "alpha was not moved to the user's workspace"
 }
 
 # Three windows of one class: each press of a "next" key brings forward the
@@ -1734,7 +1856,7 @@ bind_refused() {
 # the next: so the shortcut's own file must grant it too, and here it is
 # the only one (bind says that the package's is missing), until the
 # package's is put in place.
-case_bind_key() {
+bind_key_in_store() {
   start_binding_desktop
   start_window mail --class Mailer
   add_own_shortcut
@@ -2187,6 +2309,32 @@ case_installed() {
   expect_silent "by the build's tarvexel, refused by an installed extension"
 }
 
+# An extension from before BringHere, which a shell runs until the user
+# logs in again after an upgrade: the call it does not know, and
+# workspace=here activates the window where it is, as before, taking the
+# user there; explain says to install the extension that came with the
+# program. The older one is this build's without the method in its
+# interface, which the bus then answers as unknown.
+case_older_extension() {
+  local older
+  older=$work/older/$(basename "$(gnome_extension_build)")
+  mkdir -p "$work/older"
+  cp -r "$(gnome_extension_build)" "$older"
+  sed -i "/windowMethod('BringHere'/d" "$older/extension.js"
+  ! grep -q BringHere.*found "$older/extension.js" || fail "BringHere is still declared"
+  start_workspaces --installed "$older"
+  start_window alpha --class Alpha
+  leave_window alpha
+  run_profile "${here_rule[@]}"
+  expect_fired a
+  expect_silent "with an older extension"
+  wait_until 5 workspace_is 1 || fail "alpha was not activated where it is"
+  wait_until 5 is_front alpha || fail "alpha is not in front"
+  explain_here
+  grep -q 'workspace=here: the Tarvexel extension GNOME Shell runs is older' "$work/explain.txt" ||
+    fail "explain does not say the extension is older: $(cat "$work/explain.txt")"
+}
+
 # The shell's process: the one gnome-shell in the session's namespace.
 shell_pid() { pgrep --ns "$session_init" --nslist pid -x gnome-shell; }
 
@@ -2275,7 +2423,16 @@ start_with_own_key() {
   cp "$config" "$work/config.before"
 }
 
+# Keys bound with tarvexel-inspect, in the desktop's configuration file
+# (openbox, sway, labwc) or in its store on the session bus (GNOME, KWin).
 case_bind_key() {
+  case $system in
+    gnome | kwin) bind_key_in_store ;;
+    *) bind_key_in_config ;;
+  esac
+}
+
+bind_key_in_config() {
   mkdir -m 777 "$work/marks"
   local desktop=$system config own=
   [[ $system != openbox ]] || desktop=Openbox

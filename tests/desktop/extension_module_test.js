@@ -6,7 +6,8 @@
 // Enabled, it must answer on the session bus as the 43 build does, over
 // windows faked the way mutter presents them, to this program only while
 // the list beside it names it, and activating from the overview as the
-// shell closes it with animations off.
+// shell closes it with animations off; bringing a window to the workspace
+// in use moves it there first, unless it is on every workspace.
 // Usage (in a session bus of its own):
 //   gjs -m extension_module_test.js STUBS.gresource WINDOWS.js BUILD43.js BUILD45.js
 import Gio from 'gi://Gio';
@@ -44,6 +45,8 @@ function fakeWindow(sequence, type, names, more = {}) {
             this.minimized = true;
         },
         minimized: false,
+        is_on_all_workspaces: () => more.everywhere ?? false,
+        change_workspace: workspace => asked.push(`move ${sequence} to ${workspace}`),
     };
 }
 
@@ -51,7 +54,8 @@ const T = Meta.WindowType;
 const editor = fakeWindow(7, T.NORMAL, ['Editor', 'editor', 'notes.txt', true],
     {appId: 'org.example.Editor'});
 const terminal = fakeWindow(3, T.NORMAL, ['foot', 'foot', 'shell', false]);
-const free = fakeWindow(9, T.DIALOG, ['Zenity', 'zenity', 'Question', false]);
+const free = fakeWindow(9, T.DIALOG, ['Zenity', 'zenity', 'Question', false],
+    {everywhere: true});
 const modal = fakeWindow(5, T.MODAL_DIALOG, ['zenity', 'zenity', 'Zen', false]);
 // Bottom of the stack first, as mutter sorts them.
 const stacked = [
@@ -66,6 +70,7 @@ globalThis.global = {
     get_window_actors: () => [...stacked].reverse()
         .map(window => ({get_meta_window: () => window})),
     get_current_time: () => 0,
+    workspace_manager: {get_active_workspace: () => 'workspace 2'},
     display: {
         sort_windows_by_stacking: windows => stacked.filter(window => windows.includes(window)),
     },
@@ -121,11 +126,14 @@ check(!await call('IsMinimized', id(9)), 'window 9 is not minimised at first');
 check(await call('Minimize', id(9)), 'Minimize knows window 9');
 check(await call('IsMinimized', id(9)), 'window 9 is minimised once asked');
 check(await call('Close', id(7)), 'Close knows window 7');
+check(await call('BringHere', id(3)), 'BringHere knows window 3');
+check(await call('BringHere', id(9)), 'BringHere knows window 9, on every workspace');
 for (const unknown of [11, 12, 13, 14, 15, 4294967295]) {
-    for (const method of ['Activate', 'Minimize', 'Close', 'IsMinimized'])
+    for (const method of ['Activate', 'Minimize', 'Close', 'IsMinimized', 'BringHere'])
         check(!await call(method, id(unknown)), `${method} turns down window ${unknown}`);
 }
-check(asked.join(', ') === 'activate 3, minimize 9, close 7', `what was asked: ${asked}`);
+check(asked.join(', ') === 'activate 3, minimize 9, close 7, move 3 to workspace 2, ' +
+    'activate 3, activate 9', `what was asked: ${asked}`);
 
 // From the overview: the overview is gone when activateWindow() returns,
 // and the window is activated once more after it.
@@ -149,7 +157,7 @@ for (const programs of [['/usr/bin/tarvexel'], null]) {
     extension.enable();
     asked.length = 0;
     for (const [method, parameters] of [['List', null], ['Activate', id(3)], ['Close', id(3)],
-        ['Minimize', id(3)], ['IsMinimized', id(9)]]) {
+        ['Minimize', id(3)], ['IsMinimized', id(9)], ['BringHere', id(3)]]) {
         let refusal = null;
         await call(method, parameters).catch(error => (refusal = error));
         check(refusal !== null && Gio.DBusError.get_remote_error(refusal) ===

@@ -6,8 +6,9 @@
 // GNOME 45 and later), so both speak with the same window logic.
 //
 // What it offers is deliberately small: the list of the windows, whether
-// one of them is minimised, and activating, closing (politely, as the close
-// button does) and minimising one of them. Nothing else of the shell can be
+// one of them is minimised, and activating (also on the user's workspace,
+// the window moved there first), closing (politely, as the close button
+// does) and minimising one of them. Nothing else of the shell can be
 // reached through it.
 
 const kObjectPath = '/org/tarvexel/Windows';
@@ -32,6 +33,7 @@ const kInterface = `
     ${windowMethod('Close', 'found')}
     ${windowMethod('Minimize', 'found')}
     ${windowMethod('IsMinimized', 'minimized')}
+    ${windowMethod('BringHere', 'found')}
   </interface>
 </node>`;
 
@@ -226,6 +228,19 @@ class TarvexelWindows {
     // is for a person or a test that wants to see what Minimize did.
     IsMinimizedAsync([id], invocation) {
         this._answer(invocation, '(b)', () => windowWithId(id)?.minimized ?? false);
+    }
+
+    // The window comes to the workspace the user is on, and is activated
+    // there: the user stays where they are. A window shown on every
+    // workspace is there already. (Activate takes the user to the window's
+    // workspace instead.)
+    BringHereAsync([id], invocation) {
+        this._answer(invocation, '(b)', () => {
+            const window = windowWithId(id);
+            if (window !== null && !window.is_on_all_workspaces())
+                window.change_workspace(global.workspace_manager.get_active_workspace());
+            return this._activate(id);
+        });
     }
 
     // The overview holds the focus while it is shown and, as it closes,
