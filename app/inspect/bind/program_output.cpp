@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/posix/utf8.h"
+
 extern char** environ;
 
 namespace {
@@ -110,3 +112,14 @@ ProgramOutput runProgram(const std::vector<std::string>& command) {
   if (!ended) result.err = command[0] + " did not end within " + std::to_string(kLongest.count()) + " seconds";
   return result;
 }
+
+ProgramOutput runProgram(const std::vector<std::wstring>& command) {
+  std::vector<std::string> words;
+  for (const std::wstring& word : command) {
+    words.emplace_back();
+    if (!utf8::narrowLossless(word, words.back())) return {};
+  }
+  return runProgram(words);
+}
+
+std::wstring saidBy(const ProgramOutput& run) { return utf8::widenLossless(run.out + run.err); }

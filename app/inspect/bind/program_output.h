@@ -1,5 +1,5 @@
-// A desktop's own tool (gsettings), run as the user would run it, and what
-// it wrote.
+// A desktop's own tool (gsettings, swaymsg, openbox --reconfigure), run as
+// the user would run it, and what it wrote.
 #ifndef TARVEXEL_APP_INSPECT_BIND_PROGRAM_OUTPUT_H
 #define TARVEXEL_APP_INSPECT_BIND_PROGRAM_OUTPUT_H
 
@@ -16,5 +16,12 @@ struct ProgramOutput {
 // and waits for it to end, at most ten seconds: a desktop whose settings
 // service hangs must not hang the command line with it.
 ProgramOutput runProgram(const std::vector<std::string>& command);
+
+// The same for a command in wide text; one with a word that cannot reach
+// the system unchanged runs nothing.
+ProgramOutput runProgram(const std::vector<std::wstring>& command);
+
+// What it wrote, standard output then standard error, for a person.
+std::wstring saidBy(const ProgramOutput& run);
 
 #endif

@@ -12,7 +12,7 @@
 #include "app/inspect/bind/config_keys.h"
 #include "app/inspect/bind/desktops.h"
 #include "app/inspect/bind/rc_xml.h"
-#include "app/inspect/bind/run_program.h"
+#include "app/inspect/bind/program_output.h"
 #include "platform/posix/utf8.h"
 
 namespace {
@@ -169,10 +169,11 @@ std::vector<Binding> bindingsOn(const RcXmlDesktop& desktop) {
 }
 
 bool openboxReconfigure(std::wstring& why) {
-  const ProgramRun run = runProgram({L"openbox", L"--reconfigure"});
-  if (run.ended && run.status == 0) return true;
+  const ProgramOutput run = runProgram(std::vector<std::wstring>{L"openbox", L"--reconfigure"});
+  if (run.succeeded) return true;
+  const std::wstring said = saidBy(run);
   why = L"openbox --reconfigure has run (it did not: " +
-        (run.output.empty() ? std::wstring(L"is openbox on PATH?") : run.output) + L")";
+        (said.empty() ? std::wstring(L"is openbox on PATH?") : said) + L")";
   return false;
 }
 

@@ -12,7 +12,7 @@
 #include "app/inspect/bind/config_file.h"
 #include "app/inspect/bind/config_keys.h"
 #include "app/inspect/bind/desktops.h"
-#include "app/inspect/bind/run_program.h"
+#include "app/inspect/bind/program_output.h"
 #include "app/inspect/bind/sway_config.h"
 #include "platform/posix/utf8.h"
 
@@ -144,12 +144,15 @@ std::wstring placeOf(const Found& found) {
          std::to_wstring(found.binding->lines.first + 1);
 }
 
-ProgramRun swaymsg(const std::wstring& command) { return runProgram({L"swaymsg", L"--", command}); }
+ProgramOutput swaymsg(const std::wstring& command) {
+  return runProgram(std::vector<std::wstring>{L"swaymsg", L"--", command});
+}
 
-bool swayTook(const ProgramRun& run, std::wstring& why) {
-  if (run.ended && run.status == 0) return true;
+bool swayTook(const ProgramOutput& run, std::wstring& why) {
+  if (run.succeeded) return true;
+  const std::wstring said = saidBy(run);
   why = L"sway did not take it" +
-        (run.output.empty() ? std::wstring(L" (is swaymsg installed?)") : L": " + run.output);
+        (said.empty() ? std::wstring(L" (is swaymsg installed?)") : L": " + said);
   while (!why.empty() && why.back() == L'\n') why.pop_back();
   return false;
 }
