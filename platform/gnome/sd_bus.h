@@ -32,16 +32,8 @@
 
 namespace gnome {
 
-struct SdBus {
-  TARVEXEL_SD_BUS_CALLS(TARVEXEL_LIBRARY_MEMBER)
-};
-
-// Null when libsystemd cannot be opened or lacks one of the calls.
-inline const SdBus* sdBus() {
-  static const SdBus* const loaded =
-      posix::openLibrary("libsystemd.so.0", TARVEXEL_LIBRARY_BINDER(SdBus, TARVEXEL_SD_BUS_CALLS));
-  return loaded;
-}
+// sdBus(): null when libsystemd cannot be opened or lacks one of the calls.
+TARVEXEL_LIBRARY(SdBus, sdBus, "libsystemd.so.0", TARVEXEL_SD_BUS_CALLS)
 
 }  // namespace gnome
 

@@ -28,6 +28,18 @@
 // soon as one is missing: the argument openLibrary takes.
 #define TARVEXEL_LIBRARY_BINDER(Calls, LIST) \
   +[](void* library, Calls& calls) { return true LIST(TARVEXEL_LIBRARY_BIND); }
+// A library's table of calls, the struct Calls with a member for each call
+// of LIST, and accessor(), which opens the library `soname` on first use
+// and binds every call: null when it cannot be opened or lacks one of them.
+#define TARVEXEL_LIBRARY(Calls, accessor, soname, LIST)                             \
+  struct Calls {                                                                    \
+    LIST(TARVEXEL_LIBRARY_MEMBER)                                                   \
+  };                                                                                \
+  inline const Calls* accessor() {                                                  \
+    static const Calls* const loaded =                                              \
+        posix::openLibrary(soname, TARVEXEL_LIBRARY_BINDER(Calls, LIST));           \
+    return loaded;                                                                  \
+  }
 
 namespace posix {
 

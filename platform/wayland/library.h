@@ -45,17 +45,9 @@
 
 namespace wayland {
 
-struct Library {
-  TARVEXEL_WAYLAND_CALLS(TARVEXEL_LIBRARY_MEMBER)
-};
-
-// Null when libwayland-client cannot be opened or lacks one of the calls
-// (wl_proxy_marshal_array_flags came with version 1.20).
-inline const Library* library() {
-  static const Library* const loaded = posix::openLibrary(
-      "libwayland-client.so.0", TARVEXEL_LIBRARY_BINDER(Library, TARVEXEL_WAYLAND_CALLS));
-  return loaded;
-}
+// library(): null when libwayland-client cannot be opened or lacks one of
+// the calls (wl_proxy_marshal_array_flags came with version 1.20).
+TARVEXEL_LIBRARY(Library, library, "libwayland-client.so.0", TARVEXEL_WAYLAND_CALLS)
 
 }  // namespace wayland
 

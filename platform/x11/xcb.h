@@ -40,16 +40,8 @@
 
 namespace x11 {
 
-struct Xcb {
-  TARVEXEL_XCB_CALLS(TARVEXEL_LIBRARY_MEMBER)
-};
-
-// Null when libxcb cannot be opened or lacks one of the calls.
-inline const Xcb* xcb() {
-  static const Xcb* const loaded =
-      posix::openLibrary("libxcb.so.1", TARVEXEL_LIBRARY_BINDER(Xcb, TARVEXEL_XCB_CALLS));
-  return loaded;
-}
+// xcb(): null when libxcb cannot be opened or lacks one of the calls.
+TARVEXEL_LIBRARY(Xcb, xcb, "libxcb.so.1", TARVEXEL_XCB_CALLS)
 
 }  // namespace x11
 

@@ -21,17 +21,9 @@
 
 namespace x11 {
 
-struct Xft {
-  TARVEXEL_XFT_CALLS(TARVEXEL_LIBRARY_MEMBER)
-};
-
-// Null when libXft cannot be opened or lacks one of the calls; it then
-// stays loaded, as libX11 does.
-inline const Xft* xft() {
-  static const Xft* const loaded =
-      posix::openLibrary("libXft.so.2", TARVEXEL_LIBRARY_BINDER(Xft, TARVEXEL_XFT_CALLS));
-  return loaded;
-}
+// xft(): null when libXft cannot be opened or lacks one of the calls; it
+// then stays loaded, as libX11 does.
+TARVEXEL_LIBRARY(Xft, xft, "libXft.so.2", TARVEXEL_XFT_CALLS)
 
 }  // namespace x11
 

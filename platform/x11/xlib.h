@@ -30,16 +30,8 @@
 
 namespace x11 {
 
-struct Xlib {
-  TARVEXEL_XLIB_CALLS(TARVEXEL_LIBRARY_MEMBER)
-};
-
-// Null when libX11 cannot be opened or lacks one of the calls.
-inline const Xlib* xlib() {
-  static const Xlib* const loaded =
-      posix::openLibrary("libX11.so.6", TARVEXEL_LIBRARY_BINDER(Xlib, TARVEXEL_XLIB_CALLS));
-  return loaded;
-}
+// xlib(): null when libX11 cannot be opened or lacks one of the calls.
+TARVEXEL_LIBRARY(Xlib, xlib, "libX11.so.6", TARVEXEL_XLIB_CALLS)
 
 }  // namespace x11
 
