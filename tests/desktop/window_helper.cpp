@@ -18,6 +18,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <poll.h>
+
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
@@ -94,12 +96,18 @@ class Helper {
   void run() {
     XEvent event;
     while (true) {
+      if (!ready_ && !eventWithin(kIntakeCheckMilliseconds)) {
+        // No event came: look again all the same, so that no order of the
+        // window manager's property changes and our reads of them can
+        // leave a window taken in unnoticed (seen once in some hundreds).
+        noteIfTakenIn();
+        continue;
+      }
       XNextEvent(display_, &event);
       if (event.type == PropertyNotify && event.xproperty.atom == question_) {
         recorder_.write("answer");
-      } else if (event.type == PropertyNotify && !ready_ && isManaged()) {
-        ready_ = true;
-        recorder_.write("ready " + std::to_string(window_));
+      } else if (event.type == PropertyNotify && !ready_) {
+        noteIfTakenIn();
       } else if (event.type == FocusIn && event.xfocus.window == window_ &&
                  event.xfocus.detail != NotifyPointer) {
         recorder_.write("focus");
@@ -114,6 +122,21 @@ class Helper {
   }
 
  private:
+  static constexpr int kIntakeCheckMilliseconds = 100;
+
+  // Whether an event is there, or comes within `milliseconds`.
+  bool eventWithin(int milliseconds) {
+    if (XPending(display_) > 0) return true;
+    pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+    return ::poll(&connection, 1, milliseconds) > 0;
+  }
+
+  void noteIfTakenIn() {
+    if (ready_ || !isManaged()) return;
+    ready_ = true;
+    recorder_.write("ready " + std::to_string(window_));
+  }
+
   void setText(Atom property, Atom type, const std::string& value) {
     XChangeProperty(display_, window_, property, type, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(value.data()),
