@@ -26,10 +26,6 @@ void onRemoved(void* data, org_kde_plasma_virtual_desktop_management*, const cha
   ids.erase(std::remove(ids.begin(), ids.end(), id), ids.end());
 }
 
-// The events Tarvexel has no use for.
-void ignore(void*, org_kde_plasma_virtual_desktop_management*) {}
-void ignore(void*, org_kde_plasma_virtual_desktop_management*, std::uint32_t) {}
-
 using ManagerEvents = org_kde_plasma_virtual_desktop_management_listener;
 constexpr auto kManagerListener = Listener<ManagerEvents>()
                                       .on(&ManagerEvents::desktop_created, onCreated)
@@ -54,10 +50,6 @@ void onDeactivated(void* data, org_kde_plasma_virtual_desktop*) {
   const Desktop& desktop = *static_cast<Desktop*>(data);
   if (desktop.all->current == desktop.id) desktop.all->current.clear();
 }
-
-// The events Tarvexel has no use for.
-void ignore(void*, org_kde_plasma_virtual_desktop*) {}
-void ignore(void*, org_kde_plasma_virtual_desktop*, const char*) {}
 
 using DesktopEvents = org_kde_plasma_virtual_desktop_listener;
 constexpr auto kDesktopListener = Listener<DesktopEvents>()
